@@ -1,0 +1,398 @@
+#include "Mp4Recorder.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const int kXvid = cv::VideoWriter::fourcc('X', 'V', 'I', 'D');
+const int kMp4v = cv::VideoWriter::fourcc('m', 'p', '4', 'v');
+const cv::Size kSize(320, 240);
+constexpr double kFps = 25.0;
+constexpr int kChildWaitMs = 120000;
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "recorder-XXXXXX").string();
+        m_path = mkdtemp(pattern.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    fs::path m_path;
+};
+
+// A picture that differs from frame to frame: a colour gradient with a
+// moving block, so the encoder has real motion to code.
+cv::Mat makeFrame(cv::Size size, int index)
+{
+    cv::Mat frame(size, CV_8UC3);
+    for (int y = 0; y < size.height; ++y) {
+        auto* row = frame.ptr<cv::Vec3b>(y);
+        for (int x = 0; x < size.width; ++x) {
+            row[x] = cv::Vec3b(static_cast<uchar>(x * 255 / size.width),
+                               static_cast<uchar>(y * 255 / size.height), 60);
+        }
+    }
+    const int side = size.height / 4;
+    const int left = (index * 7) % std::max(1, size.width - side);
+    frame(cv::Rect(left, side, side, side)).setTo(cv::Scalar(0, 0, 255));
+    return frame;
+}
+
+std::string runCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, got);
+    }
+    pclose(pipe);
+    return output;
+}
+
+// key=value lines of ffprobe about the first video stream, frames decoded.
+std::map<std::string, std::string> probe(const std::string& path)
+{
+    const std::string out =
+        runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                   "stream=codec_tag_string,width,height,nb_read_frames,r_frame_rate "
+                   "-of default=nw=1 '" +
+                   path + "' 2>/dev/null");
+    std::map<std::string, std::string> values;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos) {
+            values[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+    }
+    return values;
+}
+
+int probedFrames(const std::string& path)
+{
+    const auto values = probe(path);
+    const auto it = values.find("nb_read_frames");
+    return it == values.end() ? -1 : std::atoi(it->second.c_str());
+}
+
+// Indices of the key frames in decode order.
+std::vector<int> keyFrameIndices(const std::string& path)
+{
+    const std::string out =
+        runCommand("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame "
+                   "-of csv=p=0 '" +
+                   path + "' 2>/dev/null");
+    std::vector<int> keys;
+    std::istringstream lines(out);
+    std::string line;
+    for (int index = 0; std::getline(lines, line); ++index) {
+        if (line.rfind("1", 0) == 0) {
+            keys.push_back(index);
+        }
+    }
+    return keys;
+}
+
+int framesReadByOpenCv(const std::string& path, cv::Mat* first = nullptr)
+{
+    cv::VideoCapture capture(path);
+    if (!capture.isOpened()) {
+        return -1;
+    }
+    int count = 0;
+    cv::Mat frame;
+    while (capture.read(frame)) {
+        if (count == 0 && first != nullptr) {
+            frame.copyTo(*first);
+        }
+        ++count;
+    }
+    return count;
+}
+
+bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = kSize)
+{
+    for (int i = first; i < first + count; ++i) {
+        if (!recorder.write(makeFrame(size, i))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs body in a child process and waits for it; returns its exit status
+// (or 128 + signal).
+template <typename Body> int inChild(Body body)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
+{
+    TempDir dir;
+    for (int code : {kXvid, kMp4v}) {
+        const std::string path = dir.file("code" + std::to_string(code) + ".mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, code, kFps, kSize)) << recorder.lastError();
+        EXPECT_TRUE(recorder.isOpened());
+        ASSERT_TRUE(recordFrames(recorder, 0, 60)) << recorder.lastError();
+        recorder.release();
+        EXPECT_FALSE(recorder.isOpened());
+
+        const auto info = probe(path);
+        EXPECT_EQ(info.at("codec_tag_string"), "mp4v");
+        EXPECT_EQ(info.at("width"), "320");
+        EXPECT_EQ(info.at("height"), "240");
+        EXPECT_EQ(info.at("nb_read_frames"), "60");
+        EXPECT_EQ(info.at("r_frame_rate"), "25/1");
+
+        cv::Mat first;
+        EXPECT_EQ(framesReadByOpenCv(path, &first), 60);
+        ASSERT_EQ(first.size(), kSize);
+        // Colours survive the round trip (no channel swap, no shift).
+        cv::Mat diff;
+        cv::absdiff(first, makeFrame(kSize, 0), diff);
+        EXPECT_LT(cv::mean(diff)[0] + cv::mean(diff)[1] + cv::mean(diff)[2], 12.0);
+    }
+}
+
+TEST(Mp4Recorder, keyFrameAtLeastEverySecond)
+{
+    TempDir dir;
+    for (double fps : {10.0, 29.97}) {
+        const std::string path = dir.file("gop.mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, kXvid, fps, kSize)) << recorder.lastError();
+        ASSERT_TRUE(recordFrames(recorder, 0, 95));
+        recorder.release();
+
+        const std::vector<int> keys = keyFrameIndices(path);
+        ASSERT_FALSE(keys.empty());
+        EXPECT_EQ(keys.front(), 0);
+        int previous = 0;
+        for (int key : keys) {
+            EXPECT_LE(key - previous, fps) << "at fps " << fps;
+            previous = key;
+        }
+        EXPECT_LE(95 - previous, std::ceil(fps));
+    }
+}
+
+TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
+{
+    TempDir dir;
+    const std::string path = dir.file("ntsc.mp4");
+    const cv::Size odd(321, 183);
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(path, kXvid, 30000.0 / 1001.0, odd)) << recorder.lastError();
+    ASSERT_TRUE(recordFrames(recorder, 0, 20, odd)) << recorder.lastError();
+    recorder.release();
+    const auto info = probe(path);
+    EXPECT_EQ(info.at("r_frame_rate"), "30000/1001");
+    EXPECT_EQ(info.at("width"), "321");
+    EXPECT_EQ(info.at("height"), "183");
+    EXPECT_EQ(info.at("nb_read_frames"), "20");
+}
+
+TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
+{
+    TempDir dir;
+    struct Case {
+        const char* what;
+        std::string path;
+        int code;
+        double fps;
+        cv::Size size;
+    };
+    const Case cases[] = {
+        {"fps below 1", dir.file("a.mp4"), kXvid, 0.99, kSize},
+        {"fps zero", dir.file("b.mp4"), kXvid, 0.0, kSize},
+        {"fps not a number", dir.file("c.mp4"), kXvid, std::nan(""), kSize},
+        {"empty size", dir.file("d.mp4"), kXvid, kFps, cv::Size(0, 0)},
+        {"zero height", dir.file("e.mp4"), kXvid, kFps, cv::Size(320, 0)},
+        {"missing folder", dir.file("missing/f.mp4"), kXvid, kFps, kSize},
+        {"unknown code", dir.file("g.mp4"), cv::VideoWriter::fourcc('H', '2', '6', '4'), kFps,
+         kSize},
+    };
+    for (const Case& c : cases) {
+        Mp4Recorder recorder;
+        EXPECT_FALSE(recorder.open(c.path, c.code, c.fps, c.size)) << c.what;
+        EXPECT_FALSE(recorder.isOpened()) << c.what;
+        EXPECT_FALSE(recorder.lastError().empty()) << c.what;
+        EXPECT_FALSE(recorder.write(makeFrame(kSize, 0))) << c.what;
+    }
+}
+
+TEST(Mp4Recorder, wrongFrameIsRefusedAndRecordingGoesOn)
+{
+    TempDir dir;
+    const std::string path = dir.file("mixed.mp4");
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize));
+    ASSERT_TRUE(recordFrames(recorder, 0, 5));
+    EXPECT_FALSE(recorder.write(makeFrame(cv::Size(160, 120), 0)));
+    EXPECT_FALSE(recorder.write(cv::Mat(kSize, CV_8UC1, cv::Scalar(0))));
+    EXPECT_FALSE(recorder.write(cv::Mat()));
+    EXPECT_FALSE(recorder.lastError().empty());
+    EXPECT_TRUE(recorder.isOpened());
+    // A region of a larger picture (row stride wider than the frame) is fine.
+    cv::Mat big = makeFrame(cv::Size(400, 300), 0);
+    EXPECT_TRUE(recorder.write(big(cv::Rect(cv::Point(10, 10), kSize))));
+    recorder.release();
+    EXPECT_EQ(probedFrames(path), 6);
+}
+
+TEST(Mp4Recorder, releaseIsIdempotentAndRecorderReopens)
+{
+    TempDir dir;
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(dir.file("one.mp4"), kXvid, kFps, kSize));
+    ASSERT_TRUE(recordFrames(recorder, 0, 10));
+    recorder.release();
+    recorder.release();
+    EXPECT_FALSE(recorder.write(makeFrame(kSize, 0)));
+
+    ASSERT_TRUE(recorder.open(dir.file("two.mp4"), kXvid, kFps, kSize));
+    ASSERT_TRUE(recordFrames(recorder, 0, 7));
+    // Opening again finishes the running file first.
+    ASSERT_TRUE(recorder.open(dir.file("three.mp4"), kXvid, kFps, kSize));
+    ASSERT_TRUE(recordFrames(recorder, 0, 3));
+    recorder.release();
+    EXPECT_EQ(probedFrames(dir.file("one.mp4")), 10);
+    EXPECT_EQ(probedFrames(dir.file("two.mp4")), 7);
+    EXPECT_EQ(probedFrames(dir.file("three.mp4")), 3);
+}
+
+TEST(Mp4Recorder, destructorFinishesFile)
+{
+    TempDir dir;
+    {
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(dir.file("scoped.mp4"), kXvid, kFps, kSize));
+        ASSERT_TRUE(recordFrames(recorder, 0, 12));
+    }
+    EXPECT_EQ(probedFrames(dir.file("scoped.mp4")), 12);
+}
+
+TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
+{
+    TempDir dir;
+    const std::string path = dir.file("killed.mp4");
+    constexpr int kWritten = 100; // four seconds at 25 fps
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        close(ready[0]);
+        Mp4Recorder recorder;
+        if (!recorder.open(path, kXvid, kFps, kSize) || !recordFrames(recorder, 0, kWritten)) {
+            _exit(1);
+        }
+        const char done = 'd';
+        if (::write(ready[1], &done, 1) != 1) {
+            _exit(1);
+        }
+        for (;;) {
+            pause();
+        }
+    }
+    close(ready[1]);
+    pollfd wait{ready[0], POLLIN, 0};
+    const int polled = poll(&wait, 1, kChildWaitMs);
+    char done = 0;
+    const bool signalled = polled == 1 && read(ready[0], &done, 1) == 1;
+    close(ready[0]);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(signalled) << "the recording child did not finish writing";
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    const auto info = probe(path);
+    const int frames = std::atoi(info.at("nb_read_frames").c_str());
+    EXPECT_GE(frames, kWritten - 2 * static_cast<int>(kFps));
+    EXPECT_LE(frames, kWritten);
+    EXPECT_EQ(info.at("codec_tag_string"), "mp4v");
+    const int readByOpenCv = framesReadByOpenCv(path);
+    EXPECT_GE(readByOpenCv, kWritten - 2 * static_cast<int>(kFps));
+}
+
+TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("full.mp4");
+    constexpr rlim_t kFileLimit = 2 * 1024 * 1024;
+    constexpr int kMaxFrames = 5000;
+    enum Outcome { Failed = 0, OpenFailed, NeverFailed, StillOpen, NoMessage };
+    const int outcome = inChild([&] {
+        // The file size limit makes write(2) fail with EFBIG, as a full disk would.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{kFileLimit, kFileLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Mp4Recorder recorder;
+        if (!recorder.open(path, kXvid, kFps, kSize)) {
+            return OpenFailed;
+        }
+        cv::RNG rng(7);
+        for (int i = 0; i < kMaxFrames; ++i) {
+            cv::Mat frame = makeFrame(kSize, i);
+            cv::Mat noise(kSize, CV_8UC3);
+            rng.fill(noise, cv::RNG::UNIFORM, 0, 20);
+            frame += noise;
+            if (!recorder.write(frame)) {
+                if (recorder.isOpened()) {
+                    return StillOpen;
+                }
+                return recorder.lastError().empty() ? NoMessage : Failed;
+            }
+        }
+        return NeverFailed;
+    });
+    ASSERT_EQ(outcome, Failed);
+    EXPECT_LE(fs::file_size(path), kFileLimit);
+    const int frames = probedFrames(path);
+    // At least the first whole fragment (one second) made it.
+    EXPECT_GE(frames, static_cast<int>(kFps));
+    EXPECT_GE(framesReadByOpenCv(path), static_cast<int>(kFps));
+}
