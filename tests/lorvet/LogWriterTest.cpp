@@ -1,0 +1,177 @@
+// Runs the writer program in its own process: what reaches the files there
+// has gone through the exit flush, the queue and the rotation.
+#include "LogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+using lorvettest::TempDir;
+
+namespace {
+
+constexpr std::uintmax_t kMaxFileBytes = 2000000;
+constexpr std::size_t kFilesKept = 10;
+constexpr std::size_t kPrefixScan = 80; // the ASCII part before the payload
+
+struct WriterLine {
+    int writer = -1;
+    int line = -1;
+    std::string payload;
+};
+
+std::string writerCommand(const std::string& path, int threads, int lines, int payloadChars)
+{
+    return std::string("'") + LORVET_WRITER + "' '" + path + "' " + std::to_string(threads) + " " +
+           std::to_string(lines) + " " + std::to_string(payloadChars);
+}
+
+// Parses "<time> [1] LogWriter.cpp:<n> writer T line N <payload>".
+bool parseWriterLine(const std::string& line, WriterLine& out)
+{
+    static const std::regex head(R"(\[1\] LogWriter\.cpp:\d+ writer (\d+) line (\d+) )");
+    const std::string body = lorvettest::bodyAfterTimestamp(line);
+    const std::string scanned = body.substr(0, kPrefixScan);
+    std::smatch m;
+    if (!std::regex_search(scanned, m, head) || m.position(0) != 0) {
+        return false;
+    }
+    out.writer = std::stoi(m[1]);
+    out.line = std::stoi(m[2]);
+    out.payload = body.substr(static_cast<std::size_t>(m.length(0)));
+    return true;
+}
+
+std::string repeated(const std::string& unit, int count)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        out += unit;
+    }
+    return out;
+}
+
+// Oldest first: Moravel.9.log ... Moravel.1.log, Moravel.log.
+std::vector<std::filesystem::path> filesOldestFirst(const std::filesystem::path& dir)
+{
+    std::vector<std::filesystem::path> files;
+    for (std::size_t i = kFilesKept; i > 0; --i) {
+        const auto rotated = dir / ("Moravel." + std::to_string(i) + ".log");
+        if (std::filesystem::exists(rotated)) {
+            files.push_back(rotated);
+        }
+    }
+    files.push_back(dir / "Moravel.log");
+    return files;
+}
+
+} // namespace
+
+TEST(LogWriter, EightThreadsLoseNoLine)
+{
+    constexpr int kThreads = 8;
+    constexpr int kLines = 5000;
+    constexpr int kPayload = 12;
+    TempDir dir;
+    const auto logDir = dir.path() / "Logs";
+    ASSERT_EQ(
+        std::system(
+            writerCommand((logDir / "Moravel.log").string(), kThreads, kLines, kPayload).c_str()),
+        0);
+
+    std::set<std::pair<int, int>> seen;
+    std::size_t total = 0;
+    const std::string payload = repeated("管", kPayload);
+    std::map<int, int> lastLineOfWriter;
+    for (const auto& file : filesOldestFirst(logDir)) {
+        for (const auto& text : lorvettest::readLines(file)) {
+            WriterLine parsed;
+            ASSERT_TRUE(parseWriterLine(text, parsed)) << text;
+            EXPECT_EQ(parsed.payload, payload);
+            // Each writer's own lines keep their order across the files.
+            auto last = lastLineOfWriter.try_emplace(parsed.writer, -1).first;
+            EXPECT_EQ(parsed.line, last->second + 1);
+            last->second = parsed.line;
+            seen.emplace(parsed.writer, parsed.line);
+            ++total;
+        }
+    }
+    EXPECT_EQ(total, static_cast<std::size_t>(kThreads * kLines));
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kLines));
+    EXPECT_EQ(lastLineOfWriter.size(), static_cast<std::size_t>(kThreads));
+}
+
+TEST(LogWriter, RotationKeepsTenFilesOfAtMostTwoMillionBytes)
+{
+    constexpr int kLines = 8000;
+    constexpr int kPayload = 1000; // about 3 kB per line, about 24 MB in all
+    TempDir dir;
+    const auto logDir = dir.path() / "Logs";
+    ASSERT_EQ(
+        std::system(writerCommand((logDir / "Moravel.log").string(), 1, kLines, kPayload).c_str()),
+        0);
+
+    std::vector<std::filesystem::path> present;
+    for (const auto& entry : std::filesystem::directory_iterator(logDir)) {
+        present.push_back(entry.path());
+    }
+    std::sort(present.begin(), present.end());
+    auto expected = filesOldestFirst(logDir);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(present, expected);
+    ASSERT_EQ(expected.size(), kFilesKept);
+
+    const std::string payload = repeated("管", kPayload);
+    int previous = -1;
+    std::size_t maxLine = 0;
+    const auto files = filesOldestFirst(logDir);
+    for (const auto& file : files) {
+        EXPECT_LE(std::filesystem::file_size(file), kMaxFileBytes) << file;
+        for (const auto& text : lorvettest::readLines(file)) {
+            WriterLine parsed;
+            ASSERT_TRUE(parseWriterLine(text, parsed)) << text.substr(0, kPrefixScan);
+            EXPECT_EQ(parsed.payload, payload);
+            if (previous >= 0) {
+                EXPECT_EQ(parsed.line, previous + 1);
+            }
+            previous = parsed.line;
+            maxLine = std::max(maxLine, text.size() + 1);
+        }
+    }
+    EXPECT_EQ(previous, kLines - 1);
+    // A file is rotated only when the next line would not fit.
+    for (std::size_t i = 0; i + 1 < files.size(); ++i) {
+        EXPECT_GT(std::filesystem::file_size(files[i]), kMaxFileBytes - maxLine) << files[i];
+    }
+}
+
+TEST(LogWriter, LinesBeforeInitGoToStandardError)
+{
+    FILE* pipe = popen((writerCommand("-", 1, 3, 2) + " 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    ASSERT_EQ(pclose(pipe), 0);
+
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = output.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        lines.push_back(output.substr(start, end - start));
+    }
+    ASSERT_EQ(lines.size(), 3u) << output;
+    for (int n = 0; n < 3; ++n) {
+        WriterLine parsed;
+        ASSERT_TRUE(parseWriterLine(lines[static_cast<std::size_t>(n)], parsed)) << output;
+        EXPECT_EQ(parsed.line, n);
+        EXPECT_EQ(parsed.payload, "管管");
+    }
+}
