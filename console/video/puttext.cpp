@@ -1,0 +1,96 @@
+#include "puttext.h"
+
+#include "coverageblend.h"
+#include "coveragecache.h"
+
+#include <QFont>
+#include <QGuiApplication>
+
+#include <cstring>
+
+namespace {
+
+constexpr size_t kMaxTextBytes = 4095;
+constexpr size_t kMaxFaceBytes = 31;
+// The overlay draws fourteen texts per frame, one of them changing every
+// second; this keeps all of them plus a few minutes of history.
+constexpr size_t kCacheCapacity = 256;
+constexpr const char* kFunction = "putTextZH";
+constexpr const char* kDefaultFamily = "WenQuanYi Zen Hei";
+
+struct FaceSubstitution {
+    const char* face;
+    const char* family;
+};
+
+const FaceSubstitution kFaceSubstitutions[] = {
+    {"宋体", "AR PL UMing CN"},        {"SimSun", "AR PL UMing CN"},
+    {"黑体", "WenQuanYi Zen Hei"},     {"SimHei", "WenQuanYi Zen Hei"},
+    {"微软雅黑", "WenQuanYi Zen Hei"}, {"华文琥珀", "WenQuanYi Zen Hei"},
+    {"楷体", "AR PL UKai CN"},         {"KaiTi", "AR PL UKai CN"},
+};
+
+// Resolved here rather than through QFont's substitution table, so drawing
+// does not depend on when (or whether) the table was installed.
+std::string resolveFace(const char* face)
+{
+    const std::string name = cutUtf8(face == nullptr ? "" : face, kMaxFaceBytes);
+    if (name.empty()) {
+        return kDefaultFamily;
+    }
+    for (const FaceSubstitution& substitution : kFaceSubstitutions) {
+        if (name == substitution.face) {
+            return substitution.family;
+        }
+    }
+    return name;
+}
+
+[[noreturn]] void raiseAssertion(const char* message)
+{
+    cv::error(cv::Error::StsAssert, message, kFunction, __FILE__, __LINE__);
+}
+
+CoverageCache& coverageCache()
+{
+    static CoverageCache cache(kCacheCapacity);
+    return cache;
+}
+
+} // namespace
+
+void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, int fontSize,
+               const char* fn, bool italic, bool underline)
+{
+    if (str == nullptr || str[0] == '\0') {
+        return;
+    }
+    if (!(dst.data != nullptr && (dst.channels() == 1 || dst.channels() == 3))) {
+        raiseAssertion("dst.data != 0 && (dst.channels() == 1 || dst.channels() == 3)");
+    }
+    // Any other sample type would be blended as bytes into the wrong places.
+    if (dst.depth() != CV_8U) {
+        raiseAssertion("dst.depth() == CV_8U");
+    }
+    if (org.x > dst.cols || org.y > dst.rows) {
+        return;
+    }
+    // Fonts need the application's font database.
+    if (fontSize <= 0 || QGuiApplication::instance() == nullptr) {
+        return;
+    }
+    const TextKey key{cutUtf8(str, kMaxTextBytes), resolveFace(fn), fontSize, italic, underline};
+    const std::shared_ptr<const TextCoverage> coverage = coverageCache().get(key);
+    if (!coverage) {
+        raiseAssertion("pDibData != 0");
+    }
+    blendCoverage(dst, *coverage, org, color);
+}
+
+void installFontSubstitutions()
+{
+    for (const FaceSubstitution& substitution : kFaceSubstitutions) {
+        QFont::insertSubstitution(QString::fromUtf8(substitution.face),
+                                  QString::fromUtf8(substitution.family));
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+// Draws text (UTF-8, "\n" separates lines, empty lines take no space) into an
+// 8-bit one- or three-channel frame with the top-left corner of the text block
+// at origin, in the given colour (per frame channel), font face and character
+// height in pixels. Anti-aliased glyph coverage is blended per channel; the
+// block is clipped at the frame edges. Texts longer than 4095 bytes and face
+// names longer than 31 bytes are cut at a character boundary. Callable from
+// any thread once a QGuiApplication exists. Raises cv::Exception (assertion)
+// for a frame without data or with neither 1 nor 3 channels, and when the
+// text bitmap cannot be allocated.
+void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, int fontSize,
+               const char* fn, bool italic = false, bool underline = false);
+
+// Maps the Windows face names used in settings and style sheets (宋体, 黑体,
+// 微软雅黑, ...) to installed fonts. Call once at start, before any widget
+// uses a font.
+void installFontSubstitutions();

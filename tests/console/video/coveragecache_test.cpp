@@ -1,0 +1,87 @@
+#include "coveragecache.h"
+#include "guiapp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TextKey keyFor(const std::string& text)
+{
+    return TextKey{text, "WenQuanYi Zen Hei", 24, false, false};
+}
+
+bool samePixels(const TextCoverage& a, const TextCoverage& b)
+{
+    return a.width() == b.width() && a.height() == b.height() &&
+           std::memcmp(a.row(0), b.row(0), static_cast<size_t>(a.width()) * a.height()) == 0;
+}
+
+} // namespace
+
+TEST(CoverageCache, repeatedKeyIsServedFromCacheWithIdenticalPixels)
+{
+    ensureGuiApp();
+    CoverageCache cache(8);
+    const auto first = cache.get(keyFor("管道直径"));
+    const auto second = cache.get(keyFor("管道直径"));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(cache.size(), 1U);
+    const auto uncached = TextCoverage::render(keyFor("管道直径"));
+    ASSERT_TRUE(uncached);
+    EXPECT_TRUE(samePixels(*first, *uncached));
+}
+
+TEST(CoverageCache, leastRecentlyUsedEntryIsDropped)
+{
+    ensureGuiApp();
+    CoverageCache cache(2);
+    const auto a = cache.get(keyFor("甲"));
+    const auto b = cache.get(keyFor("乙"));
+    EXPECT_EQ(cache.get(keyFor("甲")), a); // 甲 is now the most recent
+    cache.get(keyFor("丙"));               // drops 乙
+    EXPECT_EQ(cache.size(), 2U);
+    EXPECT_EQ(cache.get(keyFor("甲")), a);
+    const auto bAgain = cache.get(keyFor("乙"));
+    EXPECT_NE(bAgain, b);
+    EXPECT_TRUE(samePixels(*bAgain, *b));
+    EXPECT_EQ(cache.size(), 2U);
+}
+
+TEST(CoverageCache, everyKeyFieldSeparatesEntries)
+{
+    ensureGuiApp();
+    CoverageCache cache(16);
+    const TextKey base = keyFor("检测A");
+    TextKey otherText = base;
+    otherText.text = "检测B";
+    TextKey otherFace = base;
+    otherFace.face = "AR PL UMing CN";
+    TextKey otherSize = base;
+    otherSize.size = 25;
+    TextKey italic = base;
+    italic.italic = true;
+    TextKey underline = base;
+    underline.underline = true;
+
+    const auto reference = cache.get(base);
+    for (const TextKey& key : {otherText, otherFace, otherSize, italic, underline}) {
+        const auto coverage = cache.get(key);
+        ASSERT_TRUE(coverage);
+        EXPECT_NE(coverage, reference);
+        EXPECT_FALSE(samePixels(*coverage, *reference));
+    }
+    EXPECT_EQ(cache.size(), 6U);
+}
+
+TEST(CoverageCache, unrenderableTextIsNotCached)
+{
+    ensureGuiApp();
+    CoverageCache cache(4);
+    TextKey huge = keyFor("测");
+    huge.size = 20000;
+    EXPECT_EQ(cache.get(huge), nullptr);
+    EXPECT_EQ(cache.size(), 0U);
+}

@@ -1,0 +1,128 @@
+#include "guiapp.h"
+#include "textcoverage.h"
+
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kFamily = "WenQuanYi Zen Hei";
+constexpr int kSize = 30;
+
+TextKey keyFor(const std::string& text, int size = kSize)
+{
+    return TextKey{text, kFamily, size, false, false};
+}
+
+} // namespace
+
+TEST(TextCoverage, cutUtf8KeepsWholeCharacters)
+{
+    EXPECT_EQ(cutUtf8("short", 4095), "short");
+    EXPECT_EQ(cutUtf8("", 4095), "");
+    EXPECT_EQ(cutUtf8("ab测", 3), "ab");
+    EXPECT_EQ(cutUtf8("ab测", 5), "ab测");
+    EXPECT_EQ(cutUtf8("测", 0), "");
+
+    const std::string ascii(5000, 'a');
+    EXPECT_EQ(cutUtf8(ascii.c_str(), 4095), ascii.substr(0, 4095));
+
+    // A three-byte character straddling the limit is dropped whole.
+    const std::string straddling = std::string(4094, 'a') + "测" + "tail";
+    EXPECT_EQ(cutUtf8(straddling.c_str(), 4095), std::string(4094, 'a'));
+
+    std::string chinese;
+    for (int i = 0; i < 2000; ++i) {
+        chinese += "测";
+    }
+    const std::string cut = cutUtf8(chinese.c_str(), 4095);
+    EXPECT_EQ(cut.size(), 4095U);
+    EXPECT_EQ(cut, chinese.substr(0, 4095));
+
+    std::string face;
+    for (int i = 0; i < 11; ++i) {
+        face += "宋";
+    }
+    EXPECT_EQ(cutUtf8(face.c_str(), 31), face.substr(0, 30));
+}
+
+TEST(TextCoverage, runsSpanExactlyTheNonZeroPixels)
+{
+    const int width = 9;
+    const std::vector<uint8_t> pixels = {
+        0, 5, 5, 0, 0, 255, 0, 0, 7, // three runs, one at the right edge
+        0, 0, 0, 0, 0, 0,   0, 0, 0, // none
+        1, 2, 3, 4, 5, 6,   7, 8, 9, // one full row
+    };
+    const TextCoverage coverage(width, 3, pixels);
+    for (int y = 0; y < coverage.height(); ++y) {
+        std::vector<uint8_t> rebuilt(width, 0);
+        int previousEnd = -1;
+        for (auto run = coverage.runsBegin(y); run != coverage.runsEnd(y); ++run) {
+            EXPECT_GT(run->begin, previousEnd) << "runs are ordered and separated";
+            EXPECT_LT(run->begin, run->end);
+            previousEnd = run->end;
+            for (int x = run->begin; x < run->end; ++x) {
+                EXPECT_NE(coverage.row(y)[x], 0);
+                rebuilt[x] = coverage.row(y)[x];
+            }
+        }
+        EXPECT_TRUE(std::equal(rebuilt.begin(), rebuilt.end(), coverage.row(y))) << "row " << y;
+    }
+    EXPECT_EQ(coverage.runsEnd(0) - coverage.runsBegin(0), 3);
+    EXPECT_EQ(coverage.runsEnd(1) - coverage.runsBegin(1), 0);
+    EXPECT_EQ(coverage.runsEnd(2) - coverage.runsBegin(2), 1);
+}
+
+TEST(TextCoverage, linesStackAtTallestLineAndEmptyLinesVanish)
+{
+    ensureGuiApp();
+    QFont font(kFamily);
+    font.setPixelSize(kSize);
+    const QFontMetrics metrics(font);
+    const int lineHeight = metrics.height();
+
+    const auto block = TextCoverage::render(keyFor("甲乙丙\n\n丁\nabcdefghijklmnopqrstuvw\n"));
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->height(), 3 * lineHeight);
+    EXPECT_EQ(block->width(),
+              std::max(metrics.horizontalAdvance(QString::fromUtf8("甲乙丙")),
+                       metrics.horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvw"))));
+
+    // Each line looks exactly as if drawn alone, shifted down by k lines.
+    const char* lines[] = {"甲乙丙", "丁", "abcdefghijklmnopqrstuvw"};
+    for (int k = 0; k < 3; ++k) {
+        const auto alone = TextCoverage::render(keyFor(lines[k]));
+        ASSERT_TRUE(alone);
+        ASSERT_EQ(alone->height(), lineHeight);
+        int inked = 0;
+        for (int y = 0; y < lineHeight; ++y) {
+            for (int x = 0; x < block->width(); ++x) {
+                const uint8_t expected = x < alone->width() ? alone->row(y)[x] : 0;
+                ASSERT_EQ(block->row(k * lineHeight + y)[x], expected)
+                    << "line " << k << " at " << x << "," << y;
+                inked += expected != 0 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inked, 0) << "line " << k << " drew nothing";
+    }
+}
+
+TEST(TextCoverage, textOfOnlySeparatorsIsAnEmptyBlock)
+{
+    ensureGuiApp();
+    const auto block = TextCoverage::render(keyFor("\n\n\n"));
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->width(), 0);
+    EXPECT_EQ(block->height(), 0);
+}
+
+TEST(TextCoverage, bitmapTooLargeIsRefused)
+{
+    ensureGuiApp();
+    EXPECT_EQ(TextCoverage::render(keyFor("测试", 20000)), nullptr);
+}
