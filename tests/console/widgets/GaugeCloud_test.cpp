@@ -41,7 +41,7 @@ QImage paint(QWidget& w)
 {
     QImage image(w.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
     image.fill(Qt::black);
-    w.render(&image);
+    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }
 
@@ -391,7 +391,7 @@ TEST_F(GaugeCloudPaint, MissingPicturesDrawNothingAndEmptyPadDrawsNothing)
     flat.resize(0, 50);
     QImage image(10, 10, QImage::Format_ARGB32);
     image.fill(Qt::black);
-    flat.render(&image);
+    flat.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
 }
 
