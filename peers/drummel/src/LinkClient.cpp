@@ -193,6 +193,7 @@ void LinkClient::receive(std::shared_ptr<Connection> connection)
     linkproto::FrameDecoder decoder;
     linkproto::Frame frame;
     uint8_t chunk[kReadChunk];
+    uint64_t countedErrors = 0;
     auto lastValid = Clock::now();
     auto nextHeartbeat = lastValid;
     while (!connection->stopped) {
@@ -223,13 +224,18 @@ void LinkClient::receive(std::shared_ptr<Connection> connection)
             continue;
         }
         decoder.push(chunk, static_cast<size_t>(n));
-        const uint64_t errorsBefore = decoder.errorCount();
+        // Counters are current before each callback, so a callback sees them.
+        const auto countErrors = [&] {
+            rxErrors_ += static_cast<int>(decoder.errorCount() - countedErrors);
+            countedErrors = decoder.errorCount();
+        };
         while (!connection->stopped && decoder.pop(frame)) {
             lastValid = Clock::now();
+            countErrors();
             ++rxFrames_;
             dispatch(frame);
         }
-        rxErrors_ += static_cast<int>(decoder.errorCount() - errorsBefore);
+        countErrors();
     }
     drop(*connection);
 }

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "FrameSocket.h"
+#include "ISocketSystemHead.h"
+#include "RecordingLinkMsg.h"
+#include "linkproto/TcpSocket.h"
+
+using linkproto::Frame;
+using linkproto::MsgType;
+using linktest::kWait;
+using linktest::RecordingLinkMsg;
+using simtest::FrameListener;
+using simtest::FrameSocket;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+namespace {
+
+// Generous: the bound itself is 800 ms, the machine may be loaded.
+constexpr milliseconds kConnectBound{1500};
+
+std::vector<uint8_t> statusFrame(uint32_t wire, uint16_t seq = 0)
+{
+    LinkStatusRecord record{};
+    record.Wir_length = wire;
+    return simtest::frameBytes(MsgType::Status, reinterpret_cast<const uint8_t*>(&record),
+                               sizeof(record), seq);
+}
+
+std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+bool isType(const Frame& frame, MsgType type)
+{
+    return frame.type == type;
+}
+
+// A link object plus a raw peer on 127.0.0.1 that accepted its connection.
+class LinkFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        link = CreateISocketSystemHead(&msg);
+        ASSERT_NE(link, nullptr);
+    }
+    void TearDown() override { link->Disconnect(); }
+
+    // Connects and starts the link; the peer side is returned.
+    FrameSocket open()
+    {
+        EXPECT_EQ(link->Connect("127.0.0.1", listener.port()), 0);
+        FrameSocket peer = listener.accept(kWait);
+        EXPECT_TRUE(peer);
+        EXPECT_EQ(link->IsConnected(), 1);
+        EXPECT_EQ(link->Start(), 0);
+        return peer;
+    }
+
+    std::vector<uint32_t> wires() const
+    {
+        std::vector<uint32_t> all;
+        for (const auto& record : msg.statuses()) {
+            all.push_back(record.Wir_length);
+        }
+        return all;
+    }
+
+    RecordingLinkMsg msg;
+    ISocketSystemHead* link = nullptr;
+    FrameListener listener;
+};
+
+} // namespace
+
+TEST_F(LinkFixture, ConnectToClosedPortFailsQuickly)
+{
+    // Take a free port, then close it again.
+    int closedPort = 0;
+    {
+        FrameListener gone;
+        closedPort = gone.port();
+    }
+    const auto start = Clock::now();
+    EXPECT_NE(link->Connect("127.0.0.1", closedPort), 0);
+    EXPECT_LT(Clock::now() - start, kConnectBound);
+    EXPECT_EQ(link->IsConnected(), 0);
+    EXPECT_NE(link->Start(), 0);
+    EXPECT_TRUE(msg.states().empty());
+}
+
+TEST_F(LinkFixture, ConnectToPeerThatNeverAnswersGivesUpWithinTheBound)
+{
+    // A listener whose queue is full drops further handshakes, like an
+    // unreachable host.
+    FrameListener full(0);
+    std::vector<FrameSocket> fillers;
+    for (int i = 0; i < 4; ++i) {
+        fillers.push_back(
+            FrameSocket(linkproto::connectTcp("127.0.0.1", full.port(), milliseconds(200))));
+    }
+    const auto start = Clock::now();
+    EXPECT_NE(link->Connect("127.0.0.1", full.port()), 0);
+    const auto took = Clock::now() - start;
+    EXPECT_LT(took, kConnectBound);
+    EXPECT_EQ(link->IsConnected(), 0);
+}
+
+TEST_F(LinkFixture, ConnectRejectsBadAddressOrPort)
+{
+    EXPECT_NE(link->Connect(nullptr, listener.port()), 0);
+    EXPECT_NE(link->Connect("", listener.port()), 0);
+    EXPECT_NE(link->Connect("not-an-address", listener.port()), 0);
+    EXPECT_NE(link->Connect("127.0.0.1", 0), 0);
+    EXPECT_NE(link->Connect("127.0.0.1", 70000), 0);
+    EXPECT_EQ(link->IsConnected(), 0);
+    EXPECT_EQ(link->GetProtocolVersion(), linkproto::kVersion);
+}
+
+TEST_F(LinkFixture, ReportsUpThenDownExactlyOnceWhenPeerCloses)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    ASSERT_TRUE(peer.sendBytes(statusFrame(250)));
+    ASSERT_TRUE(msg.waitForStatuses(1));
+    EXPECT_EQ(wires(), std::vector<uint32_t>{250});
+
+    peer.close();
+    ASSERT_TRUE(msg.waitForStates(2));
+    EXPECT_EQ(link->IsConnected(), 0);
+    // Nothing more follows: one report per drop.
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(msg.states(), (std::vector<bool>{true, false}));
+}
+
+TEST_F(LinkFixture, SendsHeartbeatsAndDropsAfterSilence)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    // The peer keeps the socket open but sends nothing.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(
+            peer.waitForFrame([](const Frame& f) { return isType(f, MsgType::Heartbeat); }, kWait));
+    }
+    ASSERT_TRUE(msg.waitForStates(2));
+    EXPECT_EQ(msg.states(), (std::vector<bool>{true, false}));
+    EXPECT_EQ(link->IsConnected(), 0);
+    // The link shuts its end so the crawler sees the drop as well.
+    EXPECT_TRUE(peer.waitForClose(kWait));
+}
+
+TEST_F(LinkFixture, HeartbeatsFromPeerKeepTheLinkUp)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    const auto until = Clock::now() + milliseconds(2500);
+    while (Clock::now() < until) {
+        ASSERT_TRUE(peer.sendBytes(simtest::frameBytes(MsgType::Heartbeat, nullptr, 0)));
+        std::this_thread::sleep_for(milliseconds(200));
+    }
+    EXPECT_EQ(msg.states(), std::vector<bool>{true});
+    EXPECT_EQ(link->IsConnected(), 1);
+    EXPECT_GT(link->GetRxFrameCount(), 5);
+}
+
+TEST_F(LinkFixture, CorruptInputIsCountedSkippedAndNeverDelivered)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    auto badCrc = statusFrame(2);
+    badCrc.back() ^= 0xFF;
+    const auto truncated = statusFrame(4);
+    const std::vector<uint8_t> hugeLength = {0xA5, 0x5A, linkproto::kVersion, 0x02, 0, 0,
+                                             0xFF, 0xFF};
+    ASSERT_TRUE(peer.sendBytes(concat({{0x01, 0x02, 0xA5},
+                                       statusFrame(1),
+                                       badCrc,
+                                       hugeLength,
+                                       statusFrame(3),
+                                       {truncated.begin(), truncated.begin() + 40},
+                                       statusFrame(5)})));
+    ASSERT_TRUE(msg.waitForStatuses(3));
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(wires(), (std::vector<uint32_t>{1, 3, 5}));
+    EXPECT_EQ(link->GetRxFrameCount(), 3);
+    EXPECT_EQ(link->GetRxErrorCount(), 3);
+    EXPECT_EQ(msg.states(), std::vector<bool>{true});
+}
+
+TEST_F(LinkFixture, ReassemblesFramesSplitAcrossReadsAndCoalescedInOne)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    for (uint8_t byte : statusFrame(7)) {
+        ASSERT_TRUE(peer.sendBytes({byte}));
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    ASSERT_TRUE(peer.sendBytes(concat({statusFrame(8), statusFrame(9)})));
+    ASSERT_TRUE(msg.waitForStatuses(3));
+    EXPECT_EQ(wires(), (std::vector<uint32_t>{7, 8, 9}));
+    EXPECT_EQ(link->GetRxErrorCount(), 0);
+}
+
+TEST_F(LinkFixture, ControlEchoArrivesThroughOnControlData)
+{
+    FrameSocket peer = open();
+    LinkControlRecord echo{};
+    echo.Car_PWM_Value[0] = 1193;
+    echo.Lamp_PWM_Value = 1000;
+    echo.DisMearsure_Status = 255;
+    ASSERT_TRUE(peer.sendRecord(MsgType::ControlEcho, echo));
+    ASSERT_TRUE(msg.waitForControls(1));
+    const LinkControlRecord got = msg.controls().front();
+    EXPECT_EQ(got.Car_PWM_Value[0], 1193);
+    EXPECT_EQ(got.Lamp_PWM_Value, 1000);
+    EXPECT_EQ(got.DisMearsure_Status, 255);
+}
+
+TEST_F(LinkFixture, CommandsWhileDownAreDroppedAndNeverSentLater)
+{
+    EXPECT_NE(link->SetCarPwm(1000, 1000), 0);
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    EXPECT_EQ(link->SetKeySafe(255), 0);
+    ASSERT_TRUE(
+        peer.waitForFrame([](const Frame& f) { return isType(f, MsgType::SetKeySafe); }, kWait));
+    peer.close();
+    ASSERT_TRUE(msg.waitForStates(2));
+    // A stale "forward" while the link is down.
+    EXPECT_NE(link->SetCarPwm(1000, 1000), 0);
+
+    link->Disconnect();
+    FrameSocket again = open();
+    EXPECT_EQ(link->SetArmPwm(2000), 0);
+    Frame first;
+    ASSERT_TRUE(again.waitForFrame([](const Frame& f) { return linkproto::isCommand(f.type); },
+                                   kWait, &first));
+    EXPECT_EQ(first.type, MsgType::SetArmPwm);
+}
+
+TEST_F(LinkFixture, DisconnectFromInsideTheDropCallbackThenReconnect)
+{
+    msg.setOnLinkState([this](bool up) {
+        if (!up) {
+            link->Disconnect(); // as the console does
+        }
+    });
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    peer.close();
+    ASSERT_TRUE(msg.waitForStates(2));
+
+    FrameSocket again = open();
+    ASSERT_TRUE(msg.waitForStates(3));
+    ASSERT_TRUE(again.sendBytes(statusFrame(42)));
+    ASSERT_TRUE(msg.waitForStatuses(1));
+    EXPECT_EQ(msg.states(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(link->SetLampPwm(500), 0);
+    EXPECT_TRUE(
+        again.waitForFrame([](const Frame& f) { return isType(f, MsgType::SetLampPwm); }, kWait));
+}
+
+TEST_F(LinkFixture, OwnDisconnectReportsNothingAndCountersRestartOnConnect)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    ASSERT_TRUE(peer.sendBytes(concat({{0x00}, statusFrame(1)})));
+    ASSERT_TRUE(msg.waitForStatuses(1));
+    EXPECT_EQ(link->GetRxFrameCount(), 1);
+    EXPECT_EQ(link->GetRxErrorCount(), 1);
+    link->Disconnect();
+    EXPECT_EQ(link->IsConnected(), 0);
+    EXPECT_TRUE(peer.waitForClose(kWait));
+    EXPECT_EQ(msg.states(), std::vector<bool>{true});
+
+    FrameSocket again = open();
+    EXPECT_EQ(link->GetRxFrameCount(), 0);
+    EXPECT_EQ(link->GetRxErrorCount(), 0);
+}
