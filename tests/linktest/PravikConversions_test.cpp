@@ -5,6 +5,7 @@
 
 #include "PravikConversions.h"
 #include "PravikFields.h"
+#include "QStringPrint.h"
 
 namespace {
 

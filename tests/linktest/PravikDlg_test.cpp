@@ -15,7 +15,7 @@
 #include "ExpectedCommands.h"
 #include "PravikDlg.h"
 #include "RecordingLink.h"
-#include "TestApplication.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ struct DialogFixture {
         return widget;
     }
 
-    QString Field(int id) const { return Find<QLineEdit>(QStringLiteral("id%1").arg(id))->text(); }
+    QLineEdit* Edit(int id) const { return Find<QLineEdit>(QStringLiteral("id%1").arg(id)); }
+    QString Field(int id) const { return Edit(id)->text(); }
 };
 
 // Closes the next modal dialog that opens and hands back its title.
@@ -151,7 +152,7 @@ TEST(CPravikDlg, StatusRecordFromLinkThreadFillsFieldsOnDialogThread)
     linkThread.join();
     // Nothing is touched from the link thread; the dialog's thread applies the record.
     EXPECT_EQ(f.Field(1000), "0");
-    QTRY_COMPARE_WITH_TIMEOUT(f.Field(1000), QString("999"), kWaitMs);
+    EXPECT_EQ(WaitForText(f.Edit(1000), "999", kWaitMs), "999");
     EXPECT_EQ(f.Field(1024), "45");
     EXPECT_EQ(f.Field(1025), "84");
     EXPECT_EQ(f.Field(1026), "1.6");
@@ -184,7 +185,7 @@ TEST(CPravikDlg, ControlEchoFromLinkThreadFillsEchoFields)
 
     std::thread linkThread([&] { f.link.msg->OnControlData(&echo); });
     linkThread.join();
-    QTRY_COMPARE_WITH_TIMEOUT(f.Field(1029), QString("255"), kWaitMs);
+    EXPECT_EQ(WaitForText(f.Edit(1029), "255", kWaitMs), "255");
     const QList<QPair<int, QString>> expected = {
         {1030, "3"},    {1031, "2000"},  {1032, "500"}, {1033, "1000"}, {1034, "100"},
         {1035, "1500"}, {1036, "65535"}, {1037, "150"}, {1038, "200"},  {1039, "1000"},

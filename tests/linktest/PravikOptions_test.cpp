@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PravikOptions.h"
-#include "TestApplication.h"
+#include "TestSupport.h"
 
 namespace {
 
