@@ -1,0 +1,243 @@
+#include "MediaSource.h"
+
+#include <algorithm>
+#include <thread>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include "SimCamera.h"
+#include "netcam.h"
+
+namespace netcam {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Low latency: small probe, no input buffering, RTSP over TCP.
+constexpr const char* kProbeBytes = "1000000";
+constexpr const char* kAnalyzeUs = "1000000";
+constexpr auto kRetryPause = std::chrono::milliseconds(200);
+constexpr AVRational kMicroseconds{1, 1000000};
+
+struct FormatCloser {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+
+struct PacketFree {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+
+struct DictFree {
+    void operator()(AVDictionary* dict) const { av_dict_free(&dict); }
+};
+
+uint32_t ErrorCode(int averror)
+{
+    if (averror == AVERROR_HTTP_UNAUTHORIZED || averror == AVERROR_HTTP_FORBIDDEN) {
+        return NET_DVR_PASSWORD_ERROR;
+    }
+    if (averror == AVERROR_HTTP_NOT_FOUND) {
+        return NET_DVR_USERNOTEXIST;
+    }
+    return NET_DVR_NETWORK_FAIL_CONNECT;
+}
+
+class FfmpegSource : public MediaSource {
+public:
+    FfmpegSource(StopFlag stop, std::chrono::milliseconds wait, bool paced)
+        : MediaSource(std::move(stop)), m_wait(wait), m_paced(paced), m_packet(av_packet_alloc())
+    {
+    }
+
+    uint32_t open(const std::string& url, Clock::time_point deadline)
+    {
+        m_deadline = deadline;
+        AVFormatContext* context = avformat_alloc_context();
+        if (context == nullptr || !m_packet) {
+            return NET_DVR_ALLOC_RESOURCE_ERROR;
+        }
+        context->interrupt_callback = {&FfmpegSource::interrupted, this};
+        const auto timeoutUs = std::to_string(m_wait.count() * 1000);
+        AVDictionary* raw = nullptr;
+        av_dict_set(&raw, "rtsp_transport", "tcp", 0);
+        av_dict_set(&raw, "timeout", timeoutUs.c_str(), 0);
+        av_dict_set(&raw, "fflags", "nobuffer", 0);
+        av_dict_set(&raw, "flags", "low_delay", 0);
+        av_dict_set(&raw, "probesize", kProbeBytes, 0);
+        av_dict_set(&raw, "analyzeduration", kAnalyzeUs, 0);
+        int result = avformat_open_input(&context, url.c_str(), nullptr, &raw);
+        std::unique_ptr<AVDictionary, DictFree> options(raw);
+        if (result < 0) {
+            return ErrorCode(result);
+        }
+        m_format.reset(context);
+        result = avformat_find_stream_info(context, nullptr);
+        if (result < 0) {
+            return ErrorCode(result);
+        }
+        m_stream = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        if (m_stream < 0) {
+            return NET_DVR_NETWORK_ERRORDATA;
+        }
+        const AVStream* stream = context->streams[m_stream];
+        const AVCodecParameters* par = stream->codecpar;
+        m_header.codecId = par->codec_id;
+        m_header.pixelFormat = par->format;
+        m_header.width = par->width;
+        m_header.height = par->height;
+        const AVRational rate =
+            av_guess_frame_rate(context, const_cast<AVStream*>(stream), nullptr);
+        m_header.frameRate = rate.den > 0 ? rate.num / rate.den : 0;
+        m_header.extradata.assign(par->extradata, par->extradata + par->extradata_size);
+        m_timeBase = stream->time_base;
+        return NET_DVR_NOERROR;
+    }
+
+    const StreamHeader& header() const override { return m_header; }
+
+    bool read(std::vector<uint8_t>& out) override
+    {
+        for (;;) {
+            m_deadline = Clock::now() + m_wait;
+            const int result = av_read_frame(m_format.get(), m_packet.get());
+            if (result == AVERROR(EAGAIN)) {
+                continue;
+            }
+            if (result < 0) {
+                return false;
+            }
+            std::unique_ptr<AVPacket, void (*)(AVPacket*)> unref(m_packet.get(), av_packet_unref);
+            if (m_packet->stream_index != m_stream) {
+                continue;
+            }
+            const int64_t pts = m_packet->pts == AV_NOPTS_VALUE ? m_packet->dts : m_packet->pts;
+            PacketPrefix prefix;
+            prefix.payloadSize = static_cast<uint32_t>(m_packet->size);
+            prefix.ptsUs = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, m_timeBase, kMicroseconds);
+            prefix.key = (m_packet->flags & AV_PKT_FLAG_KEY) != 0 ? 1 : 0;
+            if (m_paced && !pace(prefix.ptsUs)) {
+                return false;
+            }
+            out.resize(kPacketPrefixSize + prefix.payloadSize);
+            WritePacketPrefix(prefix, out.data());
+            std::copy_n(m_packet->data, m_packet->size, out.data() + kPacketPrefixSize);
+            return true;
+        }
+    }
+
+private:
+    static int interrupted(void* opaque)
+    {
+        auto* self = static_cast<FfmpegSource*>(opaque);
+        return self->stopped() || Clock::now() > self->m_deadline ? 1 : 0;
+    }
+
+    // Files play at their own rate instead of as fast as they can be read.
+    bool pace(int64_t ptsUs)
+    {
+        const auto now = Clock::now();
+        if (!m_paceStarted) {
+            m_paceStarted = true;
+            m_paceOrigin = now - std::chrono::microseconds(ptsUs);
+        }
+        const auto due = m_paceOrigin + std::chrono::microseconds(ptsUs);
+        constexpr auto kSlice = std::chrono::milliseconds(50);
+        while (Clock::now() < due && !stopped()) {
+            std::this_thread::sleep_for(std::min<Clock::duration>(due - Clock::now(), kSlice));
+        }
+        return !stopped();
+    }
+
+    std::chrono::milliseconds m_wait;
+    bool m_paced;
+    std::unique_ptr<AVPacket, PacketFree> m_packet;
+    FormatPtr m_format;
+    int m_stream = -1;
+    AVRational m_timeBase{1, 1};
+    StreamHeader m_header;
+    Clock::time_point m_deadline;
+    bool m_paceStarted = false;
+    Clock::time_point m_paceOrigin;
+};
+
+class SimSource : public MediaSource {
+public:
+    SimSource(StopFlag stop, const SimParams& params)
+        : MediaSource(std::move(stop)), m_camera(params.width, params.height), m_fps(params.fps)
+    {
+        m_header.codecId = AV_CODEC_ID_RAWVIDEO;
+        m_header.pixelFormat = AV_PIX_FMT_YUV420P;
+        m_header.width = params.width;
+        m_header.height = params.height;
+        m_header.frameRate = params.fps;
+    }
+
+    const StreamHeader& header() const override { return m_header; }
+
+    bool read(std::vector<uint8_t>& out) override
+    {
+        if (m_fps > 0) {
+            const auto period = std::chrono::microseconds(1000000 / m_fps);
+            if (m_index == 0) {
+                m_due = Clock::now();
+            }
+            std::this_thread::sleep_until(m_due);
+            m_due += period;
+        }
+        if (stopped()) {
+            return false;
+        }
+        PacketPrefix prefix;
+        prefix.payloadSize = static_cast<uint32_t>(m_camera.frameBytes());
+        prefix.ptsUs = m_fps > 0 ? static_cast<int64_t>(m_index) * 1000000 / m_fps : 0;
+        prefix.key = 1;
+        out.resize(kPacketPrefixSize + prefix.payloadSize);
+        WritePacketPrefix(prefix, out.data());
+        m_camera.render(m_index++, out.data() + kPacketPrefixSize);
+        return true;
+    }
+
+private:
+    SimCamera m_camera;
+    int m_fps;
+    StreamHeader m_header;
+    uint64_t m_index = 0;
+    Clock::time_point m_due;
+};
+
+} // namespace
+
+OpenResult OpenSource(const SourceSpec& spec, const ConnectSettings& settings,
+                      MediaSource::StopFlag stop)
+{
+    OpenResult result;
+    if (spec.kind == SourceSpec::Kind::Sim) {
+        result.source = std::make_unique<SimSource>(std::move(stop), spec.sim);
+        return result;
+    }
+    const auto deadline = Clock::now() + settings.wait;
+    const uint32_t tries = std::max<uint32_t>(settings.tries, 1);
+    for (uint32_t attempt = 0; attempt < tries; ++attempt) {
+        auto source = std::make_unique<FfmpegSource>(stop, settings.wait,
+                                                     spec.kind == SourceSpec::Kind::File);
+        result.error = source->open(spec.url, deadline);
+        if (result.error == NET_DVR_NOERROR) {
+            result.source = std::move(source);
+            return result;
+        }
+        // Wrong credentials or bad data do not get better by asking again.
+        if (result.error != NET_DVR_NETWORK_FAIL_CONNECT || *stop ||
+            Clock::now() + kRetryPause >= deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+    return result;
+}
+
+} // namespace netcam

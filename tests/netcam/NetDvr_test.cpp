@@ -1,0 +1,217 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "LoopbackServers.h"
+#include "NetcamTestSupport.h"
+
+using namespace std::chrono_literals;
+using loopback::WaitFor;
+
+namespace {
+
+constexpr auto kGenerous = 20s;
+constexpr uint32_t kWaitMs = 1500;
+// Slack over the connect wait time on a loaded machine; a hang is far longer.
+constexpr auto kWaitSlack = 3s;
+
+class NetDvr : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(NET_DVR_Init(), 1);
+        ASSERT_EQ(NET_DVR_SetConnectTime(kWaitMs, 1), 1);
+        ASSERT_EQ(NET_DVR_SetReconnect(200, 1), 1);
+    }
+    void TearDown() override
+    {
+        NET_DVR_SetExceptionCallBack_V30(0, nullptr, nullptr, nullptr);
+        NET_DVR_Cleanup();
+    }
+
+    static int32_t Login(const char* address, uint16_t port = 0, const char* user = "",
+                         const char* password = "")
+    {
+        auto info = LoginInfo(address, port, user, password);
+        NET_DVR_DEVICEINFO_V40 device{};
+        return NET_DVR_Login_V40(&info, &device);
+    }
+};
+
+struct ExceptionLog {
+    std::mutex mutex;
+    std::vector<uint32_t> types;
+    bool seen(uint32_t type)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::find(types.begin(), types.end(), type) != types.end();
+    }
+};
+
+void LogException(uint32_t type, int32_t, int32_t, void* user)
+{
+    auto* log = static_cast<ExceptionLog*>(user);
+    std::lock_guard<std::mutex> lock(log->mutex);
+    log->types.push_back(type);
+}
+
+// Logs in to a server that may still be starting: polls until it answers.
+int32_t LoginWhenUp(const std::string& url)
+{
+    int32_t id = -1;
+    WaitFor(
+        [&] {
+            auto info = LoginInfo(url.c_str());
+            NET_DVR_DEVICEINFO_V40 device{};
+            id = NET_DVR_Login_V40(&info, &device);
+            return id >= 0;
+        },
+        kGenerous);
+    return id;
+}
+
+} // namespace
+
+TEST(NetDvrSetup, CallsBeforeInitFailWithNoInit)
+{
+    NET_DVR_Cleanup();
+    auto info = LoginInfo("sim:a?w=64&h=48");
+    EXPECT_EQ(NET_DVR_Login_V40(&info, nullptr), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NOINIT);
+    EXPECT_EQ(NET_DVR_SetConnectTime(1000, 1), 0);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NOINIT);
+    EXPECT_EQ(NET_DVR_Cleanup(), 0);
+}
+
+TEST_F(NetDvr, SimulatedCameraLogsInAndFillsDeviceInfo)
+{
+    auto info = LoginInfo("sim:a?w=64&h=48");
+    NET_DVR_DEVICEINFO_V40 device{};
+    const int32_t id = NET_DVR_Login_V40(&info, &device);
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(device.struDeviceV30.byChanNum, 1);
+    EXPECT_EQ(device.struDeviceV30.byStartChan, 1);
+    EXPECT_NE(Login("sim:b?w=64&h=48"), id);
+    EXPECT_EQ(NET_DVR_Logout(id), 1);
+    EXPECT_EQ(NET_DVR_Logout(id), 0);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_USERNOTEXIST);
+}
+
+TEST_F(NetDvr, BadAddressIsAParameterError)
+{
+    EXPECT_EQ(Login("sim:x?w=7"), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PARAMETER_ERROR);
+    EXPECT_EQ(NET_DVR_Login_V40(nullptr, nullptr), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PARAMETER_ERROR);
+}
+
+TEST_F(NetDvr, ClosedPortFailsWithinConnectWait)
+{
+    const auto url = loopback::TcpUrl(loopback::FreePort());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Login(url.c_str()), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(kWaitMs) + kWaitSlack);
+}
+
+TEST_F(NetDvr, SilentCameraFailsWithinConnectWait)
+{
+    // Accepts connections (kernel backlog) but never answers.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(fd, 4), 0);
+    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Login("127.0.0.1", ntohs(address.sin_port), "admin", "pw"), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(kWaitMs) + kWaitSlack);
+    ::close(fd);
+}
+
+TEST_F(NetDvr, WrongCredentialsOnRtspServerArePasswordError)
+{
+    loopback::RefusingRtspServer server;
+    ASSERT_NE(server.port(), 0);
+    EXPECT_EQ(Login("127.0.0.1", server.port(), "admin", "wrong"), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PASSWORD_ERROR);
+    EXPECT_GE(server.requests(), 1);
+}
+
+TEST_F(NetDvr, CallbackPlayDeliversHeaderFirstThenPackets)
+{
+    const int32_t id = Login("sim:a?w=64&h=48&fps=50");
+    ASSERT_GE(id, 0);
+    StreamLog log;
+    NET_DVR_PREVIEWINFO preview{};
+    preview.lChannel = 1;
+    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
+    ASSERT_GE(handle, 1);
+    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 3; }, kGenerous));
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    const size_t afterStop = log.count(NET_DVR_STREAMDATA);
+    EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 1u);
+    std::this_thread::sleep_for(100ms); // a stray delivery would land here
+    EXPECT_EQ(log.count(NET_DVR_STREAMDATA), afterStop);
+    std::lock_guard<std::mutex> lock(log.mutex);
+    EXPECT_EQ(log.types.front(), NET_DVR_SYSHEAD);
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 0);
+}
+
+TEST_F(NetDvr, PlayOfUnknownLoginFails)
+{
+    NET_DVR_PREVIEWINFO preview{};
+    EXPECT_EQ(NET_DVR_RealPlay_V40(12345, &preview, nullptr, nullptr), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_USERNOTEXIST);
+}
+
+TEST_F(NetDvr, WindowPlayShowsBgrFramesOfTheStreamSize)
+{
+    const int32_t id = Login("sim:a?w=96&h=64");
+    ASSERT_GE(id, 0);
+    RecordingWindow window;
+    NET_DVR_CLIENTINFO client{};
+    client.lChannel = 1;
+    client.hPlayWnd = ToWindowHandle(&window);
+    const int32_t handle = NET_DVR_RealPlay(id, &client);
+    ASSERT_GE(handle, 1);
+    ASSERT_TRUE(WaitFor([&] { return window.frames() >= 3; }, kGenerous));
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    const cv::Mat frame = window.last();
+    EXPECT_EQ(frame.type(), CV_8UC3);
+    EXPECT_EQ(frame.size(), cv::Size(96, 64));
+}
+
+TEST_F(NetDvr, LiveStreamLossRaisesExceptionAndPlayResumes)
+{
+    const uint16_t port = loopback::FreePort();
+    auto server =
+        std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
+    ASSERT_TRUE(server->running());
+    const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
+    ASSERT_GE(id, 0);
+    ExceptionLog exceptions;
+    NET_DVR_SetExceptionCallBack_V30(0, nullptr, LogException, &exceptions);
+    StreamLog log;
+    NET_DVR_PREVIEWINFO preview{};
+    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
+    ASSERT_GE(handle, 1);
+    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 10; }, kGenerous));
+
+    server->kill();
+    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
+    const size_t before = log.count(NET_DVR_STREAMDATA);
+    server = std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
+    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(PREVIEW_RECONNECTSUCCESS); }, kGenerous));
+    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= before + 10; }, kGenerous));
+    EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 2u);
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+}

@@ -1,0 +1,78 @@
+// Records what the SDK callbacks deliver, for the netcam API tests.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "IVideoWindow.h"
+#include "netcam.h"
+
+struct StreamLog {
+    std::mutex mutex;
+    std::vector<uint32_t> types;
+    std::vector<uint8_t> header;
+    std::vector<std::vector<uint8_t>> packets; // first few only
+
+    size_t count(uint32_t type)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        size_t n = 0;
+        for (auto t : types) {
+            n += t == type ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+// Stream callback whose user pointer is a StreamLog.
+inline void LogStream(int32_t, uint32_t type, uint8_t* buffer, uint32_t size, void* user)
+{
+    auto* log = static_cast<StreamLog*>(user);
+    constexpr size_t kKeptPackets = 4;
+    std::lock_guard<std::mutex> lock(log->mutex);
+    log->types.push_back(type);
+    if (type == NET_DVR_SYSHEAD) {
+        log->header.assign(buffer, buffer + size);
+    } else if (log->packets.size() < kKeptPackets) {
+        log->packets.emplace_back(buffer, buffer + size);
+    }
+}
+
+class RecordingWindow : public IVideoWindow {
+public:
+    void ShowFrame(const cv::Mat& frame) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_frames;
+        m_last = frame.clone();
+    }
+    int frames()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_frames;
+    }
+    cv::Mat last()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_last;
+    }
+
+private:
+    std::mutex m_mutex;
+    int m_frames = 0;
+    cv::Mat m_last;
+};
+
+inline NET_DVR_USER_LOGIN_INFO LoginInfo(const char* address, uint16_t port = 0,
+                                         const char* user = "", const char* password = "")
+{
+    NET_DVR_USER_LOGIN_INFO info{};
+    snprintf(info.sDeviceAddress, sizeof info.sDeviceAddress, "%s", address);
+    info.wPort = port;
+    snprintf(info.sUserName, sizeof info.sUserName, "%s", user);
+    snprintf(info.sPassword, sizeof info.sPassword, "%s", password);
+    return info;
+}
