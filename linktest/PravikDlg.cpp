@@ -19,6 +19,8 @@ namespace {
 // Wide enough for a float with six significant digits and a sign.
 const QString kFieldWidthSample = QStringLiteral("-0.000000e+00");
 constexpr int kStatusPairsPerRow = 3;
+// Tight rows keep the whole dialog on a 1024-pixel-high screen.
+constexpr int kRowSpacing = 1;
 constexpr int kColumnsPerPair = 2;
 
 QString ControlName(int id)
@@ -160,6 +162,7 @@ QGroupBox* CPravikDlg::CreateStatusGroup()
 {
     auto* group = new QGroupBox(tr("Static"), this);
     auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(kRowSpacing);
     auto* secondGroup = new QGroupBox(tr("Static"), group);
     auto* secondGrid = new QGridLayout(secondGroup);
 
@@ -184,6 +187,7 @@ QWidget* CPravikDlg::CreateEchoRows()
     auto* rows = new QWidget(this);
     auto* grid = new QGridLayout(rows);
     grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(kRowSpacing);
     int gridRow = 0;
     for (const EchoRow& row : EchoRows()) {
         grid->addWidget(new QLabel(tr(row.caption), rows), gridRow, 0);
@@ -194,6 +198,8 @@ QWidget* CPravikDlg::CreateEchoRows()
         }
         ++gridRow;
     }
+    // Buttons keep their size; spare width goes past the longest row.
+    grid->setColumnStretch(grid->columnCount(), 1);
     return rows;
 }
 
@@ -201,6 +207,7 @@ QGroupBox* CPravikDlg::CreateCameraGroup()
 {
     auto* group = new QGroupBox(tr("摄像头操作"), this);
     auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(kRowSpacing);
     for (const CameraButton& button : CameraButtons()) {
         grid->addWidget(CreateCommandButton(button.command, group), button.row, button.column);
     }
