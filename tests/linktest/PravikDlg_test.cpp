@@ -227,11 +227,16 @@ TEST(CPravikDlg, GroupsStatusCameraAndDialogButtons)
         ASSERT_NE(group, nullptr) << id;
         EXPECT_EQ(group->title(), "摄像头操作");
     }
-    // Each echo row keeps its buttons beside its field.
-    auto* echoField = f.Find<QLineEdit>("id1041");
-    EXPECT_EQ(f.Find<QPushButton>("id1059")->parentWidget(), echoField->parentWidget());
-    EXPECT_EQ(f.Find<QPushButton>("id1059")->geometry().center().y(),
-              echoField->geometry().center().y());
+    // Each echo row keeps its buttons on its own line, right of its field.
+    f.dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.dialog.get()));
+    for (auto [fieldId, buttonId] : {std::pair{1029, 1043}, {1030, 1066}, {1041, 1059}}) {
+        const QRect field = f.Edit(fieldId)->geometry();
+        const QRect button = f.Find<QPushButton>(QStringLiteral("id%1").arg(buttonId))->geometry();
+        EXPECT_EQ(button.center().y(), field.center().y()) << buttonId;
+        EXPECT_GT(button.left(), field.right()) << buttonId;
+    }
+    EXPECT_LT(f.Edit(1029)->geometry().top(), f.Edit(1030)->geometry().top());
 }
 
 TEST(CPravikDlg, OkAndCancelCloseTheDialog)
