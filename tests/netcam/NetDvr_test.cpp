@@ -41,23 +41,6 @@ protected:
     }
 };
 
-struct ExceptionLog {
-    std::mutex mutex;
-    std::vector<uint32_t> types;
-    bool seen(uint32_t type)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return std::find(types.begin(), types.end(), type) != types.end();
-    }
-};
-
-void LogException(uint32_t type, int32_t, int32_t, void* user)
-{
-    auto* log = static_cast<ExceptionLog*>(user);
-    std::lock_guard<std::mutex> lock(log->mutex);
-    log->types.push_back(type);
-}
-
 // Logs in to a server that may still be starting: polls until it answers.
 int32_t LoginWhenUp(const std::string& url)
 {

@@ -1,7 +1,9 @@
 // Records what the SDK callbacks deliver, for the netcam API tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -39,6 +41,24 @@ inline void LogStream(int32_t, uint32_t type, uint8_t* buffer, uint32_t size, vo
     } else if (log->packets.size() < kKeptPackets) {
         log->packets.emplace_back(buffer, buffer + size);
     }
+}
+
+struct ExceptionLog {
+    std::mutex mutex;
+    std::vector<uint32_t> types;
+    bool seen(uint32_t type)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::find(types.begin(), types.end(), type) != types.end();
+    }
+};
+
+// Exception callback whose user pointer is an ExceptionLog.
+inline void LogException(uint32_t type, int32_t, int32_t, void* user)
+{
+    auto* log = static_cast<ExceptionLog*>(user);
+    std::lock_guard<std::mutex> lock(log->mutex);
+    log->types.push_back(type);
 }
 
 class RecordingWindow : public IVideoWindow {

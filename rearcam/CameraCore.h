@@ -1,0 +1,83 @@
+// The camera object logic shared by the rear-camera and the main-camera
+// libraries: SDK set-up, logins, live plays, the chain stream callback ->
+// player -> decode callback -> YV12 to BGR -> host, and recording.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include <opencv2/core/mat.hpp>
+
+#include "IVideoWindow.h"
+#include "Mp4Recorder.h"
+#include "netcam.h"
+
+class CameraCore {
+public:
+    using FrameSink = std::function<int(cv::Mat)>;
+    enum class FailedLogin {
+        ReleaseSdk, // the next login needs a new Init
+        KeepSdk     // the login can simply be tried again
+    };
+
+    // One core per library and process: the SDK callbacks carry no user
+    // pointer and reach the core through a process-wide pointer.
+    CameraCore(FrameSink sink, FailedLogin failedLogin);
+    ~CameraCore();
+    CameraCore(const CameraCore&) = delete;
+    CameraCore& operator=(const CameraCore&) = delete;
+
+    bool Init(uint32_t connectWaitMs, uint32_t connectTries, uint32_t reconnectIntervalMs,
+              uint32_t reconnectEnabled);
+    bool Cleanup();
+    int32_t Login(const std::string& address, uint16_t port, const std::string& user,
+                  const std::string& password);
+    int32_t RealPlayCallback(int32_t loginId, VideoWindowHandle window, int32_t channel,
+                             int32_t linkMode, int32_t streamType);
+    int32_t RealPlayWindow(int32_t loginId, int32_t linkMode, int32_t channel,
+                           VideoWindowHandle window);
+    void StopPlay(const int32_t* handle);
+    void SetSaveDir(std::string folder);
+    void SaveFrame(const cv::Mat& frame);
+    void StartOrStopRecord();
+
+    bool isRecording() const;
+    cv::Size lastFrameSize() const;
+
+    // SDK callbacks, reached through the process-wide pointer.
+    void OnStreamData(int32_t playHandle, uint32_t dataType, uint8_t* buffer, uint32_t size);
+    void OnDecodedFrame(const char* buffer, int32_t size, const FRAME_INFO& info);
+
+private:
+    struct PlaySlot {
+        int32_t handle = -1;
+        std::atomic<int32_t> port{-1}; // -1: no player port
+    };
+    static constexpr size_t kMaxPlays = 4;
+
+    // Claims a slot and starts the play with start() while holding the
+    // lock, so the first stream callback finds its handle.
+    template <typename Start> int32_t startPlay(Start start);
+    PlaySlot* findSlot(int32_t handle);
+    void stopSlot(PlaySlot& slot);
+    static void releasePort(PlaySlot& slot);
+
+    FrameSink m_sink;
+    FailedLogin m_failedLogin;
+    std::mutex m_mutex; // slots and login ids
+    std::array<PlaySlot, kMaxPlays> m_slots;
+    std::set<int32_t> m_loginIds;
+    NET_DVR_DEVICEINFO_V40 m_deviceInfo{};
+    std::atomic<int32_t> m_frameWidth{0};
+    std::atomic<int32_t> m_frameHeight{0};
+
+    mutable std::mutex m_recordMutex;
+    Mp4Recorder m_writer;
+    bool m_recording = false;
+    std::string m_recordDir;
+};

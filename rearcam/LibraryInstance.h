@@ -1,0 +1,41 @@
+// The one camera object of a library per process, behind its exports.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+template <typename Impl, typename Msg> class LibraryInstance {
+public:
+    // Null for a null message interface; later calls return the first
+    // instance, which keeps its first message interface.
+    static Impl* Create(Msg* msg)
+    {
+        if (msg == nullptr) {
+            return nullptr;
+        }
+        std::lock_guard<std::mutex> lock(mutex());
+        if (!holder()) {
+            holder() = std::make_unique<Impl>(msg);
+        }
+        return holder().get();
+    }
+
+    static void Delete()
+    {
+        std::lock_guard<std::mutex> lock(mutex());
+        holder().reset();
+    }
+
+private:
+    static std::mutex& mutex()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+    // Unloading the library destroys the instance with this holder.
+    static std::unique_ptr<Impl>& holder()
+    {
+        static std::unique_ptr<Impl> instance;
+        return instance;
+    }
+};
