@@ -27,15 +27,23 @@ QPixmap scaledPicture(const QPixmap& picture, int side)
     return picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
-void drawNeedle(QPainter& painter, const QColor& colour, int length, double angle)
+void paintDial(QWidget& widget, const QPixmap& background, const QColor& needleColour,
+               int needleLength, double angle)
 {
+    QPainter painter(&widget);
+    if (!enterLogicalSpace(painter, widget.size()))
+        return;
+    constexpr int kHalf = kLogicalSide / 2;
+    if (!background.isNull())
+        painter.drawPixmap(-kHalf, -kHalf, background);
+
     constexpr double kHalfWidth = 5.0;
     constexpr double kTail = 8.0;
     const QPointF kite[] = {
-        {-kHalfWidth, 0.0}, {0.0, -kTail}, {kHalfWidth, 0.0}, {0.0, double(length)}};
+        {-kHalfWidth, 0.0}, {0.0, -kTail}, {kHalfWidth, 0.0}, {0.0, double(needleLength)}};
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
+    painter.setBrush(needleColour);
     painter.rotate(angle);
     painter.drawConvexPolygon(kite, 4);
     painter.restore();
@@ -74,16 +82,9 @@ void GaugeSpeed::SetCurrentValue(double dValue)
 
 void GaugeSpeed::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!instrument::enterLogicalSpace(painter, size()))
-        return;
-    constexpr int kHalf = instrument::kLogicalSide / 2;
-    if (!m_background.isNull())
-        painter.drawPixmap(-kHalf, -kHalf, m_background);
-
     // The scale spans ten of its eleven integer steps (240 degrees), not the full range.
     const int sweep = (m_iEndAngle - m_iStartAngle) / kScaleSteps * kSweepSteps;
     const double valueAngle = sweep / (m_dMaxValue - m_dMinValue) * (m_dValue - m_dMinValue);
-    painter.rotate(m_iStartAngle);
-    instrument::drawNeedle(painter, m_needleColor, kNeedleLength, valueAngle);
+    instrument::paintDial(*this, m_background, m_needleColor, kNeedleLength,
+                          m_iStartAngle + valueAngle);
 }

@@ -19,8 +19,10 @@ bool enterLogicalSpace(QPainter& painter, const QSize& widgetSize);
 // does not depend on the widget size, so callers scale once and keep it.
 QPixmap scaledPicture(const QPixmap& picture, int side);
 
-// A kite-shaped needle pivoting at the origin, turned clockwise from straight down.
-void drawNeedle(QPainter& painter, const QColor& colour, int length, double angle);
+// Paints a needle dial into the widget: the background picture (already scaled to the
+// logical side) and a kite-shaped needle turned clockwise from straight down by the angle.
+void paintDial(QWidget& widget, const QPixmap& background, const QColor& needleColour,
+               int needleLength, double angle);
 
 } // namespace instrument
 
@@ -30,6 +32,8 @@ class GaugeSpeed : public QWidget {
 
 public:
     explicit GaugeSpeed(QWidget* parent = nullptr);
+
+    double currentValue() const { return m_dValue; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,0 +1,5 @@
+#include "PitchPanel.h"
+
+PitchPanel::PitchPanel(QWidget* parent) : RollingPanel(parent, ":/images/Others/pitch.png")
+{
+}

@@ -1,0 +1,52 @@
+#include "RollingPanel.h"
+
+#include "GaugeSpeed.h"
+
+#include <QPainter>
+
+namespace {
+// The picture fills 198 of the 200 logical units, leaving a hairline margin.
+constexpr int kPictureSide = 198;
+} // namespace
+
+RollingPanel::RollingPanel(QWidget* parent) : RollingPanel(parent, ":/images/Others/rolling.png")
+{
+}
+
+RollingPanel::RollingPanel(QWidget* parent, const QString& picture)
+    : QWidget(parent),
+      // Scaled once: the result does not depend on the widget size.
+      m_picture(instrument::scaledPicture(QPixmap(picture), kPictureSide))
+{
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+}
+
+void RollingPanel::SetAngle(double angle)
+{
+    m_dAngle = angle;
+    update();
+}
+
+QSize RollingPanel::sizeHint() const
+{
+    return {100, 100};
+}
+
+QSize RollingPanel::minimumSizeHint() const
+{
+    return {10, 10};
+}
+
+void RollingPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!instrument::enterLogicalSpace(painter, size()))
+        return;
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.rotate(m_dAngle);
+    // A picture that is not square lies against the top-left of the square.
+    if (!m_picture.isNull())
+        painter.drawPixmap(-kPictureSide / 2, -kPictureSide / 2, m_picture);
+    painter.restore();
+}
