@@ -1,0 +1,148 @@
+// The console's instrument widgets set up as the console sets them up (pictures,
+// sizes, start values). Shared by the gallery and the screenshot test.
+#pragma once
+
+#include "ColorButton.h"
+#include "ControlView.h"
+#include "DisplayPanle.h"
+#include "GaugeCloud.h"
+#include "GaugeSpeed.h"
+#include "LightButton.h"
+#include "SliderWidget.h"
+#include "SwitchButton.h"
+
+#include <QFont>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace catalogue {
+
+// Sizes the console gives or typically lays out its widgets at.
+inline constexpr QSize kLightSliderSize{35, 220};
+inline constexpr QSize kSwitchSize{100, 30};
+inline constexpr QSize kPadSize{260, 260};
+inline constexpr QSize kSpeedGaugeSize{220, 220};
+inline constexpr QSize kControlViewSize{260, 90};
+inline constexpr QSize kDisplayPanelSize{440, 300};
+inline constexpr QSize kFunctionKeySize{110, 110};
+inline constexpr QSize kLampSize{60, 60};
+
+// The console's font faces are Windows faces; map them to the installed CJK fonts.
+inline void installFontSubstitutes()
+{
+    const QString zenHei = QStringLiteral("WenQuanYi Zen Hei");
+    for (const char* face : {"华文琥珀", "微软雅黑", "黑体", "SimHei"})
+        QFont::insertSubstitution(QString::fromUtf8(face), zenHei);
+    for (const char* face : {"宋体", "SimSun"})
+        QFont::insertSubstitution(QString::fromUtf8(face), QStringLiteral("AR PL UMing CN"));
+}
+
+enum class Pad { ZoomFocus, CameraHead, Drive, Lift };
+
+inline GaugeCloud* makePad(Pad pad, QWidget* parent)
+{
+    struct Icons {
+        const char* centre;
+        const char* top;
+        const char* bottom;
+        const char* right;
+        const char* left;
+    };
+    Icons icons{};
+    switch (pad) {
+    case Pad::ZoomFocus:
+        icons = {"reset", "Zoom_plus", "Zoom_sub", "Focus_far", "Focus_near"};
+        break;
+    case Pad::CameraHead:
+        icons = {"Came_center", "Came_Up", "Came_Down", "Came_Right", "Came_Left"};
+        break;
+    case Pad::Drive:
+        icons = {"Direction", "Direct_forward", "Direct_back", "Direct_turnRight",
+                 "Direct_turnLeft"};
+        break;
+    case Pad::Lift:
+        icons = {nullptr, "Lift_up", "Lift_Down", "Lift_right", "Lift_left"};
+        break;
+    }
+    auto* widget =
+        new GaugeCloud(parent, pad == Pad::Drive ? GaugeCloud::Drive : GaugeCloud::Momentary);
+    const auto icon = [](const char* name) {
+        return QStringLiteral(":/icons/Transparent/%1.png").arg(QLatin1String(name));
+    };
+    if (icons.centre)
+        widget->setCenterText(icon(icons.centre),
+                              QStringLiteral(":/icons/Discolour/press_center.png"));
+    widget->setIconText(icon(icons.right), QStringLiteral(":/icons/Discolour/press_right.png"),
+                        GaugeCloud::Right);
+    widget->setIconText(icon(icons.left), QStringLiteral(":/icons/Discolour/press_left.png"),
+                        GaugeCloud::Left);
+    widget->setIconText(icon(icons.top), QStringLiteral(":/icons/Discolour/press_top.png"),
+                        GaugeCloud::Top);
+    widget->setIconText(icon(icons.bottom), QStringLiteral(":/icons/Discolour/press_bottpm.png"),
+                        GaugeCloud::Bottom);
+    widget->resize(kPadSize);
+    return widget;
+}
+
+// Function key F<number>; only F2 times its own press look.
+inline ColorButton* makeFunctionKey(int number, QWidget* parent)
+{
+    auto* key = new ColorButton(parent, number == 2);
+    key->setPixmaps(QPixmap(QStringLiteral(":/images/Button_normal/F%1.png").arg(number)),
+                    QPixmap(QStringLiteral(":/images/Button_keydown/F%1_1.png").arg(number)));
+    key->resize(kFunctionKeySize);
+    return key;
+}
+
+inline SliderWidget* makeSlider(QWidget* parent)
+{
+    auto* slider = new SliderWidget(parent);
+    slider->setFixedWidth(kLightSliderSize.width());
+    slider->resize(kLightSliderSize);
+    return slider;
+}
+
+inline SwitchButton* makeSwitch(QWidget* parent)
+{
+    auto* button = new SwitchButton(parent, false);
+    button->setFixedSize(kSwitchSize);
+    return button;
+}
+
+template <typename T> T* sized(T* widget, QSize size)
+{
+    widget->resize(size);
+    return widget;
+}
+
+// One sample of every instrument class, named by its class.
+struct Sample {
+    QString className;
+    std::function<QWidget*(QWidget*)> make;
+};
+
+inline std::vector<Sample> samples()
+{
+    return {
+        {"SliderWidget", [](QWidget* p) { return makeSlider(p); }},
+        {"SwitchButton", [](QWidget* p) { return makeSwitch(p); }},
+        {"LightButton", [](QWidget* p) { return sized(new LightButton(p), kLampSize); }},
+        {"ControlView", [](QWidget* p) { return sized(new ControlView(p), kControlViewSize); }},
+        {"DisplayPanle", [](QWidget* p) { return sized(new DisplayPanle(p), kDisplayPanelSize); }},
+        {"GaugeCloud", [](QWidget* p) { return makePad(Pad::Drive, p); }},
+        {"GaugeSpeed",
+         [](QWidget* p) {
+             auto* gauge = sized(new GaugeSpeed(p), kSpeedGaugeSize);
+             gauge->SetCurrentValue(40);
+             return gauge;
+         }},
+        {"ColorButton", [](QWidget* p) { return makeFunctionKey(1, p); }},
+    };
+}
+
+} // namespace catalogue
