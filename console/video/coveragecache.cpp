@@ -1,6 +1,6 @@
 #include "coveragecache.h"
 
-CoverageCache::CoverageCache(size_t capacity) : m_capacity(capacity)
+CoverageCache::CoverageCache(size_t maxBytes) : m_maxBytes(maxBytes)
 {
 }
 
@@ -27,7 +27,10 @@ std::shared_ptr<const TextCoverage> CoverageCache::get(const TextKey& key)
     }
     m_entries.emplace_front(key, coverage);
     m_index.emplace(key, m_entries.begin());
-    while (m_entries.size() > m_capacity) {
+    m_bytes += coverage->bytes();
+    // The newest entry stays even when it alone exceeds the budget.
+    while (m_bytes > m_maxBytes && m_entries.size() > 1) {
+        m_bytes -= m_entries.back().second->bytes();
         m_index.erase(m_entries.back().first);
         m_entries.pop_back();
     }
@@ -38,4 +41,10 @@ size_t CoverageCache::size() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_entries.size();
+}
+
+size_t CoverageCache::bytes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bytes;
 }

@@ -12,9 +12,9 @@ namespace {
 
 constexpr size_t kMaxTextBytes = 4095;
 constexpr size_t kMaxFaceBytes = 31;
-// The overlay draws fourteen texts per frame, one of them changing every
-// second; this keeps all of them plus a few minutes of history.
-constexpr size_t kCacheCapacity = 256;
+// The overlay's fourteen texts take well under 1 MB; the rest keeps recent
+// date lines and bounds what unusually long texts can hold.
+constexpr size_t kCacheBytes = size_t{32} * 1024 * 1024;
 constexpr const char* kFunction = "putTextZH";
 constexpr const char* kDefaultFamily = "WenQuanYi Zen Hei";
 
@@ -53,7 +53,7 @@ std::string resolveFace(const char* face)
 
 CoverageCache& coverageCache()
 {
-    static CoverageCache cache(kCacheCapacity);
+    static CoverageCache cache(kCacheBytes);
     return cache;
 }
 

@@ -74,6 +74,11 @@ TextCoverage::TextCoverage(int width, int height, std::vector<uint8_t> pixels)
     m_rowRuns.push_back(m_runs.size());
 }
 
+size_t TextCoverage::bytes() const
+{
+    return m_pixels.size() + m_runs.size() * sizeof(Run) + m_rowRuns.size() * sizeof(size_t);
+}
+
 std::shared_ptr<const TextCoverage> TextCoverage::render(const TextKey& key)
 {
     QFont font(QString::fromStdString(key.face));

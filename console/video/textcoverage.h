@@ -47,6 +47,8 @@ public:
     const uint8_t* row(int y) const { return m_pixels.data() + static_cast<size_t>(y) * m_width; }
     const Run* runsBegin(int y) const { return m_runs.data() + m_rowRuns[y]; }
     const Run* runsEnd(int y) const { return m_runs.data() + m_rowRuns[y + 1]; }
+    // Memory held by the pixels and the runs.
+    size_t bytes() const;
 
 private:
     int m_width;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -23,7 +24,7 @@ bool samePixels(const TextCoverage& a, const TextCoverage& b)
 TEST(CoverageCache, repeatedKeyIsServedFromCacheWithIdenticalPixels)
 {
     ensureGuiApp();
-    CoverageCache cache(8);
+    CoverageCache cache(1 << 20);
     const auto first = cache.get(keyFor("管道直径"));
     const auto second = cache.get(keyFor("管道直径"));
     ASSERT_TRUE(first);
@@ -37,23 +38,41 @@ TEST(CoverageCache, repeatedKeyIsServedFromCacheWithIdenticalPixels)
 TEST(CoverageCache, leastRecentlyUsedEntryIsDropped)
 {
     ensureGuiApp();
-    CoverageCache cache(2);
+    const size_t costs[] = {TextCoverage::render(keyFor("甲"))->bytes(),
+                            TextCoverage::render(keyFor("乙"))->bytes(),
+                            TextCoverage::render(keyFor("丙"))->bytes()};
+    // Room for any two of them, not for three.
+    const size_t budget = costs[0] + costs[1] + costs[2] - *std::min_element(costs, costs + 3);
+    CoverageCache cache(budget);
     const auto a = cache.get(keyFor("甲"));
     const auto b = cache.get(keyFor("乙"));
     EXPECT_EQ(cache.get(keyFor("甲")), a); // 甲 is now the most recent
     cache.get(keyFor("丙"));               // drops 乙
     EXPECT_EQ(cache.size(), 2U);
+    EXPECT_EQ(cache.bytes(), costs[0] + costs[2]);
     EXPECT_EQ(cache.get(keyFor("甲")), a);
-    const auto bAgain = cache.get(keyFor("乙"));
+    const auto bAgain = cache.get(keyFor("乙")); // drops 丙
     EXPECT_NE(bAgain, b);
     EXPECT_TRUE(samePixels(*bAgain, *b));
     EXPECT_EQ(cache.size(), 2U);
+    EXPECT_LE(cache.bytes(), budget);
+}
+
+TEST(CoverageCache, entryLargerThanBudgetIsKeptAlone)
+{
+    ensureGuiApp();
+    CoverageCache cache(1);
+    const auto a = cache.get(keyFor("甲"));
+    EXPECT_EQ(cache.get(keyFor("甲")), a);
+    cache.get(keyFor("乙"));
+    EXPECT_EQ(cache.size(), 1U);
+    EXPECT_NE(cache.get(keyFor("甲")), a);
 }
 
 TEST(CoverageCache, everyKeyFieldSeparatesEntries)
 {
     ensureGuiApp();
-    CoverageCache cache(16);
+    CoverageCache cache(1 << 20);
     const TextKey base = keyFor("检测A");
     TextKey otherText = base;
     otherText.text = "检测B";
@@ -79,7 +98,7 @@ TEST(CoverageCache, everyKeyFieldSeparatesEntries)
 TEST(CoverageCache, unrenderableTextIsNotCached)
 {
     ensureGuiApp();
-    CoverageCache cache(4);
+    CoverageCache cache(1 << 20);
     TextKey huge = keyFor("测");
     huge.size = 20000;
     EXPECT_EQ(cache.get(huge), nullptr);
