@@ -31,7 +31,8 @@ public:
     TempDir()
     {
         std::string pattern = (fs::temp_directory_path() / "recorder-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
+        const char* made = mkdtemp(pattern.data());
+        m_path = made != nullptr ? made : "/nonexistent-recorder-test-folder";
     }
     ~TempDir()
     {
@@ -251,10 +252,19 @@ TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
         {"empty size", dir.file("d.mp4"), kXvid, kFps, cv::Size(0, 0)},
         {"zero height", dir.file("e.mp4"), kXvid, kFps, cv::Size(320, 0)},
         {"missing folder", dir.file("missing/f.mp4"), kXvid, kFps, kSize},
+        {"path is a folder", dir.file(""), kXvid, kFps, kSize},
         {"unknown code", dir.file("g.mp4"), cv::VideoWriter::fourcc('H', '2', '6', '4'), kFps,
          kSize},
     };
-    for (const Case& c : cases) {
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    // Permissions do not bind root.
+    if (geteuid() != 0) {
+        const std::string readOnly = dir.file("readonly");
+        fs::create_directory(readOnly);
+        fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+        all.push_back({"read-only folder", readOnly + "/h.mp4", kXvid, kFps, kSize});
+    }
+    for (const Case& c : all) {
         Mp4Recorder recorder;
         EXPECT_FALSE(recorder.open(c.path, c.code, c.fps, c.size)) << c.what;
         EXPECT_FALSE(recorder.isOpened()) << c.what;
