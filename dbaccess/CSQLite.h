@@ -43,6 +43,6 @@ private:
     int execute(const char* sql, RowPrinter printer);
     int insertRow(const char* sql, const RowBinder& bind);
 
-    void* m_pOwner; // the creator's token: kept, never called
+    [[maybe_unused]] void* m_pOwner; // the creator's token: kept, never called
     Connection m_db;
 };

@@ -7,7 +7,7 @@ namespace lorvet {
 
 namespace {
 // Characters that may stand between '%' and the length modifier.
-constexpr std::wstring_view kSpecChars = L"0123456789$-+ #'*.";
+constexpr std::wstring_view kFieldChars = L"0123456789$-+ #'*.";
 constexpr std::wstring_view kLengthChars = L"hlLqjzt";
 } // namespace
 
@@ -22,7 +22,7 @@ std::wstring widenStringConversions(std::wstring_view format)
         if (c != L'%') {
             continue;
         }
-        while (i < format.size() && kSpecChars.find(format[i]) != std::wstring_view::npos) {
+        while (i < format.size() && kFieldChars.find(format[i]) != std::wstring_view::npos) {
             out += format[i++];
         }
         bool hasLength = false;
