@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSlider>
 
 #include <cstdio>
 
@@ -19,6 +20,12 @@ using namespace catalogue;
 constexpr int kLogHeight = 140;
 constexpr int kFunctionKeys = 7;
 constexpr int kLightSliderHeight = 220;
+// Roll and pitch sliders reach past the printed scale to show the needles do not clamp.
+constexpr int kAngleRange = 120;
+constexpr int kLampsPerRow = 3;
+// The console's dark panel behind the widgets, light text on it.
+const QColor kBackground(38, 43, 51);
+const QColor kText(232, 236, 241);
 
 QGroupBox* group(const QString& title, QLayout* layout)
 {
@@ -46,13 +53,18 @@ GalleryWindow::GalleryWindow(QWidget* parent) : QWidget(parent), m_pLog(new QPla
     columns->addWidget(rightColumn());
     columns->addWidget(lamps());
 
-    auto* content = new QWidget;
-    auto* contentLayout = new QVBoxLayout(content);
+    m_pContent = new QWidget;
+    QPalette dark = m_pContent->palette();
+    dark.setColor(QPalette::Window, kBackground);
+    dark.setColor(QPalette::WindowText, kText);
+    m_pContent->setPalette(dark);
+    m_pContent->setAutoFillBackground(true);
+    auto* contentLayout = new QVBoxLayout(m_pContent);
     contentLayout->addLayout(columns);
     contentLayout->addWidget(bottomBand());
 
     auto* scroll = new QScrollArea;
-    scroll->setWidget(content);
+    scroll->setWidget(m_pContent);
     scroll->setWidgetResizable(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -184,15 +196,32 @@ QWidget* GalleryWindow::rightColumn()
 QWidget* GalleryWindow::bottomBand()
 {
     auto* grid = new QGridLayout;
+    auto* attitude = new StatusPanel;
+    attitude->setMinimumSize(kStatusPanelSize);
+    grid->addWidget(attitude, 0, 0, 1, kFunctionKeys);
+    auto* angles = new QHBoxLayout;
+    const auto angleSlider = [this, angles, attitude](const QString& name,
+                                                      void (StatusPanel::*slot)(double)) {
+        auto* slider = new QSlider(Qt::Horizontal);
+        slider->setRange(-kAngleRange, kAngleRange);
+        connect(slider, &QSlider::valueChanged, attitude, [this, attitude, slot, name](int v) {
+            (attitude->*slot)(v);
+            log(QStringLiteral("%1(%2)").arg(name).arg(v));
+        });
+        angles->addWidget(new QLabel(name));
+        angles->addWidget(slider);
+    };
+    angleSlider(QStringLiteral("SetRollingPanel"), &StatusPanel::SetRollingPanel);
+    angleSlider(QStringLiteral("SetPitchPanel"), &StatusPanel::SetPitchPanel);
     auto* panel = new DisplayPanle;
     panel->setMinimumSize(kDisplayPanelSize);
-    grid->addWidget(panel, 0, kFunctionKeys, 2, 1);
+    grid->addWidget(panel, 0, kFunctionKeys, 3, 1);
     for (int number = 1; number <= kFunctionKeys; ++number) {
         ColorButton* key = makeFunctionKey(number, nullptr);
         key->setFixedSize(kFunctionKeySize);
         connect(key, &ColorButton::clicked, this,
                 [this, number] { log(QStringLiteral("F%1 clicked()").arg(number)); });
-        grid->addWidget(key, 1, number - 1);
+        grid->addWidget(key, 2, number - 1);
         if (number == 1) {
             // F1 holds its look while a recording runs: toggle it per click.
             connect(key, &ColorButton::clicked, key, [key, on = false]() mutable {
@@ -207,7 +236,8 @@ QWidget* GalleryWindow::bottomBand()
         panel->m_pRemoteLamp->setBgColor(on ? QColor(0, 255, 0) : QColor(255, 0, 0));
         panel->m_pRemoteStatus->setText(on ? tr("已连接") : tr("未连接"));
     });
-    grid->addWidget(remote, 0, 0, 1, 2, Qt::AlignLeft | Qt::AlignBottom);
+    angles->addWidget(remote);
+    grid->addLayout(angles, 1, 0, 1, kFunctionKeys);
     return group(tr("Bottom band"), grid);
 }
 
@@ -230,9 +260,10 @@ QWidget* GalleryWindow::lamps()
         lamp->setFixedSize(kLampSize);
         (lamp->*preset)();
         lamp->setText(QString::number(index + 1));
-        grid->addWidget(lamp, index / 3, index % 3);
-        grid->addWidget(new QLabel(QString::fromUtf8(name)), index / 3, index % 3,
-                        Qt::AlignBottom | Qt::AlignHCenter);
+        const int row = index / kLampsPerRow * 2;
+        grid->addWidget(lamp, row, index % kLampsPerRow, Qt::AlignHCenter);
+        grid->addWidget(new QLabel(QString::fromUtf8(name)), row + 1, index % kLampsPerRow,
+                        Qt::AlignHCenter);
         ++index;
     }
     auto* alarm = new LightButton;
@@ -251,8 +282,9 @@ QWidget* GalleryWindow::lamps()
     draggable->setGeometry(QRect(QPoint(0, 0), kLampSize));
     draggable->setCanMove(true);
     draggable->setText(tr("D"));
-    grid->addWidget(alarm, 3, 0);
-    grid->addWidget(rect, 3, 1, 1, 2);
-    grid->addWidget(field, 4, 0, 1, 3);
+    const int row = grid->rowCount();
+    grid->addWidget(alarm, row, 0, Qt::AlignHCenter);
+    grid->addWidget(rect, row, 1, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(field, row + 1, 0, 1, kLampsPerRow);
     return group(tr("Lamps"), grid);
 }

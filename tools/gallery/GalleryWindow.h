@@ -12,6 +12,9 @@ class GalleryWindow : public QWidget {
 public:
     explicit GalleryWindow(QWidget* parent = nullptr);
 
+    // Everything but the log, at its full laid-out size.
+    QWidget* content() const { return m_pContent; }
+
 private:
     QWidget* leftColumn();
     QWidget* rightColumn();
@@ -19,5 +22,6 @@ private:
     QWidget* lamps();
     void log(const QString& line);
 
+    QWidget* m_pContent;
     QPlainTextEdit* m_pLog;
 };

@@ -8,7 +8,11 @@
 #include "GaugeCloud.h"
 #include "GaugeSpeed.h"
 #include "LightButton.h"
+#include "PanelSpeed.h"
+#include "PitchPanel.h"
+#include "RollingPanel.h"
 #include "SliderWidget.h"
+#include "StatusPanel.h"
 #include "SwitchButton.h"
 
 #include <QFont>
@@ -31,6 +35,13 @@ inline constexpr QSize kControlViewSize{260, 90};
 inline constexpr QSize kDisplayPanelSize{440, 300};
 inline constexpr QSize kFunctionKeySize{110, 110};
 inline constexpr QSize kLampSize{60, 60};
+inline constexpr QSize kStatusPanelSize{1000, 230};
+inline constexpr QSize kAttitudeDialSize{200, 200};
+inline constexpr QSize kAttitudePictureSize{180, 180};
+// Start values that turn needles and pictures away from their rest position.
+inline constexpr double kSampleSpeed = 40;
+inline constexpr double kSampleRoll = 15;
+inline constexpr double kSamplePitch = -10;
 
 // The console's font faces are Windows faces; map them to the installed CJK fonts.
 inline void installFontSubstitutes()
@@ -138,10 +149,37 @@ inline std::vector<Sample> samples()
         {"GaugeSpeed",
          [](QWidget* p) {
              auto* gauge = sized(new GaugeSpeed(p), kSpeedGaugeSize);
-             gauge->SetCurrentValue(40);
+             gauge->SetCurrentValue(kSampleSpeed);
              return gauge;
          }},
         {"ColorButton", [](QWidget* p) { return makeFunctionKey(1, p); }},
+        {"PanelSpeed",
+         [](QWidget* p) {
+             auto* dial =
+                 sized(new PanelSpeed(p, QStringLiteral(":/images/Others/rollingspeed.png")),
+                       kAttitudeDialSize);
+             dial->SetCurrentValue(kSampleRoll);
+             return dial;
+         }},
+        {"RollingPanel",
+         [](QWidget* p) {
+             auto* picture = sized(new RollingPanel(p), kAttitudePictureSize);
+             picture->SetAngle(kSampleRoll);
+             return picture;
+         }},
+        {"PitchPanel",
+         [](QWidget* p) {
+             auto* picture = sized(new PitchPanel(p), kAttitudePictureSize);
+             picture->SetAngle(kSamplePitch);
+             return picture;
+         }},
+        {"StatusPanel",
+         [](QWidget* p) {
+             auto* panel = sized(new StatusPanel(p), kStatusPanelSize);
+             panel->SetRollingPanel(kSampleRoll);
+             panel->SetPitchPanel(kSamplePitch);
+             return panel;
+         }},
     };
 }
 

@@ -22,6 +22,8 @@ QApplication app(argc, argv);
 
 // A picture with fewer colours than this is a flat fill, not an instrument.
 constexpr int kMinimumColours = 8;
+// Every instrument class of the console has its sample.
+constexpr int kInstrumentClasses = 12;
 
 QImage render(QWidget& widget)
 {
@@ -72,4 +74,5 @@ TEST(Screenshot, EveryWidgetRendersANonBlankPicture)
         classes.insert(sample.className);
     }
     EXPECT_EQ(classes.size(), static_cast<int>(samples.size()));
+    EXPECT_EQ(classes.size(), kInstrumentClasses);
 }
