@@ -1,0 +1,23 @@
+// Moravel: the operator console of the pipe-inspection crawler.
+#include "crashhandler.h"
+#include "fontsubstitutions.h"
+#include "mainwidgets.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    // Before any Qt object, so a crash during start-up is reported too.
+    crash::install(crash::programDir());
+    // config.ini lives in $XDG_CONFIG_HOME/Moravel whatever the program file is called.
+    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    int result = 0;
+    {
+        mainWidgets console;
+        console.show();
+        result = QApplication::exec();
+    }
+    return result;
+}

@@ -1,0 +1,254 @@
+#include "mainwidgets.h"
+
+#include "consolelog.h"
+#include "startuptiming.h"
+#include "titlebar.h"
+#include "ui_mainwidgets.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QGridLayout>
+#include <QIcon>
+#include <QMetaType>
+#include <QPalette>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QColor kConsoleBackground(204, 204, 204);
+constexpr int kLogQueueSize = 8192;
+constexpr int kLogFileBytes = 2000000;
+constexpr int kLogFilesKept = 10;
+
+// Cells the panel and video code fill; until then they stay empty.
+QWidget* placeholder(QWidget* parent, const char* name)
+{
+    auto* widget = new QWidget(parent);
+    widget->setObjectName(name);
+    return widget;
+}
+
+} // namespace
+
+mainWidgets::mainWidgets(QWidget* parent)
+    : QWidget(parent), m_pUi(new Ui::mainWidgets), m_pTiming(new StartupTiming(this)),
+      m_pProjectInfo(std::make_shared<const ProjectInfo>()),
+      m_startup([this] { startInitThread(); })
+{
+    m_pUi->setupUi(this);
+    installEventFilter(m_pTiming);
+
+    initLogService();
+    MORAVEL_LOG(L"[Moravel] start");
+
+    buildWindow();
+    buildTitleBar();
+    buildPanels();
+    fillLayouts();
+
+    qRegisterMetaType<Mat>("Mat");
+    connect(this, &mainWidgets::sendImage, this, &mainWidgets::GetImage, Qt::QueuedConnection);
+
+    m_pTimer = new QTimer(this);
+    connect(m_pTimer, &QTimer::timeout, this, &mainWidgets::SaveMatInfoFromQueue);
+    m_pTimerSave = new QTimer(this);
+    connect(m_pTimerSave, &QTimer::timeout, this, [this] {
+        m_bHeaderOverlay = false;
+        m_pTimerSave->stop();
+    });
+
+    GetSysInfo();
+    getSaveVideoPath();
+
+    m_pSocketSystem = CreateISocketSystemHead(this);
+
+    m_startup.start();
+    m_pTiming->print("t5 - t1");
+}
+
+mainWidgets::~mainWidgets()
+{
+    delete m_pUi;
+    // No start-up pass may run against the link (or cameras) torn down below.
+    m_startup.stop();
+    if (m_pSocketSystem) {
+        m_bConnectCom = false;
+        m_pSocketSystem->Disconnect();
+    }
+    if (m_pTimer->isActive())
+        m_pTimer->stop();
+}
+
+void mainWidgets::initLogService()
+{
+    QString path = QCoreApplication::applicationDirPath();
+    if (!path.endsWith('/'))
+        path += '/';
+    path += tr("Logs/Moravel.log");
+    Log::get_instance()->init(path.toLocal8Bit().constData(), kLogQueueSize, kLogFileBytes,
+                              kLogFilesKept);
+}
+
+void mainWidgets::buildWindow()
+{
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kConsoleBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    setFixedSize(available.width(), available.height());
+    qDebug() << "main width: " << width();
+    qDebug() << "main height: " << height();
+}
+
+void mainWidgets::buildTitleBar()
+{
+    m_pTitleBar = new TitleBar(this);
+    installEventFilter(m_pTitleBar);
+    connect(m_pTitleBar, &TitleBar::CloseWindows, this, [this] {
+        qDebug() << "CloseWindows";
+        resetCrawlerOnce();
+        close();
+    });
+    m_pTitleBar->setTitle(tr("Ostrel"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/TitleBar/logo.png")));
+}
+
+void mainWidgets::buildPanels()
+{
+    m_pTiming->print("t2 - t1");
+    m_pTiming->print("t3 - t1");
+    m_pTiming->print("t4 - t1");
+}
+
+void mainWidgets::fillLayouts()
+{
+    m_pUi->top_horizontalLayout->addWidget(m_pTitleBar, 0);
+    m_pUi->left_gridLayout->addWidget(placeholder(this, "leftPanel"), 0, 0);
+    m_pUi->right_gridLayout->addWidget(placeholder(this, "rightPanel"), 0, 0);
+    m_pUi->bottom_gridLayout->addWidget(placeholder(this, "bottomPanel"), 0, 0);
+    // Picture in picture: the small view covers the main view's lower right tenth.
+    auto* views = new QGridLayout;
+    views->addWidget(placeholder(this, "viewmain"), 0, 0, 10, 10);
+    views->addWidget(placeholder(this, "view"), 7, 7, 3, 3);
+    m_pUi->center_gridLayout->addLayout(views, 0, 0);
+}
+
+void mainWidgets::resetCrawlerOnce()
+{
+    if (m_bResetSent)
+        return;
+    m_bResetSent = true;
+    if (m_pSocketSystem)
+        m_pSocketSystem->ResetControl();
+}
+
+void mainWidgets::closeEvent(QCloseEvent* event)
+{
+    resetCrawlerOnce();
+    QWidget::closeEvent(event);
+}
+
+void mainWidgets::GetSysInfo()
+{
+    auto info = std::make_shared<const ProjectInfo>(loadProjectInfo());
+    std::lock_guard<std::mutex> lock(m_projectInfoMutex);
+    m_pProjectInfo = std::move(info);
+}
+
+std::shared_ptr<const ProjectInfo> mainWidgets::projectInfo() const
+{
+    std::lock_guard<std::mutex> lock(m_projectInfoMutex);
+    return m_pProjectInfo;
+}
+
+void mainWidgets::getSaveVideoPath()
+{
+    m_saveFolder.getSaveVideoPath(QCoreApplication::applicationDirPath());
+}
+
+void mainWidgets::setSaveVideoPath(const QString& path)
+{
+    m_saveFolder.setSaveVideoPath(path);
+}
+
+// Behaviour of the slots below arrives with the panel, command, camera,
+// overlay and recording code; the console's signal and slot table is
+// complete from the start so every panel can be wired against it.
+void mainWidgets::onToggled(bool)
+{
+}
+void mainWidgets::onMousepressed(int)
+{
+}
+void mainWidgets::WriteInfoBefore(Mat&)
+{
+}
+void mainWidgets::WriteInfoAfter(Mat&)
+{
+}
+void mainWidgets::SaveMatInfoFromQueue()
+{
+}
+void mainWidgets::GetImage(Mat)
+{
+}
+void mainWidgets::ControlDirection(int)
+{
+}
+void mainWidgets::ReControlDirection(int)
+{
+}
+void mainWidgets::ControlUpDown(int)
+{
+}
+void mainWidgets::ReControlUpDown(int)
+{
+}
+void mainWidgets::ControlFocus(int)
+{
+}
+void mainWidgets::ReControlFocus(int)
+{
+}
+void mainWidgets::ControlCame(int)
+{
+}
+void mainWidgets::ReControlCame(int)
+{
+}
+void mainWidgets::GetSpeedValue(double)
+{
+}
+void mainWidgets::GetMainLightValue(double)
+{
+}
+void mainWidgets::GetBackLightValue(double)
+{
+}
+void mainWidgets::LensDemisterCheck(bool)
+{
+}
+void mainWidgets::ElectricTakeupCheck(bool)
+{
+}
+void mainWidgets::LaserDistanceCheck(bool)
+{
+}
+void mainWidgets::GetChangeMainOrBackCame(bool)
+{
+}
+void mainWidgets::GetOpenBackCame(bool)
+{
+}
+int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
+{
+    return 0;
+}
+int mainWidgets::GetMatImage(cv::Mat)
+{
+    return 0;
+}

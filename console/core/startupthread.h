@@ -1,0 +1,42 @@
+// Runs the console's start-up work on one background thread at a time.
+// A start request while it runs makes it run once more instead of
+// starting a second thread; stop() wakes and joins it for good.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class StartupThread {
+public:
+    using Body = std::function<void()>;
+
+    explicit StartupThread(Body body);
+    ~StartupThread();
+    StartupThread(const StartupThread&) = delete;
+    StartupThread& operator=(const StartupThread&) = delete;
+
+    // Safe from any thread except the start-up thread itself being stopped.
+    // Returns true when a new thread was created.
+    bool start();
+    // Wakes a sleeping body, waits for the thread to end; no start after it.
+    void stop();
+    bool isRunning() const;
+
+    // For the body: sleeps, returns false at once when stop() was called.
+    bool sleepFor(std::chrono::milliseconds duration);
+    bool stopRequested() const;
+
+private:
+    void run();
+
+    Body m_body;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_thread;
+    bool m_bRunning = false;
+    bool m_bRunAgain = false;
+    bool m_bStopping = false;
+};

@@ -1,0 +1,40 @@
+#include "savefolder.h"
+
+#include "inisettings.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+const char* const kSaveFolderKey = "/savedir/path";
+const char* const kSaveFolderName = "/savevideo/";
+} // namespace
+
+QString defaultSaveVideoPath(const QString& programDir)
+{
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:(/|$)"));
+    if (drive.match(programDir).hasMatch())
+        return programDir.section('/', 0, 0) + kSaveFolderName;
+    return QDir::homePath() + kSaveFolderName;
+}
+
+void SaveFolder::getSaveVideoPath(const QString& programDir)
+{
+    QString path = GetQStringFromIni(kSaveFolderKey);
+    if (path.isEmpty())
+        path = defaultSaveVideoPath(programDir);
+    qDebug() << "getSaveVideoPath strSavePath" << path;
+    QDir dir(path);
+    if (!dir.exists())
+        QDir().mkdir(path);
+    m_strSavePath = path;
+}
+
+void SaveFolder::setSaveVideoPath(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    m_strSavePath = path;
+    SetQStringFromIni(kSaveFolderKey, path);
+}

@@ -1,0 +1,23 @@
+// Where recordings and snapshots go: "/savedir/path" of config.ini, or a
+// default derived from the program folder.
+#pragma once
+
+#include <QString>
+
+// "D:/savevideo/" for a program below D:/; home + "/savevideo/" for a
+// program folder without a drive letter.
+QString defaultSaveVideoPath(const QString& programDir);
+
+class SaveFolder {
+public:
+    // Settles the folder at start: the stored one, else the default (not
+    // written back). Creates the folder (one level) when missing.
+    void getSaveVideoPath(const QString& programDir);
+    // A non-empty path becomes the folder and is stored; an empty one
+    // changes nothing.
+    void setSaveVideoPath(const QString& path);
+    const QString& path() const { return m_strSavePath; }
+
+private:
+    QString m_strSavePath;
+};

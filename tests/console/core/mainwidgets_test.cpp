@@ -1,0 +1,185 @@
+#include "consoletestenv.h"
+#include "crawlersim.h"
+#include "inisettings.h"
+#include "mainwidgets.h"
+#include "titlebar.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaMethod>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kLinkTimeoutMs = 20000;
+constexpr int kQuietMs = 1500;
+const QString kReset = QStringLiteral("cmd ResetControl");
+
+class MainWidgetsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testenv::removeConfig();
+        QDir(testenv::home() + "/savevideo").removeRecursively();
+    }
+};
+
+TEST_F(MainWidgetsTest, MetaObjectTableListsSignalsThenSlotsInOrder)
+{
+    const QStringList expected{"sendImage(Mat)",
+                               "sendRollingPanel(double)",
+                               "sendPitchPanel(double)",
+                               "sendSpeedValue(double)",
+                               "onToggled(bool)",
+                               "onMousepressed(int)",
+                               "WriteInfoBefore(Mat&)",
+                               "WriteInfoAfter(Mat&)",
+                               "SaveMatInfoFromQueue()",
+                               "GetImage(Mat)",
+                               "ControlDirection(int)",
+                               "ReControlDirection(int)",
+                               "ControlUpDown(int)",
+                               "ReControlUpDown(int)",
+                               "ControlFocus(int)",
+                               "ReControlFocus(int)",
+                               "ControlCame(int)",
+                               "ReControlCame(int)",
+                               "GetSpeedValue(double)",
+                               "GetMainLightValue(double)",
+                               "GetBackLightValue(double)",
+                               "LensDemisterCheck(bool)",
+                               "ElectricTakeupCheck(bool)",
+                               "LaserDistanceCheck(bool)",
+                               "GetChangeMainOrBackCame(bool)",
+                               "GetOpenBackCame(bool)"};
+    const QMetaObject& meta = mainWidgets::staticMetaObject;
+    QStringList actual;
+    int signalCount = 0;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod method = meta.method(i);
+        actual << QString::fromLatin1(method.methodSignature());
+        signalCount += method.methodType() == QMetaMethod::Signal ? 1 : 0;
+    }
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(signalCount, 4);
+    const auto names = [&](const char* signature) {
+        const QMetaMethod method = meta.method(meta.indexOfMethod(signature));
+        return method.parameterNames().value(0);
+    };
+    EXPECT_EQ(names("sendImage(Mat)"), "image");
+    EXPECT_EQ(names("sendSpeedValue(double)"), "dValue");
+    EXPECT_EQ(names("onToggled(bool)"), "bChecked");
+    EXPECT_EQ(names("onMousepressed(int)"), "nWhich");
+    EXPECT_EQ(names("WriteInfoBefore(Mat&)"), "Image");
+    EXPECT_EQ(names("ControlDirection(int)"), "iDirection");
+    EXPECT_EQ(names("ControlUpDown(int)"), "iUpDown");
+    EXPECT_EQ(names("ControlFocus(int)"), "iFocus");
+    EXPECT_EQ(names("ControlCame(int)"), "iCame");
+    EXPECT_EQ(names("LensDemisterCheck(bool)"), "bCheck");
+    EXPECT_EQ(names("GetOpenBackCame(bool)"), "bOpen");
+}
+
+TEST_F(MainWidgetsTest, FramelessWindowFillsTheWorkAreaUnderItsOwnTitleBar)
+{
+    mainWidgets console;
+    EXPECT_TRUE(console.windowFlags() & Qt::FramelessWindowHint);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(console.minimumSize(), available.size());
+    EXPECT_EQ(console.maximumSize(), available.size());
+    EXPECT_EQ(console.windowTitle(), "Ostrel");
+    EXPECT_FALSE(console.windowIcon().isNull());
+    EXPECT_EQ(console.palette().color(QPalette::Window), QColor(204, 204, 204));
+    auto* bar = console.findChild<TitleBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->parentWidget(), &console);
+    console.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
+    EXPECT_EQ(bar->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(bar->width(), console.width());
+    for (const char* cell : {"leftPanel", "rightPanel", "bottomPanel", "viewmain", "view"})
+        EXPECT_NE(console.findChild<QWidget*>(cell), nullptr) << cell;
+}
+
+TEST_F(MainWidgetsTest, StartsWithoutConfigWithWhiteTextAndACreatedSaveFolder)
+{
+    mainWidgets console;
+    EXPECT_EQ(console.projectInfo()->m_overlayColor, cv::Scalar(255, 255, 255, 0));
+    EXPECT_TRUE(console.projectInfo()->m_strTaskName.isEmpty());
+    EXPECT_EQ(console.saveVideoPath(), testenv::home() + "/savevideo/");
+    EXPECT_TRUE(QFileInfo(console.saveVideoPath()).isDir());
+}
+
+TEST_F(MainWidgetsTest, StartsWithAGarbageConfig)
+{
+    QByteArray bytes("[systemconfig]\nfontcolor=");
+    for (int i = 0; i < 256; ++i)
+        bytes.append(static_cast<char>(255 - i));
+    bytes.append("\n[systemconfig]\ntaskname=T1\n[savedir]\npath=\x01\x02\n");
+    testenv::writeConfigBytes(bytes);
+    mainWidgets console;
+    EXPECT_EQ(console.projectInfo()->m_strTaskName, "T1");
+    EXPECT_EQ(console.projectInfo()->m_overlayColor, cv::Scalar(255, 255, 255, 0));
+}
+
+TEST_F(MainWidgetsTest, ProjectInfoIsReloadedByGetSysInfo)
+{
+    mainWidgets console;
+    const auto before = console.projectInfo();
+    SetQStringFromIni("/systemconfig/fontcolor", QStringLiteral("红"));
+    console.GetSysInfo();
+    EXPECT_EQ(console.projectInfo()->m_overlayColor, cv::Scalar(0, 0, 255, 0));
+    EXPECT_EQ(before->m_overlayColor, cv::Scalar(255, 255, 255, 0)); // snapshots never change
+}
+
+// The console against a real crawler-sim on 127.0.0.1.
+class ConsoleClose : public MainWidgetsTest {
+protected:
+    void SetUp() override
+    {
+        MainWidgetsTest::SetUp();
+        ASSERT_TRUE(sim.start());
+        SetQStringFromIni("/com/ip", "127.0.0.1");
+        SetQStringFromIni("/com/port", QString::number(sim.port()));
+        console = std::make_unique<mainWidgets>();
+        console->show();
+        // The start-up sequence ends with one reset.
+        ASSERT_TRUE(sim.waitFor([&] { return sim.count(kReset) == 1; }, kLinkTimeoutMs));
+    }
+
+    void expectOneMoreResetOnly()
+    {
+        EXPECT_TRUE(sim.waitFor([&] { return sim.count(kReset) >= 2; }, kLinkTimeoutMs));
+        EXPECT_FALSE(sim.waitFor([&] { return sim.count(kReset) > 2; }, kQuietMs));
+        EXPECT_FALSE(console->isVisible());
+    }
+
+    CrawlerSim sim;
+    std::unique_ptr<mainWidgets> console;
+};
+
+TEST_F(ConsoleClose, TitleBarCloseResetsTheCrawlerOnce)
+{
+    auto* close = console->findChild<QPushButton*>("closeButton");
+    ASSERT_NE(close, nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    console->close(); // a second close must not reset again
+    expectOneMoreResetOnly();
+}
+
+TEST_F(ConsoleClose, WindowCloseEventResetsTheCrawlerOnce)
+{
+    QCloseEvent event;
+    QApplication::sendEvent(console.get(), &event);
+    console->hide();
+    QCloseEvent again;
+    QApplication::sendEvent(console.get(), &again);
+    expectOneMoreResetOnly();
+}
+
+} // namespace

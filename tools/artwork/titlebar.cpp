@@ -1,0 +1,173 @@
+// Title bar artwork: the logo, the four bar buttons and the dark title band.
+// Pictures go to titlebar/ and reach ":/icons/TitleBar/..." and
+// ":/images/Others/title.png" through aliases in titlebar.qrc.
+#include "artwork.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace {
+
+using namespace artwork;
+
+constexpr int kIconSize = 64;
+constexpr int kPanelLogoWidth = 240;
+constexpr int kPanelLogoHeight = 80;
+constexpr int kBandWidth = 1920;
+constexpr int kBandHeight = 30;
+constexpr double kPi = 3.14159265358979323846;
+const char* const kFolder = "titlebar/";
+
+QPen strokePen(const QColor& color, double width)
+{
+    QPen pen(color, width);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+// A pipe cross-section with the crawler's camera eye: a ring and a lens.
+void drawLogoMark(QPainter& p, QPointF centre, double radius)
+{
+    p.setPen(strokePen(palette::accent, radius * 0.18));
+    p.setBrush(palette::bezel);
+    p.drawEllipse(centre, radius * 0.88, radius * 0.88);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::accentBright);
+    p.drawEllipse(centre, radius * 0.36, radius * 0.36);
+    p.setBrush(palette::ink);
+    p.drawEllipse(centre + QPointF(-radius * 0.12, -radius * 0.12), radius * 0.1, radius * 0.1);
+    // Track below the ring.
+    p.setBrush(palette::inkDim);
+    p.drawRoundedRect(
+        QRectF(centre.x() - radius * 0.62, centre.y() + radius * 0.5, radius * 1.24, radius * 0.2),
+        radius * 0.1, radius * 0.1);
+}
+
+QImage logo()
+{
+    QImage image = canvas(kIconSize, kIconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawLogoMark(p, QPointF(kIconSize / 2.0, kIconSize / 2.0), kIconSize / 2.0 - 2);
+    return image;
+}
+
+QImage gear()
+{
+    QImage image = canvas(kIconSize, kIconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c(kIconSize / 2.0, kIconSize / 2.0);
+    constexpr int kTeeth = 8;
+    QPainterPath outline;
+    for (int i = 0; i < kTeeth * 2; ++i) {
+        const double angle = i * kPi / kTeeth;
+        const double radius = (i % 2 == 0) ? 26 : 19;
+        const double half = kPi / kTeeth / 2.2;
+        const QPointF a =
+            c + QPointF(radius * std::cos(angle - half), radius * std::sin(angle - half));
+        const QPointF b =
+            c + QPointF(radius * std::cos(angle + half), radius * std::sin(angle + half));
+        if (i == 0)
+            outline.moveTo(a);
+        else
+            outline.lineTo(a);
+        outline.lineTo(b);
+    }
+    outline.closeSubpath();
+    outline.addEllipse(c, 8, 8);
+    outline.setFillRule(Qt::OddEvenFill);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::ink);
+    p.drawPath(outline);
+    return image;
+}
+
+QImage info()
+{
+    QImage image = canvas(kIconSize, kIconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c(kIconSize / 2.0, kIconSize / 2.0);
+    p.setPen(strokePen(palette::ink, 5));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(c, 25, 25);
+    p.setPen(strokePen(palette::ink, 7));
+    p.drawLine(QPointF(c.x(), c.y() - 2), QPointF(c.x(), c.y() + 14));
+    p.drawPoint(QPointF(c.x(), c.y() - 13));
+    return image;
+}
+
+QImage minimize()
+{
+    QImage image = canvas(kIconSize, kIconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(strokePen(palette::ink, 6));
+    p.drawLine(QPointF(14, 40), QPointF(50, 40));
+    return image;
+}
+
+QImage cross()
+{
+    QImage image = canvas(kIconSize, kIconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(strokePen(palette::ink, 6));
+    p.drawLine(QPointF(16, 16), QPointF(48, 48));
+    p.drawLine(QPointF(48, 16), QPointF(16, 48));
+    return image;
+}
+
+// The logo mark with a name plate, for panels that show the maker.
+QImage panelLogo()
+{
+    QImage image = canvas(kPanelLogoWidth, kPanelLogoHeight);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::panel);
+    p.drawRoundedRect(QRectF(1, 1, kPanelLogoWidth - 2, kPanelLogoHeight - 2), 12, 12);
+    drawLogoMark(p, QPointF(kPanelLogoHeight / 2.0, kPanelLogoHeight / 2.0),
+                 kPanelLogoHeight / 2.0 - 10);
+    // Three accent bars stand for the name plate; no lettering to render.
+    p.setBrush(palette::accent);
+    p.drawRoundedRect(QRectF(90, 22, 120, 12), 6, 6);
+    p.setBrush(palette::inkDim);
+    p.drawRoundedRect(QRectF(90, 44, 90, 8), 4, 4);
+    p.drawRoundedRect(QRectF(90, 58, 60, 8), 4, 4);
+    return image;
+}
+
+// Dark title band with a thin accent line along the bottom edge.
+QImage titleBand()
+{
+    QImage image(kBandWidth, kBandHeight, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient shade(0, 0, 0, kBandHeight);
+    shade.setColorAt(0.0, palette::panelLight);
+    shade.setColorAt(1.0, palette::bezel);
+    p.fillRect(image.rect(), shade);
+    p.fillRect(QRect(0, kBandHeight - 2, kBandWidth, 2), palette::accent);
+    return image;
+}
+
+void drawTitleBar(const QString& resourcesDir)
+{
+    const QString folder = QString::fromLatin1(kFolder);
+    save(logo(), resourcesDir, folder + "logo.png");
+    save(gear(), resourcesDir, folder + "set.png");
+    save(info(), resourcesDir, folder + "about.png");
+    save(minimize(), resourcesDir, folder + "min.png");
+    save(cross(), resourcesDir, folder + "close.png");
+    save(panelLogo(), resourcesDir, folder + "panellogo.png");
+    save(titleBand(), resourcesDir, folder + "title.png");
+}
+
+const Registrar registrar("titlebar", drawTitleBar);
+
+} // namespace
