@@ -24,7 +24,8 @@ void SwitchButton::mousePressEvent(QMouseEvent* /*event*/)
     m_bChecked = !m_bChecked;
     emit toggled(m_bChecked);
 
-    m_iStep = width() / kStepDivisor;
+    // At least one pixel, or a switch narrower than ten pixels would animate forever.
+    m_iStep = qMax(1, width() / kStepDivisor);
     m_iEndX = m_bChecked ? width() - height() : 0;
     m_timer.start();
 }

@@ -86,6 +86,16 @@ TEST(SwitchButton, AnyButtonTogglesAndStartsCheckedWhenAsked)
     EXPECT_EQ(button.step(), 12);
 }
 
+TEST(SwitchButton, NarrowSwitchStillReachesItsTarget)
+{
+    SwitchButton button(nullptr, false);
+    button.resize(8, 4);
+    QTest::mousePress(&button, Qt::LeftButton);
+    EXPECT_EQ(button.step(), 1);
+    const std::vector<int> expected{1, 2, 3, 4, 4};
+    EXPECT_EQ(stepUntilStopped(button), expected);
+}
+
 TEST(SwitchButton, EventLoopDrivesTheAnimationToItsEnd)
 {
     SwitchButton button(nullptr, false);
