@@ -153,6 +153,15 @@ void GaugeCloud::onRelease()
         update();
 }
 
+void GaugeCloud::hideEvent(QHideEvent* event)
+{
+    // A hidden pad never sees the release: end the held command now rather than leave the
+    // crawler driving.
+    if (m_bPressed)
+        onRelease();
+    QWidget::hideEvent(event);
+}
+
 int GaugeCloud::highlightedCode() const
 {
     if (m_bPressed)

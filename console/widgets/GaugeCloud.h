@@ -39,6 +39,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     static constexpr int kButtons = Centre + 1;

@@ -203,6 +203,22 @@ TEST(GaugeCloud, HeldCommandIsReleasedEvenIfThePadIsResizedMeanwhile)
     }
 }
 
+TEST(GaugeCloud, HidingAHeldPadReleasesItsButton)
+{
+    for (int mode : {GaugeCloud::Momentary, GaugeCloud::Drive}) {
+        Pad pad(mode);
+        pad.widget.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad.widget));
+        QSignalSpy released(&pad.widget, &GaugeCloud::mouseRelease);
+        const QPoint left = polar(pad.widget, 0.36, 180);
+        QTest::mousePress(&pad.widget, Qt::LeftButton, Qt::NoModifier, left);
+        pad.widget.hide();
+        EXPECT_EQ(Pad::codes(released), Codes{GaugeCloud::Left}) << "mode " << mode;
+        QTest::mouseRelease(&pad.widget, Qt::LeftButton, Qt::NoModifier, left);
+        EXPECT_EQ(released.count(), 1) << "mode " << mode;
+    }
+}
+
 TEST(GaugeCloud, OnlyLeftPressesInsideThePadCount)
 {
     Pad pad(GaugeCloud::Momentary);
