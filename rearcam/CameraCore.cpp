@@ -52,9 +52,7 @@ CameraCore::CameraCore(FrameSink sink, FailedLogin failedLogin)
 
 CameraCore::~CameraCore()
 {
-    for (auto& slot : m_slots) {
-        stopSlot(slot);
-    }
+    stopAll();
     s_core.store(nullptr);
 }
 
@@ -73,9 +71,7 @@ bool CameraCore::Init(uint32_t connectWaitMs, uint32_t connectTries, uint32_t re
 
 bool CameraCore::Cleanup()
 {
-    for (auto& slot : m_slots) {
-        stopSlot(slot);
-    }
+    stopAll();
     std::set<int32_t> loginIds;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -97,7 +93,8 @@ int32_t CameraCore::Login(const std::string& address, uint16_t port, const std::
     info.wPort = port;
     std::strncpy(info.sUserName, user.c_str(), sizeof info.sUserName - 1);
     std::strncpy(info.sPassword, password.c_str(), sizeof info.sPassword - 1);
-    const int32_t id = NET_DVR_Login_V40(&info, &m_deviceInfo);
+    NET_DVR_DEVICEINFO_V40 device{};
+    const int32_t id = NET_DVR_Login_V40(&info, &device);
     // The record holds the password: clear it before it leaves scope.
     std::memset(info.sPassword, 0, sizeof info.sPassword);
     if (id >= 0) {
@@ -172,13 +169,22 @@ void CameraCore::StopPlay(const int32_t* handle)
     if (handle == nullptr || *handle == -1) {
         return;
     }
-    PlaySlot* slot = nullptr;
+    stopPlay(*handle);
+}
+
+void CameraCore::stopAll()
+{
+    std::vector<int32_t> handles;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        slot = findSlot(*handle);
+        for (const auto& slot : m_slots) {
+            if (slot.handle != -1) {
+                handles.push_back(slot.handle);
+            }
+        }
     }
-    if (slot != nullptr) {
-        stopSlot(*slot);
+    for (int32_t handle : handles) {
+        stopPlay(handle);
     }
 }
 
@@ -192,21 +198,22 @@ CameraCore::PlaySlot* CameraCore::findSlot(int32_t handle)
     return nullptr;
 }
 
-void CameraCore::stopSlot(PlaySlot& slot)
+void CameraCore::stopPlay(int32_t handle)
 {
-    int32_t handle = -1;
+    PlaySlot* slot = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        handle = slot.handle;
+        slot = findSlot(handle);
     }
-    if (handle == -1) {
+    if (slot == nullptr) {
         return;
     }
     // Stop the network thread first so no header can claim a new port.
+    // The slot stays claimed until then, so no other play can take it.
     NET_DVR_StopRealPlay(handle);
-    releasePort(slot);
+    releasePort(*slot);
     std::lock_guard<std::mutex> lock(m_mutex);
-    slot.handle = -1;
+    slot->handle = -1;
 }
 
 void CameraCore::releasePort(PlaySlot& slot)
@@ -237,12 +244,14 @@ void CameraCore::OnStreamData(int32_t playHandle, uint32_t dataType, uint8_t* bu
             return;
         }
         slot->port.store(port);
-        if (size != 0) {
-            (void)(PlayM4_SetStreamOpenMode(port, STREAME_REALTIME) != 0 &&
-                   PlayM4_OpenStream(port, buffer, size, kStreamBufferBytes) != 0 &&
-                   PlayM4_Play(port, nullptr) != 0 &&
-                   PlayM4_SetDecCallBack(port, DecodeCallback) != 0);
+        // Each step runs only when the one before succeeded; a failure
+        // leaves the play without frames.
+        if (size == 0 || PlayM4_SetStreamOpenMode(port, STREAME_REALTIME) == 0 ||
+            PlayM4_OpenStream(port, buffer, size, kStreamBufferBytes) == 0 ||
+            PlayM4_Play(port, nullptr) == 0) {
+            return;
         }
+        PlayM4_SetDecCallBack(port, DecodeCallback);
         return;
     }
     const int32_t port = slot->port.load();

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <opencv2/core/mat.hpp>
 
@@ -64,7 +65,8 @@ private:
     // lock, so the first stream callback finds its handle.
     template <typename Start> int32_t startPlay(Start start);
     PlaySlot* findSlot(int32_t handle);
-    void stopSlot(PlaySlot& slot);
+    void stopPlay(int32_t handle);
+    void stopAll();
     static void releasePort(PlaySlot& slot);
 
     FrameSink m_sink;
@@ -72,7 +74,6 @@ private:
     std::mutex m_mutex; // slots and login ids
     std::array<PlaySlot, kMaxPlays> m_slots;
     std::set<int32_t> m_loginIds;
-    NET_DVR_DEVICEINFO_V40 m_deviceInfo{};
     std::atomic<int32_t> m_frameWidth{0};
     std::atomic<int32_t> m_frameHeight{0};
 

@@ -33,6 +33,12 @@ int Fail(uint32_t error)
     return 0;
 }
 
+int32_t FailId(uint32_t error)
+{
+    t_lastError = error;
+    return -1;
+}
+
 int Succeed()
 {
     t_lastError = NET_DVR_NOERROR;
@@ -58,10 +64,12 @@ struct LoginEntry {
 
 class Sdk {
 public:
+    // Never destroyed: plays may still be stopped from other libraries'
+    // static destructors at process exit.
     static Sdk& instance()
     {
-        static Sdk sdk;
-        return sdk;
+        static Sdk* sdk = new Sdk;
+        return *sdk;
     }
 
     std::mutex mutex;
@@ -106,11 +114,11 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (!initialised) {
-            return Fail(NET_DVR_NOINIT) - 1;
+            return FailId(NET_DVR_NOINIT);
         }
         const auto login = logins.find(loginId);
         if (login == logins.end()) {
-            return Fail(NET_DVR_USERNOTEXIST) - 1;
+            return FailId(NET_DVR_USERNOTEXIST);
         }
         const int32_t handle = nextPlay++;
         LiveTarget target;
@@ -204,10 +212,10 @@ NETCAM_API int32_t NET_DVR_Login_V40(NET_DVR_USER_LOGIN_INFO* pLoginInfo,
     auto& sdk = Sdk::instance();
     std::unique_lock<std::mutex> lock(sdk.mutex);
     if (!sdk.initialised) {
-        return Fail(NET_DVR_NOINIT) - 1;
+        return FailId(NET_DVR_NOINIT);
     }
     if (pLoginInfo == nullptr) {
-        return Fail(NET_DVR_PARAMETER_ERROR) - 1;
+        return FailId(NET_DVR_PARAMETER_ERROR);
     }
     const auto settings = sdk.settings.connect;
     lock.unlock();
@@ -220,11 +228,11 @@ NETCAM_API int32_t NET_DVR_Login_V40(NET_DVR_USER_LOGIN_INFO* pLoginInfo,
         field(pLoginInfo->sUserName, sizeof pLoginInfo->sUserName),
         field(pLoginInfo->sPassword, sizeof pLoginInfo->sPassword));
     if (!spec) {
-        return Fail(NET_DVR_PARAMETER_ERROR) - 1;
+        return FailId(NET_DVR_PARAMETER_ERROR);
     }
     auto opened = OpenSource(*spec, settings, std::make_shared<std::atomic<bool>>(false));
     if (!opened.source) {
-        return Fail(opened.error) - 1;
+        return FailId(opened.error);
     }
     if (lpDeviceInfo != nullptr) {
         *lpDeviceInfo = NET_DVR_DEVICEINFO_V40{};
@@ -236,7 +244,7 @@ NETCAM_API int32_t NET_DVR_Login_V40(NET_DVR_USER_LOGIN_INFO* pLoginInfo,
     }
     lock.lock();
     if (!sdk.initialised) {
-        return Fail(NET_DVR_NOINIT) - 1;
+        return FailId(NET_DVR_NOINIT);
     }
     const int32_t id = sdk.nextLogin++;
     sdk.logins[id] = LoginEntry{*spec, std::move(opened.source)};
@@ -264,7 +272,7 @@ NETCAM_API int32_t NET_DVR_RealPlay_V40(int32_t lUserID, NET_DVR_PREVIEWINFO* lp
                                         REALDATACALLBACK fRealDataCallBack_V30, void* pUser)
 {
     if (lpPreviewInfo == nullptr) {
-        return Fail(NET_DVR_PARAMETER_ERROR) - 1;
+        return FailId(NET_DVR_PARAMETER_ERROR);
     }
     return Sdk::instance().startPlay(lUserID, fRealDataCallBack_V30, pUser,
                                      lpPreviewInfo->hPlayWnd);
@@ -273,7 +281,7 @@ NETCAM_API int32_t NET_DVR_RealPlay_V40(int32_t lUserID, NET_DVR_PREVIEWINFO* lp
 NETCAM_API int32_t NET_DVR_RealPlay(int32_t lUserID, NET_DVR_CLIENTINFO* lpClientInfo)
 {
     if (lpClientInfo == nullptr) {
-        return Fail(NET_DVR_PARAMETER_ERROR) - 1;
+        return FailId(NET_DVR_PARAMETER_ERROR);
     }
     return Sdk::instance().startPlay(lUserID, nullptr, nullptr, lpClientInfo->hPlayWnd);
 }

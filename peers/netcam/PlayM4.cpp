@@ -16,10 +16,11 @@ thread_local uint32_t t_portError = PLAYM4_NOERROR;
 
 class PortTable {
 public:
+    // Never destroyed, like the SDK state: ports may be freed at process exit.
     static PortTable& instance()
     {
-        static PortTable table;
-        return table;
+        static PortTable* table = new PortTable;
+        return *table;
     }
 
     bool acquire(int32_t& port)

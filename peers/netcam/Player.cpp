@@ -163,7 +163,7 @@ void Player::decodeLoop()
         }
         PacketPtr packet = std::move(m_queue.front());
         m_queue.pop_front();
-        m_queuedBytes -= static_cast<size_t>(PacketBytes(*packet));
+        m_queuedBytes -= static_cast<size_t>(packet->size);
         const DECCBFUN callback = m_callback;
         IVideoWindow* window = m_window;
         lock.unlock();

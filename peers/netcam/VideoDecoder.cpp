@@ -45,11 +45,6 @@ PacketPtr MakePacket(const PacketPrefix& prefix, const uint8_t* payload)
     return packet;
 }
 
-int PacketBytes(const AVPacket& packet)
-{
-    return packet.size;
-}
-
 std::unique_ptr<VideoDecoder> VideoDecoder::Create(const StreamHeader& header)
 {
     const AVCodec* codec = avcodec_find_decoder(static_cast<AVCodecID>(header.codecId));

@@ -23,7 +23,6 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 
 // A refcounted packet holding a copy of payload; empty when out of memory.
 PacketPtr MakePacket(const PacketPrefix& prefix, const uint8_t* payload);
-int PacketBytes(const AVPacket& packet);
 
 class VideoDecoder {
 public:
