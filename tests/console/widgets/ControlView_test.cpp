@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -144,4 +145,22 @@ TEST(ControlView, PicturesFallBackToTheProgramFolderAndMissingOnesAreNull)
         EXPECT_EQ(PictureLookup::path("no-such-picture.png"),
                   QString("./images/Others/no-such-picture.png"));
     });
+}
+
+namespace {
+// The class's own meta-object methods, in registration order.
+QStringList ownMethods(const QMetaObject& meta)
+{
+    QStringList methods;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+        methods << QString::fromLatin1(meta.method(i).methodSignature());
+    return methods;
+}
+} // namespace
+
+TEST(ControlView, MetaObjectMethodsAreRegisteredInOrder)
+{
+    const QStringList expected{"ChangeMainOrBackCame(bool)", "OpenBackCame(bool)",
+                               "GetSwitchButton(bool)", "GetBackOpen(bool)"};
+    EXPECT_EQ(ownMethods(ControlView::staticMetaObject), expected);
 }

@@ -115,3 +115,10 @@ TEST(DisplayPanle, RemotePictureIsCompiledInAndStretchesOverItsCell)
         EXPECT_EQ(panel.m_pRemotePicture->geometry(), cell);
     }
 }
+
+TEST(DisplayPanle, HasNoSignalsSlotsOrPropertiesOfItsOwn)
+{
+    const QMetaObject& meta = DisplayPanle::staticMetaObject;
+    EXPECT_EQ(meta.methodCount(), meta.methodOffset());
+    EXPECT_EQ(meta.propertyCount(), meta.propertyOffset());
+}

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMetaMethod>
 #include <QMetaProperty>
 #include <QMouseEvent>
 #include <QTest>
@@ -306,4 +307,45 @@ TEST(LightButton, DragsOnlyWhenAllowed)
     sendMouse(*lamp, QEvent::MouseButtonRelease, QPoint(10, 10), Qt::NoButton);
     sendMouse(*lamp, QEvent::MouseMove, QPoint(40, 40), Qt::NoButton);
     EXPECT_EQ(lamp->pos(), QPoint(70, 65));
+}
+
+namespace {
+// The class's own meta-object methods, in registration order.
+QStringList ownMethods(const QMetaObject& meta)
+{
+    QStringList methods;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+        methods << QString::fromLatin1(meta.method(i).methodSignature());
+    return methods;
+}
+} // namespace
+
+TEST(LightButton, SlotsAreRegisteredInOrder)
+{
+    const QStringList expected{"setText(QString)",
+                               "setTextColor(QColor)",
+                               "setAlarmColor(QColor)",
+                               "setNormalColor(QColor)",
+                               "setBorderOutColorStart(QColor)",
+                               "setBorderOutColorEnd(QColor)",
+                               "setBorderInColorStart(QColor)",
+                               "setBorderInColorEnd(QColor)",
+                               "setBgColor(QColor)",
+                               "setCanMove(bool)",
+                               "setShowRect(bool)",
+                               "setShowOverlay(bool)",
+                               "setOverlayColor(QColor)",
+                               "setGreen()",
+                               "setRed()",
+                               "setYellow()",
+                               "setBlack()",
+                               "setGray()",
+                               "setBlue()",
+                               "setLightBlue()",
+                               "setLightRed()",
+                               "setLightGreen()",
+                               "startAlarm()",
+                               "stopAlarm()",
+                               "alarm()"};
+    EXPECT_EQ(ownMethods(LightButton::staticMetaObject), expected);
 }

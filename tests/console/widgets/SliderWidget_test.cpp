@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -151,4 +152,21 @@ TEST(SliderWidget, PercentageIsWrittenJustBelowTheTopOfTheFill)
     for (int y = 160; y < 200; ++y)
         for (int x = 4; x < 30; ++x)
             EXPECT_EQ(image.pixelColor(x, y), kFill) << x << "," << y;
+}
+
+namespace {
+// The class's own meta-object methods, in registration order.
+QStringList ownMethods(const QMetaObject& meta)
+{
+    QStringList methods;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+        methods << QString::fromLatin1(meta.method(i).methodSignature());
+    return methods;
+}
+} // namespace
+
+TEST(SliderWidget, SignalsAreRegisteredInOrder)
+{
+    const QStringList expected{"sigPositonChange(double)", "sigPositonChangeBk(double)"};
+    EXPECT_EQ(ownMethods(SliderWidget::staticMetaObject), expected);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -147,4 +148,21 @@ TEST(SwitchButton, KnobIsPaintedWhereItStands)
     EXPECT_EQ(on.pixelColor(85, 15), QColor(Qt::white));
     // The old knob place is now bare track, translucent on-colour (0,245,255).
     EXPECT_NEAR(on.pixelColor(3, 15).green(), 245 * 60 / 255, 2);
+}
+
+namespace {
+// The class's own meta-object methods, in registration order.
+QStringList ownMethods(const QMetaObject& meta)
+{
+    QStringList methods;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+        methods << QString::fromLatin1(meta.method(i).methodSignature());
+    return methods;
+}
+} // namespace
+
+TEST(SwitchButton, MetaObjectMethodsAreRegisteredInOrder)
+{
+    const QStringList expected{"toggled(bool)", "onTimeout()"};
+    EXPECT_EQ(ownMethods(SwitchButton::staticMetaObject), expected);
 }
