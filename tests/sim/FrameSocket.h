@@ -18,7 +18,6 @@ public:
 
     static FrameSocket connectTo(int port);
     explicit operator bool() const { return static_cast<bool>(fd_); }
-    int fd() const { return fd_.get(); }
     void close() { fd_.reset(); }
 
     bool sendBytes(const std::vector<uint8_t>& bytes);
@@ -52,7 +51,6 @@ class FrameListener {
 public:
     explicit FrameListener(int backlog = 4);
     int port() const { return port_; }
-    int fd() const { return fd_.get(); }
     // The next connection, or an invalid socket after timeout.
     FrameSocket accept(std::chrono::milliseconds timeout);
 

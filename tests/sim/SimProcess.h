@@ -23,7 +23,6 @@ public:
     // options; true once it announced its port.
     bool start(const std::vector<std::string>& options, int port = 0);
     int port() const { return port_; }
-    pid_t pid() const { return pid_; }
 
     // Waits until a line equal to text has appeared (counting from line
     // index from); returns its index or -1 on timeout.

@@ -70,10 +70,12 @@ int LinkClient::Disconnect()
 {
     std::shared_ptr<Connection> connection;
     std::thread receiver;
+    std::thread finished;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         connection = std::move(connection_);
         receiver = std::move(receiver_);
+        finished = std::move(finished_);
         if (connection) {
             connection->up = false;
             connection->stopped = true;
@@ -81,16 +83,24 @@ int LinkClient::Disconnect()
             ::shutdown(connection->fd.get(), SHUT_RDWR);
         }
     }
-    if (receiver.joinable()) {
-        // Called from a callback: the receive thread ends on its own once
-        // the callback returns, it cannot wait for itself.
-        if (receiver.get_id() == std::this_thread::get_id()) {
-            receiver.detach();
-        } else {
-            receiver.join();
-        }
-    }
+    reap(finished);
+    reap(receiver);
     return 0;
+}
+
+void LinkClient::reap(std::thread& thread)
+{
+    if (!thread.joinable()) {
+        return;
+    }
+    if (thread.get_id() != std::this_thread::get_id()) {
+        thread.join();
+        return;
+    }
+    // Called from a callback: the receive thread ends once the callback
+    // returns; the next Connect or Disconnect from another thread joins it.
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = std::move(thread);
 }
 
 int LinkClient::Start()

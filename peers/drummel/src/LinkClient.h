@@ -68,11 +68,14 @@ private:
     void receive(std::shared_ptr<Connection> connection);
     void dispatch(const linkproto::Frame& frame);
     void drop(Connection& connection);
+    // Joins a receive thread, or parks it in finished_ when it is the caller.
+    void reap(std::thread& thread);
 
     ISocketSystemHeadMsg* const msg_;
     std::mutex mutex_; // connection_, receiver_ and every write to the socket
     std::shared_ptr<Connection> connection_;
     std::thread receiver_;
+    std::thread finished_; // a receive thread that asked for its own Disconnect
     std::atomic<int> rxFrames_{0};
     std::atomic<int> rxErrors_{0};
 };
