@@ -203,3 +203,14 @@ TEST(ColorButtonArtwork, FunctionKeysAreCompiledIn)
             << key;
     }
 }
+
+TEST(ColorButton, MetaObjectHasClickedAndPlayPaint)
+{
+    const QMetaObject& meta = ColorButton::staticMetaObject;
+    const int first = meta.methodOffset();
+    ASSERT_EQ(meta.methodCount() - first, 2);
+    EXPECT_EQ(meta.method(first).methodSignature(), "clicked()");
+    EXPECT_EQ(meta.method(first).methodType(), QMetaMethod::Signal);
+    EXPECT_EQ(meta.method(first + 1).methodSignature(), "playPaint()");
+    EXPECT_EQ(meta.method(first + 1).methodType(), QMetaMethod::Slot);
+}

@@ -421,3 +421,17 @@ TEST(GaugeCloudArtwork, PadBackgroundIsCompiledIn)
                   QSize(310, 310))
             << name;
 }
+
+TEST(GaugeCloud, MetaObjectOffersTheConsoleConnections)
+{
+    const QMetaObject& meta = GaugeCloud::staticMetaObject;
+    const int first = meta.methodOffset();
+    ASSERT_EQ(meta.methodCount() - first, 4);
+    EXPECT_EQ(meta.method(first).methodSignature(), "mousePressed(int)");
+    EXPECT_EQ(meta.method(first + 1).methodSignature(), "mouseRelease(int)");
+    EXPECT_EQ(meta.method(first + 2).methodSignature(), "setIconText(QString,QString,int)");
+    EXPECT_EQ(meta.method(first + 3).methodSignature(), "setCenterText(QString,QString)");
+    EXPECT_EQ(meta.method(first + 2).parameterNames(),
+              (QList<QByteArray>{"iconText", "pressed_iconText", "nIndex"}));
+    EXPECT_EQ(GaugeCloud(nullptr, 0).sizeHint(), QSize(100, 100));
+}
