@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
 
 namespace {
@@ -15,6 +16,7 @@ constexpr int kBarHeight = 30;
 constexpr int kButtonSize = 30;
 constexpr int kTitleLeftMargin = 8;
 constexpr int kContentLeftMargin = 7;
+const QColor kTitleTextColor(0xe8, 0xec, 0xf1);
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* icon)
 {
@@ -43,6 +45,10 @@ TitleBar::TitleBar(QWidget* parent) : QWidget(parent)
     m_pTitleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_pTitleLabel->setStyleSheet(
         QStringLiteral("QLabel{font-family:'微软雅黑';font-size:20px;font-weight:bold;}"));
+    // Light text on the dark title band picture.
+    QPalette titlePalette = m_pTitleLabel->palette();
+    titlePalette.setColor(QPalette::WindowText, kTitleTextColor);
+    m_pTitleLabel->setPalette(titlePalette);
 
     m_pSettingButton = makeButton(this, "settingButton", ":/icons/TitleBar/set.png");
     m_pAboutButton = makeButton(this, "aboutButton", ":/icons/TitleBar/about.png");

@@ -1,18 +1,14 @@
 // The console program started for real: link up within two seconds of
 // start, a one-second retry rhythm while the crawler is gone, and a
 // reconnection when it comes back.
+#include "consoleprocess.h"
 #include "crawlersim.h"
 #include "xserver.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTextCodec>
 
 #include <gtest/gtest.h>
 
@@ -20,47 +16,9 @@ namespace {
 
 constexpr int kLinkUpMs = 2000;
 constexpr int kGenerousMs = 20000;
-constexpr int kStopMs = 10000;
 constexpr int kRetryWindowMs = 4500;
 const QString kConnected = QStringLiteral("client connected");
 const QString kReset = QStringLiteral("cmd ResetControl");
-
-// The Moravel program with a private configuration pointing at the simulator.
-class ConsoleProcess {
-public:
-    ConsoleProcess(const QString& display, int simPort)
-    {
-        const QString folder = m_config.path() + "/Moravel";
-        QDir().mkpath(folder);
-        QFile ini(folder + "/config.ini");
-        if (ini.open(QIODevice::WriteOnly)) {
-            const QString text = QStringLiteral("[com]\nip=127.0.0.1\nport=%1\n"
-                                                "[systemconfig]\ntaskname=端到端\n")
-                                     .arg(simPort);
-            ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
-        }
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_config.path());
-        env.insert("HOME", m_config.path());
-        env.insert("DISPLAY", display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    }
-    ~ConsoleProcess()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(kStopMs))
-            m_process.kill();
-        m_process.waitForFinished(kStopMs);
-    }
-    void start() { m_process.start(QStringLiteral(MORAVEL_PROGRAM), QStringList()); }
-    bool running() const { return m_process.state() == QProcess::Running; }
-
-private:
-    QTemporaryDir m_config;
-    QProcess m_process;
-};
 
 TEST(ConsoleEndToEnd, LinksUpRetriesEverySecondAndReconnects)
 {

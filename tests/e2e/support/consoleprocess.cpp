@@ -1,0 +1,77 @@
+#include "consoleprocess.h"
+
+#include "crawlersim.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextCodec>
+
+namespace {
+constexpr int kStopTimeoutMs = 10000;
+constexpr int kPollMs = 10;
+} // namespace
+
+ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
+{
+    const QString folder = m_config.path() + "/Moravel";
+    QDir().mkpath(folder);
+    QFile ini(folder + "/config.ini");
+    if (ini.open(QIODevice::WriteOnly)) {
+        const QString text = QStringLiteral("[com]\nip=127.0.0.1\nport=%1\n"
+                                            "[systemconfig]\ntaskname=端到端\nfontcolor=红\n")
+                                 .arg(simPort);
+        ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", m_config.path());
+    env.insert("HOME", m_config.path());
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+}
+
+ConsoleProcess::~ConsoleProcess()
+{
+    stop();
+}
+
+void ConsoleProcess::start()
+{
+    m_lines.clear();
+    m_pending.clear();
+    m_process.start(QStringLiteral(MORAVEL_PROGRAM), QStringList());
+}
+
+void ConsoleProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(kStopTimeoutMs))
+        m_process.kill();
+    m_process.waitForFinished(kStopTimeoutMs);
+}
+
+const QStringList& ConsoleProcess::lines()
+{
+    m_pending += m_process.readAllStandardError();
+    int end = 0;
+    while ((end = m_pending.indexOf('\n')) >= 0) {
+        m_lines << QString::fromUtf8(m_pending.left(end)).trimmed();
+        m_pending.remove(0, end + 1);
+    }
+    return m_lines;
+}
+
+bool ConsoleProcess::waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    return waitUntil(
+        [&] {
+            m_process.waitForReadyRead(kPollMs);
+            lines();
+            return condition();
+        },
+        timeoutMs);
+}

@@ -1,0 +1,30 @@
+// The Moravel program run for real, with a private configuration (and
+// home) whose link points at a crawler-sim on 127.0.0.1.
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+class ConsoleProcess {
+public:
+    ConsoleProcess(const QString& display, int simPort);
+    ~ConsoleProcess();
+    ConsoleProcess(const ConsoleProcess&) = delete;
+    ConsoleProcess& operator=(const ConsoleProcess&) = delete;
+
+    void start();
+    void stop();
+    bool running() const { return m_process.state() == QProcess::Running; }
+    // Debug-stream lines (standard error) seen so far.
+    const QStringList& lines();
+    bool waitFor(const std::function<bool()>& condition, int timeoutMs);
+
+private:
+    QTemporaryDir m_config;
+    QProcess m_process;
+    QStringList m_lines;
+    QByteArray m_pending;
+};
