@@ -1,7 +1,7 @@
 // Moravel: the operator console of the pipe-inspection crawler.
 #include "crashhandler.h"
-#include "fontsubstitutions.h"
 #include "mainwidgets.h"
+#include "puttext.h"
 
 #include <QApplication>
 
@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     // config.ini lives in $XDG_CONFIG_HOME/Moravel whatever the program file is called.
     QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
     QApplication app(argc, argv);
+    // "微软雅黑" and the other Windows faces of the style sheets show CJK text.
     installFontSubstitutions();
     int result = 0;
     {
