@@ -246,6 +246,22 @@ TEST_F(LinkFixture, CommandsWhileDownAreDroppedAndNeverSentLater)
     EXPECT_EQ(first.type, MsgType::SetArmPwm);
 }
 
+TEST_F(LinkFixture, CommandsFromInsideAStatusCallbackGoOut)
+{
+    // The console resets the crawler from the status callback when the remote lets go.
+    msg.setOnStatus([this](const LinkStatusRecord& record) {
+        if (record.NRF_Status != 255) {
+            link->ResetControl();
+        }
+    });
+    FrameSocket peer = open();
+    LinkStatusRecord record{};
+    record.NRF_Status = 7;
+    ASSERT_TRUE(peer.sendRecord(MsgType::Status, record));
+    EXPECT_TRUE(
+        peer.waitForFrame([](const Frame& f) { return isType(f, MsgType::ResetControl); }, kWait));
+}
+
 TEST_F(LinkFixture, DisconnectFromInsideTheDropCallbackThenReconnect)
 {
     msg.setOnLinkState([this](bool up) {

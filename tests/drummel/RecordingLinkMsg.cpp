@@ -20,8 +20,15 @@ int RecordingLinkMsg::OnLinkState(const char* state)
 
 int RecordingLinkMsg::OnStatusData(const LinkStatusRecord* record)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    statuses_.push_back(*record);
+    std::function<void(const LinkStatusRecord&)> hook;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        statuses_.push_back(*record);
+        hook = statusHook_;
+    }
+    if (hook) {
+        hook(*record);
+    }
     changed_.notify_all();
     return 0;
 }
@@ -38,6 +45,12 @@ void RecordingLinkMsg::setOnLinkState(std::function<void(bool)> hook)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     hook_ = std::move(hook);
+}
+
+void RecordingLinkMsg::setOnStatus(std::function<void(const LinkStatusRecord&)> hook)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    statusHook_ = std::move(hook);
 }
 
 std::vector<bool> RecordingLinkMsg::states() const

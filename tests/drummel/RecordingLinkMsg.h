@@ -22,6 +22,8 @@ public:
 
     // Runs inside OnLinkState after the state is recorded (e.g. to call Disconnect).
     void setOnLinkState(std::function<void(bool up)> hook);
+    // Runs inside OnStatusData after the record is stored.
+    void setOnStatus(std::function<void(const LinkStatusRecord&)> hook);
 
     std::vector<bool> states() const;
     std::vector<LinkStatusRecord> statuses() const;
@@ -37,6 +39,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::function<void(bool)> hook_;
+    std::function<void(const LinkStatusRecord&)> statusHook_;
     std::vector<bool> states_;
     std::vector<LinkStatusRecord> statuses_;
     std::vector<LinkControlRecord> controls_;
