@@ -259,6 +259,8 @@ bool Mp4Recorder::write(const cv::Mat& bgr)
     sws_scale(out.scaler.get(), srcData, srcStride, 0, bgr.rows, out.frame->data,
               out.frame->linesize);
     out.frame->pts = out.nextPts++;
+    // A fixed-quantiser encoder takes the quantiser from each picture.
+    out.frame->quality = out.codec->global_quality;
     const std::string error = out.encode(out.frame.get());
     if (!error.empty()) {
         // Close what can still be closed; the first error is the one to report.
