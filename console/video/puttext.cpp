@@ -75,8 +75,9 @@ void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, i
     if (org.x > dst.cols || org.y > dst.rows) {
         return;
     }
-    // Fonts need the application's font database.
-    if (fontSize <= 0 || QGuiApplication::instance() == nullptr) {
+    // Fonts need the font database of a QGuiApplication (a plain
+    // QCoreApplication has none).
+    if (fontSize <= 0 || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
         return;
     }
     const TextKey key{cutUtf8(str, kMaxTextBytes), resolveFace(fn), fontSize, italic, underline};
