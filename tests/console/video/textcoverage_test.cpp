@@ -50,34 +50,6 @@ TEST(TextCoverage, cutUtf8KeepsWholeCharacters)
     EXPECT_EQ(cutUtf8(face.c_str(), 31), face.substr(0, 30));
 }
 
-TEST(TextCoverage, runsSpanExactlyTheNonZeroPixels)
-{
-    const int width = 9;
-    const std::vector<uint8_t> pixels = {
-        0, 5, 5, 0, 0, 255, 0, 0, 7, // three runs, one at the right edge
-        0, 0, 0, 0, 0, 0,   0, 0, 0, // none
-        1, 2, 3, 4, 5, 6,   7, 8, 9, // one full row
-    };
-    const TextCoverage coverage(width, 3, pixels);
-    for (int y = 0; y < coverage.height(); ++y) {
-        std::vector<uint8_t> rebuilt(width, 0);
-        int previousEnd = -1;
-        for (auto run = coverage.runsBegin(y); run != coverage.runsEnd(y); ++run) {
-            EXPECT_GT(run->begin, previousEnd) << "runs are ordered and separated";
-            EXPECT_LT(run->begin, run->end);
-            previousEnd = run->end;
-            for (int x = run->begin; x < run->end; ++x) {
-                EXPECT_NE(coverage.row(y)[x], 0);
-                rebuilt[x] = coverage.row(y)[x];
-            }
-        }
-        EXPECT_TRUE(std::equal(rebuilt.begin(), rebuilt.end(), coverage.row(y))) << "row " << y;
-    }
-    EXPECT_EQ(coverage.runsEnd(0) - coverage.runsBegin(0), 3);
-    EXPECT_EQ(coverage.runsEnd(1) - coverage.runsBegin(1), 0);
-    EXPECT_EQ(coverage.runsEnd(2) - coverage.runsBegin(2), 1);
-}
-
 TEST(TextCoverage, linesStackAtTallestLineAndEmptyLinesVanish)
 {
     ensureGuiApp();
