@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
