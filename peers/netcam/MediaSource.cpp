@@ -66,8 +66,12 @@ public:
         AVDictionary* raw = nullptr;
         av_dict_set(&raw, "rtsp_transport", "tcp", 0);
         av_dict_set(&raw, "timeout", timeoutUs.c_str(), 0);
-        av_dict_set(&raw, "fflags", "nobuffer", 0);
-        av_dict_set(&raw, "flags", "low_delay", 0);
+        // Live sources skip what probing read; a file keeps it, or it would
+        // lose its first key frame.
+        if (!m_paced) {
+            av_dict_set(&raw, "fflags", "nobuffer", 0);
+            av_dict_set(&raw, "flags", "low_delay", 0);
+        }
         av_dict_set(&raw, "probesize", kProbeBytes, 0);
         av_dict_set(&raw, "analyzeduration", kAnalyzeUs, 0);
         int result = avformat_open_input(&context, url.c_str(), nullptr, &raw);

@@ -198,3 +198,46 @@ TEST_F(NetDvr, LiveStreamLossRaisesExceptionAndPlayResumes)
     EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 2u);
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
 }
+
+TEST_F(NetDvr, WithoutReconnectALostStreamStaysDown)
+{
+    ASSERT_EQ(NET_DVR_SetReconnect(200, 0), 1);
+    const uint16_t port = loopback::FreePort();
+    auto server =
+        std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
+    const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
+    ASSERT_GE(id, 0);
+    ExceptionLog exceptions;
+    NET_DVR_SetExceptionCallBack_V30(0, nullptr, LogException, &exceptions);
+    StreamLog log;
+    NET_DVR_PREVIEWINFO preview{};
+    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
+    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 5; }, kGenerous));
+    server->kill();
+    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
+    server = std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
+    // Several reconnect intervals: a reconnect would have sent a second header.
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 1u);
+    EXPECT_FALSE(exceptions.seen(PREVIEW_RECONNECTSUCCESS));
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+}
+
+TEST_F(NetDvr, FilePathPlaysAsASource)
+{
+    const std::string clip = "/tmp/netcam-clip-" + std::to_string(::getpid()) + ".mp4";
+    loopback::FfmpegProcess encoder({"-y", "-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25",
+                                     "-t", "2", "-c:v", "libx264", "-preset", "ultrafast",
+                                     "-pix_fmt", "yuv420p", clip});
+    ASSERT_TRUE(encoder.wait(60s));
+    const int32_t id = Login(clip.c_str());
+    ASSERT_GE(id, 0);
+    RecordingWindow window;
+    NET_DVR_CLIENTINFO client{};
+    client.hPlayWnd = ToWindowHandle(&window);
+    const int32_t handle = NET_DVR_RealPlay(id, &client);
+    ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
+    EXPECT_EQ(window.last().size(), cv::Size(160, 120));
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    std::remove(clip.c_str());
+}
