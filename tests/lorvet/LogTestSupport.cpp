@@ -1,10 +1,11 @@
 #include "LogTestSupport.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 namespace lorvettest {
@@ -12,7 +13,8 @@ namespace lorvettest {
 namespace {
 constexpr auto kWaitTimeout = std::chrono::seconds(60);
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
-constexpr std::size_t kTimestampLength = 24; // "YYYY-MM-DD hh:mm:ss.mmm "
+// '0' stands for any digit.
+constexpr std::string_view kTimestampShape = "0000-00-00 00:00:00.000 ";
 } // namespace
 
 TempDir::TempDir()
@@ -53,12 +55,18 @@ std::vector<std::string> waitForLines(const std::filesystem::path& file, std::si
 
 std::string bodyAfterTimestamp(const std::string& line)
 {
-    static const std::regex stamp(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} )");
-    if (line.size() < kTimestampLength ||
-        !std::regex_match(line.substr(0, kTimestampLength), stamp)) {
+    if (line.size() < kTimestampShape.size()) {
         return {};
     }
-    return line.substr(kTimestampLength);
+    for (std::size_t i = 0; i < kTimestampShape.size(); ++i) {
+        const bool matches = kTimestampShape[i] == '0'
+                                 ? std::isdigit(static_cast<unsigned char>(line[i])) != 0
+                                 : line[i] == kTimestampShape[i];
+        if (!matches) {
+            return {};
+        }
+    }
+    return line.substr(kTimestampShape.size());
 }
 
 bool isValidUtf8(const std::string& text)

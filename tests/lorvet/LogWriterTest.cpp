@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,7 +17,7 @@ namespace {
 
 constexpr std::uintmax_t kMaxFileBytes = 2000000;
 constexpr std::size_t kFilesKept = 10;
-constexpr std::size_t kPrefixScan = 80; // the ASCII part before the payload
+constexpr std::size_t kPrefixShown = 80; // enough to see what went wrong
 
 struct WriterLine {
     int writer = -1;
@@ -35,16 +34,15 @@ std::string writerCommand(const std::string& path, int threads, int lines, int p
 // Parses "<time> [1] LogWriter.cpp:<n> writer T line N <payload>".
 bool parseWriterLine(const std::string& line, WriterLine& out)
 {
-    static const std::regex head(R"(\[1\] LogWriter\.cpp:\d+ writer (\d+) line (\d+) )");
     const std::string body = lorvettest::bodyAfterTimestamp(line);
-    const std::string scanned = body.substr(0, kPrefixScan);
-    std::smatch m;
-    if (!std::regex_search(scanned, m, head) || m.position(0) != 0) {
+    int sourceLine = 0;
+    int consumed = 0;
+    if (std::sscanf(body.c_str(), "[1] LogWriter.cpp:%d writer %d line %d %n", &sourceLine,
+                    &out.writer, &out.line, &consumed) != 3 ||
+        consumed == 0) {
         return false;
     }
-    out.writer = std::stoi(m[1]);
-    out.line = std::stoi(m[2]);
-    out.payload = body.substr(static_cast<std::size_t>(m.length(0)));
+    out.payload = body.substr(static_cast<std::size_t>(consumed));
     return true;
 }
 
@@ -135,7 +133,7 @@ TEST(LogWriter, RotationKeepsTenFilesOfAtMostTwoMillionBytes)
         EXPECT_LE(std::filesystem::file_size(file), kMaxFileBytes) << file;
         for (const auto& text : lorvettest::readLines(file)) {
             WriterLine parsed;
-            ASSERT_TRUE(parseWriterLine(text, parsed)) << text.substr(0, kPrefixScan);
+            ASSERT_TRUE(parseWriterLine(text, parsed)) << text.substr(0, kPrefixShown);
             EXPECT_EQ(parsed.payload, payload);
             if (previous >= 0) {
                 EXPECT_EQ(parsed.line, previous + 1);
