@@ -45,7 +45,7 @@ bool isType(const Frame& frame, MsgType type)
 }
 
 // A link object plus a raw peer on 127.0.0.1 that accepted its connection.
-class LinkFixture : public ::testing::Test {
+class LinkClient : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -81,7 +81,7 @@ protected:
 
 } // namespace
 
-TEST_F(LinkFixture, ConnectToClosedPortFailsQuickly)
+TEST_F(LinkClient, ConnectToClosedPortFailsQuickly)
 {
     // Take a free port, then close it again.
     int closedPort = 0;
@@ -97,7 +97,7 @@ TEST_F(LinkFixture, ConnectToClosedPortFailsQuickly)
     EXPECT_TRUE(msg.states().empty());
 }
 
-TEST_F(LinkFixture, ConnectToPeerThatNeverAnswersGivesUpWithinTheBound)
+TEST_F(LinkClient, ConnectToPeerThatNeverAnswersGivesUpWithinTheBound)
 {
     // A listener whose queue is full drops further handshakes, like an
     // unreachable host.
@@ -114,7 +114,7 @@ TEST_F(LinkFixture, ConnectToPeerThatNeverAnswersGivesUpWithinTheBound)
     EXPECT_EQ(link->IsConnected(), 0);
 }
 
-TEST_F(LinkFixture, ConnectRejectsBadAddressOrPort)
+TEST_F(LinkClient, ConnectRejectsBadAddressOrPort)
 {
     EXPECT_NE(link->Connect(nullptr, listener.port()), 0);
     EXPECT_NE(link->Connect("", listener.port()), 0);
@@ -125,7 +125,7 @@ TEST_F(LinkFixture, ConnectRejectsBadAddressOrPort)
     EXPECT_EQ(link->GetProtocolVersion(), linkproto::kVersion);
 }
 
-TEST_F(LinkFixture, ReportsUpThenDownExactlyOnceWhenPeerCloses)
+TEST_F(LinkClient, ReportsUpThenDownExactlyOnceWhenPeerCloses)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
@@ -141,7 +141,7 @@ TEST_F(LinkFixture, ReportsUpThenDownExactlyOnceWhenPeerCloses)
     EXPECT_EQ(msg.states(), (std::vector<bool>{true, false}));
 }
 
-TEST_F(LinkFixture, SendsHeartbeatsAndDropsAfterSilence)
+TEST_F(LinkClient, SendsHeartbeatsAndDropsAfterSilence)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
@@ -157,7 +157,7 @@ TEST_F(LinkFixture, SendsHeartbeatsAndDropsAfterSilence)
     EXPECT_TRUE(peer.waitForClose(kWait));
 }
 
-TEST_F(LinkFixture, HeartbeatsFromPeerKeepTheLinkUp)
+TEST_F(LinkClient, HeartbeatsFromPeerKeepTheLinkUp)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
@@ -171,7 +171,7 @@ TEST_F(LinkFixture, HeartbeatsFromPeerKeepTheLinkUp)
     EXPECT_GT(link->GetRxFrameCount(), 5);
 }
 
-TEST_F(LinkFixture, CorruptInputIsCountedSkippedAndNeverDelivered)
+TEST_F(LinkClient, CorruptInputIsCountedSkippedAndNeverDelivered)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
@@ -195,7 +195,7 @@ TEST_F(LinkFixture, CorruptInputIsCountedSkippedAndNeverDelivered)
     EXPECT_EQ(msg.states(), std::vector<bool>{true});
 }
 
-TEST_F(LinkFixture, ReassemblesFramesSplitAcrossReadsAndCoalescedInOne)
+TEST_F(LinkClient, ReassemblesFramesSplitAcrossReadsAndCoalescedInOne)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
@@ -209,7 +209,7 @@ TEST_F(LinkFixture, ReassemblesFramesSplitAcrossReadsAndCoalescedInOne)
     EXPECT_EQ(link->GetRxErrorCount(), 0);
 }
 
-TEST_F(LinkFixture, ControlEchoArrivesThroughOnControlData)
+TEST_F(LinkClient, ControlEchoArrivesThroughOnControlData)
 {
     FrameSocket peer = open();
     LinkControlRecord echo{};
@@ -224,7 +224,7 @@ TEST_F(LinkFixture, ControlEchoArrivesThroughOnControlData)
     EXPECT_EQ(got.DisMearsure_Status, 255);
 }
 
-TEST_F(LinkFixture, CommandsWhileDownAreDroppedAndNeverSentLater)
+TEST_F(LinkClient, CommandsWhileDownAreDroppedAndNeverSentLater)
 {
     EXPECT_NE(link->SetCarPwm(1000, 1000), 0);
     FrameSocket peer = open();
@@ -246,7 +246,7 @@ TEST_F(LinkFixture, CommandsWhileDownAreDroppedAndNeverSentLater)
     EXPECT_EQ(first.type, MsgType::SetArmPwm);
 }
 
-TEST_F(LinkFixture, CommandsFromInsideAStatusCallbackGoOut)
+TEST_F(LinkClient, CommandsFromInsideAStatusCallbackGoOut)
 {
     // The console resets the crawler from the status callback when the remote lets go.
     msg.setOnStatus([this](const LinkStatusRecord& record) {
@@ -262,7 +262,7 @@ TEST_F(LinkFixture, CommandsFromInsideAStatusCallbackGoOut)
         peer.waitForFrame([](const Frame& f) { return isType(f, MsgType::ResetControl); }, kWait));
 }
 
-TEST_F(LinkFixture, DisconnectFromInsideTheDropCallbackThenReconnect)
+TEST_F(LinkClient, DisconnectFromInsideTheDropCallbackThenReconnect)
 {
     msg.setOnLinkState([this](bool up) {
         if (!up) {
@@ -284,7 +284,7 @@ TEST_F(LinkFixture, DisconnectFromInsideTheDropCallbackThenReconnect)
         again.waitForFrame([](const Frame& f) { return isType(f, MsgType::SetLampPwm); }, kWait));
 }
 
-TEST_F(LinkFixture, OwnDisconnectReportsNothingAndCountersRestartOnConnect)
+TEST_F(LinkClient, OwnDisconnectReportsNothingAndCountersRestartOnConnect)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
