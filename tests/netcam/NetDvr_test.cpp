@@ -182,7 +182,6 @@ TEST_F(NetDvr, LiveStreamLossRaisesExceptionAndPlayResumes)
     const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
     ASSERT_GE(id, 0);
     ExceptionLog exceptions;
-    NET_DVR_SetExceptionCallBack_V30(0, nullptr, LogException, &exceptions);
     StreamLog log;
     NET_DVR_PREVIEWINFO preview{};
     const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
@@ -208,7 +207,6 @@ TEST_F(NetDvr, WithoutReconnectALostStreamStaysDown)
     const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
     ASSERT_GE(id, 0);
     ExceptionLog exceptions;
-    NET_DVR_SetExceptionCallBack_V30(0, nullptr, LogException, &exceptions);
     StreamLog log;
     NET_DVR_PREVIEWINFO preview{};
     const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);

@@ -43,7 +43,14 @@ inline void LogStream(int32_t, uint32_t type, uint8_t* buffer, uint32_t size, vo
     }
 }
 
+// Registered as the exception callback for its lifetime. Stop the plays
+// before it goes: a play may still report a loss.
 struct ExceptionLog {
+    ExceptionLog();
+    ~ExceptionLog() { NET_DVR_SetExceptionCallBack_V30(0, nullptr, nullptr, nullptr); }
+    ExceptionLog(const ExceptionLog&) = delete;
+    ExceptionLog& operator=(const ExceptionLog&) = delete;
+
     std::mutex mutex;
     std::vector<uint32_t> types;
     bool seen(uint32_t type)
@@ -59,6 +66,11 @@ inline void LogException(uint32_t type, int32_t, int32_t, void* user)
     auto* log = static_cast<ExceptionLog*>(user);
     std::lock_guard<std::mutex> lock(log->mutex);
     log->types.push_back(type);
+}
+
+inline ExceptionLog::ExceptionLog()
+{
+    NET_DVR_SetExceptionCallBack_V30(0, nullptr, LogException, this);
 }
 
 class RecordingWindow : public IVideoWindow {

@@ -242,8 +242,7 @@ TEST_F(Sorvane, NetworkStreamResumesAfterTheServerReturns)
             return id >= 0;
         },
         kGenerous));
-    ExceptionLog exceptions;
-    NET_DVR_SetExceptionCallBack_V30(0, nullptr, LogException, &exceptions);
+    ExceptionLog exceptions; // after the login: Login installs its own callback
     ASSERT_GT(m_camera->RealPlayCallback(id, nullptr, 1, 0, 0), 0);
     ASSERT_TRUE(WaitFor([&] { return m_host.frames() >= 10; }, kGenerous));
     EXPECT_EQ(m_host.sizes(), (std::set<std::pair<int, int>>{{320, 240}}));
@@ -252,5 +251,6 @@ TEST_F(Sorvane, NetworkStreamResumesAfterTheServerReturns)
     ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
     const int before = m_host.frames();
     process = server();
-    ASSERT_TRUE(WaitFor([&] { return m_host.frames() >= before + 10; }, kGenerous));
+    EXPECT_TRUE(WaitFor([&] { return m_host.frames() >= before + 10; }, kGenerous));
+    m_camera->Cleanup(); // before the exception log goes
 }
