@@ -17,7 +17,7 @@
 namespace {
 
 // Wide enough for a float with six significant digits and a sign.
-const QString kFieldWidthSample = QStringLiteral("-0.000000e+00");
+constexpr char kFieldWidthSample[] = "-0.000000e+00";
 constexpr int kStatusPairsPerRow = 3;
 // Tight rows keep the whole dialog on a 1024-pixel-high screen.
 constexpr int kRowSpacing = 1;
@@ -43,8 +43,7 @@ CPravikDlg::CPravikDlg(const LinkFactory& createLink, const QString& host, int p
                        QWidget* parent)
     : QDialog(parent)
 {
-    const QIcon icon = PravikIcon();
-    setWindowIcon(icon);
+    setWindowIcon(PravikIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
 
@@ -237,7 +236,8 @@ QLineEdit* CPravikDlg::CreateField(int id, QWidget* parent)
     auto* field = new QLineEdit(QStringLiteral("0"), parent);
     field->setObjectName(ControlName(id));
     field->setReadOnly(true);
-    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(kFieldWidthSample));
+    field->setMinimumWidth(
+        field->fontMetrics().horizontalAdvance(QString::fromLatin1(kFieldWidthSample)));
     m_fields.insert(id, field);
     return field;
 }
