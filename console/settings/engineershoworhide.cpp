@@ -3,7 +3,6 @@
 #include "ui_engineershoworhide.h"
 
 #include <QDebug>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -33,8 +32,7 @@ void engineershoworhide::setConsole(ProjectConsole* console)
     const auto boxes = fieldBoxes();
     for (std::size_t i = 0; i < kOverlayFieldCount; ++i)
         boxes[i]->setChecked(fields[i]);
-    // Only a summary of the flags: it must not overwrite the boxes just set.
-    const QSignalBlocker blocker(ui->checkBoxAll);
+    // Unticking it when no flag is set unticks boxes that are already clear.
     ui->checkBoxAll->setChecked(
         std::any_of(fields.begin(), fields.end(), [](bool b) { return b; }));
     const QString text = m_pConsole->customText();
