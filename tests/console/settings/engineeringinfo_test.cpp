@@ -4,6 +4,7 @@
 #include "inisettings.h"
 #include "projectinfo.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -123,6 +124,24 @@ TEST_F(EngineeringInfo, FormHasItsTitleSizeListsAndFrame)
     const QImage image = dialog.grab().toImage();
     EXPECT_EQ(QColor(image.pixel(400, 40)), QColor(153, 153, 153));
     EXPECT_EQ(QColor(image.pixel(400, 440)), QColor(102, 102, 102));
+}
+
+TEST_F(EngineeringInfo, DraggingOnTheTitleTextMovesTheDialog)
+{
+    engineeringinfo& dialog = open();
+    dialog.move(100, 80);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint start = dialog.pos();
+    auto* title = namedChild<QLabel>(&dialog, "labelTitle");
+    const QPoint press(20, 10);
+    const QPoint global = title->mapToGlobal(press);
+    QMouseEvent down(QEvent::MouseButtonPress, press, global, Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(title, &down);
+    QMouseEvent drag(QEvent::MouseMove, press, global + QPoint(60, 30), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &drag);
+    EXPECT_EQ(dialog.pos(), start + QPoint(60, 30));
 }
 
 TEST_F(EngineeringInfo, LoadsEveryFieldFromTheFile)
