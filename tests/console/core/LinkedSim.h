@@ -35,14 +35,10 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kW
 
 class LinkedSim : public ISocketSystemHeadMsg {
 public:
-    LinkedSim() = default;
+    LinkedSim() : link(CreateISocketSystemHead(this)) {}
     LinkedSim(const LinkedSim&) = delete;
     LinkedSim& operator=(const LinkedSim&) = delete;
-    ~LinkedSim() override
-    {
-        if (link != nullptr)
-            link->Disconnect();
-    }
+    ~LinkedSim() override { link->Disconnect(); }
 
     // Starts the simulator (always verbose) and opens the link to it.
     bool open(std::vector<std::string> options = {})
@@ -50,7 +46,6 @@ public:
         options.emplace_back("-v");
         if (!sim.start(options))
             return false;
-        link = CreateISocketSystemHead(this);
         link->Connect("127.0.0.1", sim.port());
         if (link->IsConnected() == 0)
             return false;
@@ -101,7 +96,7 @@ public:
     std::atomic<int> statusRecords{0};
 
     simtest::SimProcess sim;
-    ISocketSystemHead* link = nullptr;
+    ISocketSystemHead* const link; // never deleted: the library has no delete entry
 
 private:
     static constexpr int kMarkerValues = 256;

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,13 +20,7 @@ const int kOddCodes[] = {0, 6, -1, 255};
 
 class RobotCommandsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(linked.open());
-        commands = std::make_unique<RobotCommands>(
-            linked.link, [this](double value) { gauge.push_back(value); },
-            [this](int latch) { pad.push_back(latch); });
-    }
+    void SetUp() override { ASSERT_TRUE(linked.open()); }
 
     // Commands received since the last call; gauge and pad records restart too.
     Commands take()
@@ -37,10 +30,11 @@ protected:
         return linked.takeCommands();
     }
 
-    LinkedSim linked;
-    std::unique_ptr<RobotCommands> commands;
     std::vector<double> gauge;
     std::vector<int> pad;
+    LinkedSim linked;
+    RobotCommands commands{linked.link, [this](double value) { gauge.push_back(value); },
+                           [this](int latch) { pad.push_back(latch); }};
 };
 
 // Collects the Qt debug lines printed while it exists.
@@ -72,8 +66,8 @@ QStringList DebugLines::s_lines;
 
 TEST_F(RobotCommandsTest, ForwardWithTheSliderAtZeroRunsNeutralAndLatchesWithoutTheKey)
 {
-    commands->ControlDirection(kTop);
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kForwardLatched);
+    commands.ControlDirection(kTop);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kForwardLatched);
     EXPECT_EQ(gauge, std::vector<double>{0});
     EXPECT_EQ(pad, std::vector<int>{1});
     EXPECT_EQ(take(), Commands{"SetCarPwm 1500 1500"});
@@ -81,43 +75,43 @@ TEST_F(RobotCommandsTest, ForwardWithTheSliderAtZeroRunsNeutralAndLatchesWithout
 
 TEST_F(RobotCommandsTest, SliderLeavingZeroEnablesTheKeyAndDrivesTheLatchedRun)
 {
-    commands->ControlDirection(kTop);
+    commands.ControlDirection(kTop);
     take();
-    commands->GetSpeedValue(50);
-    EXPECT_EQ(commands->driveOffset(), 307);
+    commands.GetSpeedValue(50);
+    EXPECT_EQ(commands.driveOffset(), 307);
     EXPECT_TRUE(gauge.empty());
     EXPECT_EQ(take(), (Commands{"SetKeySafe 255", "SetCarPwm 1193 1193"}));
 
     // Moving on: no second key, new values.
-    commands->GetSpeedValue(100);
+    commands.GetSpeedValue(100);
     EXPECT_EQ(take(), Commands{"SetCarPwm 1000 1000"});
 
     // Back to 0: key off, the tracks keep their last values.
-    commands->GetSpeedValue(0);
-    EXPECT_EQ(commands->driveOffset(), 0);
+    commands.GetSpeedValue(0);
+    EXPECT_EQ(commands.driveOffset(), 0);
     EXPECT_EQ(take(), Commands{"SetKeySafe 0"});
-    commands->GetSpeedValue(0);
+    commands.GetSpeedValue(0);
     EXPECT_EQ(take(), Commands{});
 }
 
 TEST_F(RobotCommandsTest, SliderMovesWithoutALatchSendOnlyTheKey)
 {
-    commands->GetSpeedValue(1);
-    EXPECT_EQ(commands->driveOffset(), 118);
-    commands->GetSpeedValue(30);
+    commands.GetSpeedValue(1);
+    EXPECT_EQ(commands.driveOffset(), 118);
+    commands.GetSpeedValue(30);
     EXPECT_EQ(take(), Commands{"SetKeySafe 255"});
-    EXPECT_DOUBLE_EQ(commands->speedValue(), 30);
+    EXPECT_DOUBLE_EQ(commands.speedValue(), 30);
 }
 
 TEST_F(RobotCommandsTest, FullSpeedGivesTheFourDirectionPairs)
 {
-    commands->GetSpeedValue(100);
+    commands.GetSpeedValue(100);
     take();
-    commands->ControlDirection(kTop);
-    commands->ControlDirection(kBottom); // switches straight to backward
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kBackwardLatched);
-    commands->ControlDirection(kRight);
-    commands->ControlDirection(kLeft);
+    commands.ControlDirection(kTop);
+    commands.ControlDirection(kBottom); // switches straight to backward
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kBackwardLatched);
+    commands.ControlDirection(kRight);
+    commands.ControlDirection(kLeft);
     EXPECT_EQ(gauge, (std::vector<double>{100, 100, 100, 100}));
     EXPECT_EQ(pad, (std::vector<int>{1, 2}));
     EXPECT_EQ(take(), (Commands{"SetCarPwm 1000 1000", "SetCarPwm 2000 2000", "SetCarPwm 1000 2000",
@@ -126,17 +120,17 @@ TEST_F(RobotCommandsTest, FullSpeedGivesTheFourDirectionPairs)
 
 TEST_F(RobotCommandsTest, SecondPressOnTheLatchedDirectionStopsWithTheGaugeAtZero)
 {
-    commands->GetSpeedValue(50);
+    commands.GetSpeedValue(50);
     take();
-    commands->ControlDirection(kTop);
-    commands->ControlDirection(kTop);
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kNoLatch);
+    commands.ControlDirection(kTop);
+    commands.ControlDirection(kTop);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kNoLatch);
     EXPECT_EQ(gauge, (std::vector<double>{50, 0}));
     EXPECT_EQ(pad, (std::vector<int>{1, 0}));
     EXPECT_EQ(take(), (Commands{"SetCarPwm 1193 1193", "SetCarPwm 1500 1500"}));
 
-    commands->ControlDirection(kBottom);
-    commands->ControlDirection(kBottom);
+    commands.ControlDirection(kBottom);
+    commands.ControlDirection(kBottom);
     EXPECT_EQ(gauge, (std::vector<double>{50, 0}));
     EXPECT_EQ(pad, (std::vector<int>{2, 0}));
     EXPECT_EQ(take(), (Commands{"SetCarPwm 1807 1807", "SetCarPwm 1500 1500"}));
@@ -144,29 +138,29 @@ TEST_F(RobotCommandsTest, SecondPressOnTheLatchedDirectionStopsWithTheGaugeAtZer
 
 TEST_F(RobotCommandsTest, ReleasingATurnResumesTheLatchedRun)
 {
-    commands->GetSpeedValue(50);
-    commands->ControlDirection(kTop);
+    commands.GetSpeedValue(50);
+    commands.ControlDirection(kTop);
     take();
-    commands->ControlDirection(kRight);
-    commands->ReControlDirection(kRight);
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kForwardLatched);
+    commands.ControlDirection(kRight);
+    commands.ReControlDirection(kRight);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kForwardLatched);
     EXPECT_EQ(gauge, (std::vector<double>{50, 50}));
     EXPECT_EQ(pad, std::vector<int>{1});
     EXPECT_EQ(take(), (Commands{"SetCarPwm 1193 1807", "SetCarPwm 1193 1193"}));
 
-    commands->ControlDirection(kBottom);
+    commands.ControlDirection(kBottom);
     take();
-    commands->ControlDirection(kLeft);
-    commands->ReControlDirection(kLeft);
+    commands.ControlDirection(kLeft);
+    commands.ReControlDirection(kLeft);
     EXPECT_EQ(take(), (Commands{"SetCarPwm 1807 1193", "SetCarPwm 1807 1807"}));
 }
 
 TEST_F(RobotCommandsTest, ReleasingATurnWithoutALatchStops)
 {
-    commands->GetSpeedValue(50);
+    commands.GetSpeedValue(50);
     take();
-    commands->ControlDirection(kLeft);
-    commands->ReControlDirection(kLeft);
+    commands.ControlDirection(kLeft);
+    commands.ReControlDirection(kLeft);
     EXPECT_EQ(gauge, (std::vector<double>{50, 0}));
     EXPECT_EQ(pad, std::vector<int>{0});
     EXPECT_EQ(take(), (Commands{"SetCarPwm 1807 1193", "SetCarPwm 1500 1500"}));
@@ -174,45 +168,45 @@ TEST_F(RobotCommandsTest, ReleasingATurnWithoutALatchStops)
 
 TEST_F(RobotCommandsTest, CentreWhileLatchedSendsNothingAndTheReleaseStops)
 {
-    commands->GetSpeedValue(50);
-    commands->ControlDirection(kTop);
+    commands.GetSpeedValue(50);
+    commands.ControlDirection(kTop);
     take();
-    commands->ControlDirection(kCentre);
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kNoLatch);
+    commands.ControlDirection(kCentre);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kNoLatch);
     EXPECT_EQ(gauge, std::vector<double>{50});
     EXPECT_EQ(pad, std::vector<int>{0});
     EXPECT_EQ(take(), Commands{});
 
-    commands->ReControlDirection(kCentre);
+    commands.ReControlDirection(kCentre);
     EXPECT_EQ(gauge, std::vector<double>{0});
     EXPECT_EQ(take(), Commands{"SetCarPwm 1500 1500"});
 }
 
 TEST_F(RobotCommandsTest, UnknownPadCodesDoNothing)
 {
-    commands->ControlDirection(kTop);
+    commands.ControlDirection(kTop);
     take();
     for (int code : kOddCodes) {
-        commands->ControlDirection(code);
-        commands->ControlUpDown(code);
-        commands->ControlFocus(code);
-        commands->ReControlFocus(code);
-        commands->ControlCame(code);
-        commands->ReControlCame(code);
+        commands.ControlDirection(code);
+        commands.ControlUpDown(code);
+        commands.ControlFocus(code);
+        commands.ReControlFocus(code);
+        commands.ControlCame(code);
+        commands.ReControlCame(code);
     }
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kForwardLatched);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kForwardLatched);
     EXPECT_TRUE(gauge.empty());
     EXPECT_EQ(take(), Commands{});
 }
 
 TEST_F(RobotCommandsTest, LiftPadRaisesLowersAndStopsOnAnyRelease)
 {
-    commands->ControlUpDown(kTop);
-    commands->ReControlUpDown(kTop);
-    commands->ControlUpDown(kBottom);
-    commands->ReControlUpDown(kBottom);
-    commands->ControlUpDown(kRight);
-    commands->ReControlUpDown(kCentre);
+    commands.ControlUpDown(kTop);
+    commands.ReControlUpDown(kTop);
+    commands.ControlUpDown(kBottom);
+    commands.ReControlUpDown(kBottom);
+    commands.ControlUpDown(kRight);
+    commands.ReControlUpDown(kCentre);
     EXPECT_EQ(take(), (Commands{"SetArmPwm 2000", "SetArmPwm 1500", "SetArmPwm 1000",
                                 "SetArmPwm 1500", "SetArmPwm 1500"}));
 }
@@ -220,8 +214,8 @@ TEST_F(RobotCommandsTest, LiftPadRaisesLowersAndStopsOnAnyRelease)
 TEST_F(RobotCommandsTest, LensPadZoomsFocusesAndResets)
 {
     for (int code : {kRight, kLeft, kTop, kBottom, kCentre}) {
-        commands->ControlFocus(code);
-        commands->ReControlFocus(code);
+        commands.ControlFocus(code);
+        commands.ReControlFocus(code);
     }
     EXPECT_EQ(take(), (Commands{"SetPhoForN 200", "SetPhoForN 0", "SetPhoForN 100", "SetPhoForN 0",
                                 "SetPhoBorS 200", "SetPhoBorS 0", "SetPhoBorS 100", "SetPhoBorS 0",
@@ -231,8 +225,8 @@ TEST_F(RobotCommandsTest, LensPadZoomsFocusesAndResets)
 TEST_F(RobotCommandsTest, CameraHeadReleaseCentresTheOtherChannel)
 {
     for (int code : {kRight, kLeft, kTop, kBottom, kCentre}) {
-        commands->ControlCame(code);
-        commands->ReControlCame(code);
+        commands.ControlCame(code);
+        commands.ReControlCame(code);
     }
     EXPECT_EQ(take(), (Commands{"SetPhoPwm1 2000", "SetPhoPwm0 1500", "SetPhoPwm1 500",
                                 "SetPhoPwm0 1500", "SetPhoPwm0 500", "SetPhoPwm1 1500",
@@ -242,9 +236,9 @@ TEST_F(RobotCommandsTest, CameraHeadReleaseCentresTheOtherChannel)
 TEST_F(RobotCommandsTest, LightsFollowTheirSliders)
 {
     for (double value : {0.0, 1.0, 55.55, 100.0})
-        commands->GetMainLightValue(value);
+        commands.GetMainLightValue(value);
     for (double value : {1.0, 0.0, 0.5, 100.0})
-        commands->GetBackLightValue(value);
+        commands.GetBackLightValue(value);
     EXPECT_EQ(take(),
               (Commands{"SetLampPwm 0", "SetLampPwm 10", "SetLampPwm 555", "SetLampPwm 1000",
                         "SetBackLed 100", "SetBackLed 0", "SetBackLed 100", "SetBackLed 100"}));
@@ -252,24 +246,24 @@ TEST_F(RobotCommandsTest, LightsFollowTheirSliders)
 
 TEST_F(RobotCommandsTest, ValuesBeyondTheSliderRangeStayWithinTheActuatorRange)
 {
-    commands->GetMainLightValue(250);
-    commands->GetMainLightValue(-3);
-    commands->GetMainLightValue(qQNaN());
-    commands->GetSpeedValue(400);
-    commands->ControlDirection(kTop);
+    commands.GetMainLightValue(250);
+    commands.GetMainLightValue(-3);
+    commands.GetMainLightValue(qQNaN());
+    commands.GetSpeedValue(400);
+    commands.ControlDirection(kTop);
     EXPECT_EQ(take(), (Commands{"SetLampPwm 1000", "SetLampPwm 0", "SetLampPwm 0", "SetKeySafe 255",
                                 "SetCarPwm 1000 1000"}));
-    commands->GetSpeedValue(qQNaN());
-    EXPECT_EQ(commands->driveOffset(), 0);
+    commands.GetSpeedValue(qQNaN());
+    EXPECT_EQ(commands.driveOffset(), 0);
     EXPECT_EQ(take(), Commands{"SetKeySafe 0"});
 }
 
 TEST_F(RobotCommandsTest, AccessorySwitchesSendOnAndOff)
 {
     for (bool on : {true, false}) {
-        commands->LensDemisterCheck(on);
-        commands->ElectricTakeupCheck(on);
-        commands->LaserDistanceCheck(on);
+        commands.LensDemisterCheck(on);
+        commands.ElectricTakeupCheck(on);
+        commands.LaserDistanceCheck(on);
     }
     EXPECT_EQ(take(), (Commands{"SetPhoDisHum 255", "SetAutoWir 255", "SetDisMeasure 255",
                                 "SetPhoDisHum 0", "SetAutoWir 0", "SetDisMeasure 0"}));
@@ -277,58 +271,58 @@ TEST_F(RobotCommandsTest, AccessorySwitchesSendOnAndOff)
 
 TEST_F(RobotCommandsTest, NothingReachesTheLinkWhileTheRemoteHasControl)
 {
-    commands->setRemoteState(RobotCommands::kRemoteHasControl);
+    commands.setRemoteState(RobotCommands::kRemoteHasControl);
     for (int code = -1; code <= 6; ++code) {
-        commands->ControlDirection(code);
-        commands->ReControlDirection(code);
-        commands->ControlUpDown(code);
-        commands->ReControlUpDown(code);
-        commands->ControlFocus(code);
-        commands->ReControlFocus(code);
-        commands->ControlCame(code);
-        commands->ReControlCame(code);
+        commands.ControlDirection(code);
+        commands.ReControlDirection(code);
+        commands.ControlUpDown(code);
+        commands.ReControlUpDown(code);
+        commands.ControlFocus(code);
+        commands.ReControlFocus(code);
+        commands.ControlCame(code);
+        commands.ReControlCame(code);
     }
     for (double value : {0.0, 1.0, 50.0, 100.0, 0.0}) {
-        commands->GetSpeedValue(value);
-        commands->GetMainLightValue(value);
-        commands->GetBackLightValue(value);
+        commands.GetSpeedValue(value);
+        commands.GetMainLightValue(value);
+        commands.GetBackLightValue(value);
     }
     for (bool on : {true, false}) {
-        commands->LensDemisterCheck(on);
-        commands->ElectricTakeupCheck(on);
-        commands->LaserDistanceCheck(on);
+        commands.LensDemisterCheck(on);
+        commands.ElectricTakeupCheck(on);
+        commands.LaserDistanceCheck(on);
     }
     EXPECT_EQ(take(), Commands{});
     EXPECT_TRUE(gauge.empty());
     EXPECT_TRUE(pad.empty());
-    EXPECT_EQ(commands->driveLatch(), RobotCommands::kNoLatch);
-    EXPECT_EQ(commands->driveOffset(), 0);
-    EXPECT_DOUBLE_EQ(commands->speedValue(), 0);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kNoLatch);
+    EXPECT_EQ(commands.driveOffset(), 0);
+    EXPECT_DOUBLE_EQ(commands.speedValue(), 0);
 
     // Any other state hands control back.
-    commands->setRemoteState(7);
-    commands->ControlUpDown(kTop);
+    commands.setRemoteState(7);
+    commands.ControlUpDown(kTop);
     EXPECT_EQ(take(), Commands{"SetArmPwm 2000"});
 }
 
 TEST_F(RobotCommandsTest, DebugLinesNameTheSlotAndItsValues)
 {
     DebugLines debug;
-    commands->ControlDirection(kTop);
-    commands->ReControlDirection(kRight);
-    commands->ControlUpDown(kBottom);
-    commands->ReControlUpDown(kBottom);
-    commands->ControlFocus(kLeft);
-    commands->ReControlFocus(kLeft);
-    commands->ControlCame(kTop);
-    commands->ReControlCame(kRight);
-    commands->GetSpeedValue(50);
-    commands->GetSpeedValue(100);
-    commands->GetMainLightValue(55.5);
-    commands->GetBackLightValue(1);
-    commands->LensDemisterCheck(true);
-    commands->ElectricTakeupCheck(false);
-    commands->LaserDistanceCheck(true);
+    commands.ControlDirection(kTop);
+    commands.ReControlDirection(kRight);
+    commands.ControlUpDown(kBottom);
+    commands.ReControlUpDown(kBottom);
+    commands.ControlFocus(kLeft);
+    commands.ReControlFocus(kLeft);
+    commands.ControlCame(kTop);
+    commands.ReControlCame(kRight);
+    commands.GetSpeedValue(50);
+    commands.GetSpeedValue(100);
+    commands.GetMainLightValue(55.5);
+    commands.GetBackLightValue(1);
+    commands.LensDemisterCheck(true);
+    commands.ElectricTakeupCheck(false);
+    commands.LaserDistanceCheck(true);
     EXPECT_EQ(debug.take(),
               (QStringList{"ControlDirection iDirection 3", "ReControlDirection iDirection 1 1",
                            "ControlUpDown iUpDown 4", "ReControlUpDown iUpDown 4",
@@ -341,13 +335,13 @@ TEST_F(RobotCommandsTest, DebugLinesNameTheSlotAndItsValues)
 
 TEST_F(RobotCommandsTest, UnderRemoteControlOnlyPadsAndSwitchesPrint)
 {
-    commands->setRemoteState(RobotCommands::kRemoteHasControl);
+    commands.setRemoteState(RobotCommands::kRemoteHasControl);
     DebugLines debug;
-    commands->ControlDirection(kTop);
-    commands->GetSpeedValue(50);
-    commands->GetMainLightValue(50);
-    commands->GetBackLightValue(50);
-    commands->LaserDistanceCheck(false);
+    commands.ControlDirection(kTop);
+    commands.GetSpeedValue(50);
+    commands.GetMainLightValue(50);
+    commands.GetBackLightValue(50);
+    commands.LaserDistanceCheck(false);
     EXPECT_EQ(debug.take(),
               (QStringList{"ControlDirection iDirection 3", "LaserDistanceCheck bCheck false"}));
 }
