@@ -19,7 +19,8 @@ constexpr int kPeriodRows = kJointRows * kSections;
 constexpr int kMaxDepthRows = 1500;   // deeper than this is dark
 constexpr double kFocal = 0.55;       // focal length in frame heights
 constexpr double kRowsPerFrame = 1.6; // crawl speed
-constexpr double kLightReach = 1.2;   // depth where the light starts to fade
+constexpr double kLightReach = 0.6;   // depth where the light starts to fade
+constexpr double kFalloff = 1.6;      // exponent of the fade with depth
 constexpr int kCounterScalePx = 360;  // frame height per unit of counter text scale
 constexpr double kPi = 3.14159265358979323846;
 
@@ -33,8 +34,8 @@ int WallRows()
 SimCamera::SimCamera(int width, int height) : m_width(width), m_height(height)
 {
     buildTexture();
-    m_luma = buildPlane(width, height);
-    m_chroma = buildPlane(width / 2, height / 2);
+    m_half = buildPlane(width / 2, height / 2);
+    m_halfLuma.resize(m_half.texel.size());
 }
 
 size_t SimCamera::frameBytes() const
@@ -63,7 +64,7 @@ SimCamera::Plane SimCamera::buildPlane(int width, int height) const
             const int column = static_cast<int>(angle / (2 * kPi) * kAngles) % kAngles;
             const size_t i = static_cast<size_t>(y) * width + x;
             plane.texel[i] = static_cast<uint32_t>(row * kAngles + column);
-            const double fade = depth < kLightReach ? 1.0 : std::pow(kLightReach / depth, 2.0);
+            const double fade = depth < kLightReach ? 1.0 : std::pow(kLightReach / depth, kFalloff);
             plane.light[i] = row >= kMaxDepthRows ? 0 : static_cast<uint8_t>(255 * fade);
         }
     }
@@ -89,8 +90,8 @@ void SimCamera::buildTexture()
     }
     for (int joint = 0; joint < kSections; ++joint) {
         const int row = joint * kJointRows;
-        cv::rectangle(luma, cv::Rect(0, row, kAngles, 6), cv::Scalar(60), cv::FILLED);
-        cv::rectangle(luma, cv::Rect(0, row + 6, kAngles, 3), cv::Scalar(205), cv::FILLED);
+        cv::rectangle(luma, cv::Rect(0, row, kAngles, 12), cv::Scalar(55), cv::FILLED);
+        cv::rectangle(luma, cv::Rect(0, row + 12, kAngles, 5), cv::Scalar(215), cv::FILLED);
     }
     std::uniform_int_distribution<int> rowPick(10, kPeriodRows - 40);
     // Deposits settle at the pipe invert (bottom of the picture).
@@ -120,25 +121,25 @@ void SimCamera::buildTexture()
     }
 }
 
-void SimCamera::render(uint64_t index, uint8_t* out) const
+void SimCamera::render(uint64_t index, uint8_t* out)
 {
     const auto travel = static_cast<uint32_t>(
         static_cast<uint64_t>(static_cast<double>(index) * kRowsPerFrame) % kPeriodRows);
     // The crawler moves forward: a pixel at a fixed depth sees wall further along.
     const uint32_t shift = travel * kAngles;
-    const size_t lumaCount = m_luma.texel.size();
-    for (size_t i = 0; i < lumaCount; ++i) {
-        out[i] = static_cast<uint8_t>((m_wallLuma[m_luma.texel[i] + shift] * m_luma.light[i]) >> 8);
-    }
+    const size_t lumaCount = static_cast<size_t>(m_width) * m_height;
     uint8_t* u = out + lumaCount;
-    uint8_t* v = u + m_chroma.texel.size();
-    for (size_t i = 0; i < m_chroma.texel.size(); ++i) {
-        const int light = m_chroma.light[i];
-        const uint32_t t = m_chroma.texel[i] + shift;
+    uint8_t* v = u + m_half.texel.size();
+    for (size_t i = 0; i < m_half.texel.size(); ++i) {
+        const int light = m_half.light[i];
+        const uint32_t t = m_half.texel[i] + shift;
+        m_halfLuma[i] = static_cast<uint8_t>((m_wallLuma[t] * light) >> 8);
         u[i] = static_cast<uint8_t>(128 + (((m_wallU[t] - 128) * light) >> 8));
         v[i] = static_cast<uint8_t>(128 + (((m_wallV[t] - 128) * light) >> 8));
     }
     cv::Mat lumaPlane(m_height, m_width, CV_8UC1, out);
+    cv::resize(cv::Mat(m_half.height, m_half.width, CV_8UC1, m_halfLuma.data()), lumaPlane,
+               lumaPlane.size(), 0, 0, cv::INTER_LINEAR);
     const double scale = std::max(0.4, static_cast<double>(m_height) / kCounterScalePx);
     const int thickness = std::max(1, static_cast<int>(scale));
     cv::putText(lumaPlane, "#" + std::to_string(index), cv::Point(m_height / 40, m_height / 12),

@@ -17,7 +17,7 @@ public:
     int height() const { return m_height; }
     size_t frameBytes() const;
     // Renders frame number index into out (frameBytes() bytes).
-    void render(uint64_t index, uint8_t* out) const;
+    void render(uint64_t index, uint8_t* out);
 
 private:
     struct Plane {
@@ -31,8 +31,9 @@ private:
 
     int m_width;
     int m_height;
-    Plane m_luma;
-    Plane m_chroma;
+    // The scene is drawn at chroma resolution; luma is scaled up from it.
+    Plane m_half;
+    std::vector<uint8_t> m_halfLuma;
     std::vector<uint8_t> m_wallLuma; // rows of depth, columns of angle
     std::vector<uint8_t> m_wallU;
     std::vector<uint8_t> m_wallV;

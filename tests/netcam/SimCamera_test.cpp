@@ -6,7 +6,7 @@
 using netcam::SimCamera;
 
 namespace {
-cv::Mat Luma(const SimCamera& camera, uint64_t index, std::vector<uint8_t>& storage)
+cv::Mat Luma(SimCamera& camera, uint64_t index, std::vector<uint8_t>& storage)
 {
     storage.resize(camera.frameBytes());
     camera.render(index, storage.data());
