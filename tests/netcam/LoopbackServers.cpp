@@ -109,6 +109,13 @@ void FfmpegProcess::kill()
     }
 }
 
+void FfmpegProcess::freeze()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGSTOP);
+    }
+}
+
 bool FfmpegProcess::wait(std::chrono::milliseconds timeout)
 {
     return WaitFor(

@@ -30,6 +30,8 @@ public:
 
     bool running() const { return m_pid > 0; }
     void kill();
+    // Freezes the process: its connections stay open but carry nothing.
+    void freeze();
     // Waits for the process to end by itself; false on timeout.
     bool wait(std::chrono::milliseconds timeout);
 

@@ -239,3 +239,22 @@ TEST_F(NetDvr, FilePathPlaysAsASource)
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
     std::remove(clip.c_str());
 }
+
+TEST_F(NetDvr, StalledStreamIsReportedWithinConnectWait)
+{
+    const uint16_t port = loopback::FreePort();
+    loopback::FfmpegProcess server(loopback::LiveH264Server(port, 160, 120));
+    const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
+    ASSERT_GE(id, 0);
+    ExceptionLog exceptions;
+    StreamLog log;
+    NET_DVR_PREVIEWINFO preview{};
+    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
+    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 5; }, kGenerous));
+    server.freeze(); // the connection stays up, the data stops
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(kWaitMs) + kWaitSlack);
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+}
