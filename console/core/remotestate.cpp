@@ -2,6 +2,7 @@
 
 #include "DisplayPanle.h"
 #include "LightButton.h"
+#include "robotcommands.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -14,8 +15,8 @@ const QColor kDisconnectedLamp(255, 0, 0);
 RemoteStateTracker::Change RemoteStateTracker::update(uint8_t nrfStatus)
 {
     Change change;
-    const bool wasConnected = m_previous == kRemoteConnected;
-    change.connected = nrfStatus == kRemoteConnected;
+    const bool wasConnected = m_previous == RobotCommands::kRemoteHasControl;
+    change.connected = nrfStatus == RobotCommands::kRemoteHasControl;
     change.showChanged = change.connected != wasConnected;
     change.resetControl = wasConnected && !change.connected;
     m_previous = nrfStatus;

@@ -9,8 +9,6 @@ class DisplayPanle;
 
 class RemoteStateTracker {
 public:
-    static constexpr uint8_t kRemoteConnected = 255;
-
     struct Change {
         bool showChanged = false; // caption and lamp need updating
         bool connected = false;   // what they should show
