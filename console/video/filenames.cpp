@@ -1,0 +1,47 @@
+#include "filenames.h"
+
+namespace filenames {
+
+namespace {
+
+const char* const kTimeFormat = "yyyyMMddHHmmss";
+const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
+constexpr ushort kDelete = 0x7f;
+
+QString timeText(const QDateTime& now)
+{
+    return now.toString(QLatin1String(kTimeFormat));
+}
+
+} // namespace
+
+QString cleanField(const QString& field)
+{
+    QString cleaned = field;
+    for (QChar& c : cleaned) {
+        if (c.unicode() < 0x20 || c.unicode() == kDelete || c.category() == QChar::Other_Control ||
+            kForbidden.contains(c)) {
+            c = QLatin1Char('_');
+        }
+    }
+    return cleaned;
+}
+
+// One-pass arg(): a field holding "%2" stays literal text.
+QString videoBaseName(const ProjectInfo& info, const QDateTime& now)
+{
+    return QStringLiteral("%1-%2-%3-%4")
+        .arg(cleanField(info.m_strLocation), cleanField(info.m_strStartWellNo),
+             cleanField(info.m_strEndWellNo), timeText(now));
+}
+
+QString snapshotName(const ProjectInfo& info, const QString& distanceText, const QDateTime& now)
+{
+    return QStringLiteral("%1-%2-%3-%4-%5")
+               .arg(cleanField(info.m_strLocation), cleanField(info.m_strStartWellNo),
+                    cleanField(info.m_strEndWellNo), cleanField(distanceText) + QLatin1Char('M'),
+                    timeText(now)) +
+           QStringLiteral(".jpg");
+}
+
+} // namespace filenames

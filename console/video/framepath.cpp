@@ -1,0 +1,85 @@
+#include "framepath.h"
+
+#include "IVideoWindow.h"
+#include "consolelog.h"
+#include "overlay.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
+    : m_overlay(overlay), m_display(display)
+{
+}
+
+int FramePath::GetMatImage(cv::Mat frame)
+{
+    if (frame.empty()) {
+        return 0;
+    }
+    MORAVEL_LOG(L"GetMatImage begin");
+    if (m_bSwap || frame.cols <= 2 * kCropMargin) {
+        GetImage(frame);
+    } else {
+        GetImage(frame(cv::Rect(kCropMargin, 0, frame.cols - 2 * kCropMargin, frame.rows)));
+    }
+    return 0;
+}
+
+void FramePath::GetImage(cv::Mat image)
+{
+    // Only this thread writes the size, once.
+    if (m_iMatWidth == 0 || m_iMatHeight == 0) {
+        qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
+        m_iMatWidth = image.cols;
+        m_iMatHeight = image.rows;
+        MORAVEL_LOG(L"GetImage m_iMatWidth [%d] [%d]", image.cols, image.rows);
+        qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
+    }
+    m_overlay.drawDistanceAndDate(image, QDateTime::currentDateTime());
+    const bool recording = m_bRecording;
+    if (recording && m_bHeaderPhase) {
+        m_overlay.WriteInfoBefore(image);
+    } else {
+        m_overlay.WriteInfoAfter(image);
+    }
+    // A fresh buffer per frame that nobody draws into afterwards, so the
+    // snapshot and the recording queue can share it.
+    const cv::Mat copy = image.clone();
+    {
+        std::lock_guard<std::mutex> lock(m_lastFrameMutex);
+        m_lastFrame = copy;
+    }
+    if (recording) {
+        m_queue.push(copy);
+        m_indicator.draw(image, RecordIndicator::Clock::now(), m_overlay);
+    }
+    if (m_display != nullptr) {
+        m_display->ShowFrame(image);
+    }
+    MORAVEL_LOG(L"GetImage SetPixmap end");
+}
+
+cv::Size FramePath::matSize() const
+{
+    return {m_iMatWidth, m_iMatHeight};
+}
+
+cv::Mat FramePath::lastFrame() const
+{
+    std::lock_guard<std::mutex> lock(m_lastFrameMutex);
+    return m_lastFrame;
+}
+
+void FramePath::startRecording(RecordIndicator::Clock::time_point now)
+{
+    m_indicator.start(now);
+    m_bHeaderPhase = true;
+    m_bRecording = true;
+}
+
+void FramePath::stopRecording()
+{
+    m_bRecording = false;
+    m_bHeaderPhase = false;
+}

@@ -1,0 +1,63 @@
+// The road of one processed camera frame: crop, overlay, last-frame copy,
+// recording queue, on-screen record indicator, display. GetMatImage runs on
+// the camera library's delivery thread; the setters run on the GUI thread.
+#pragma once
+
+#include "framequeue.h"
+#include "recordindicator.h"
+
+#include <opencv2/core.hpp>
+
+#include <atomic>
+#include <mutex>
+
+class IVideoWindow;
+class Overlay;
+
+class FramePath {
+public:
+    // Pixels dropped at each side of a main-camera frame; frames no wider than
+    // both margins are shown whole.
+    static constexpr int kCropMargin = 162;
+
+    // display: the large view (may be null); both must outlive the frame path.
+    FramePath(const Overlay& overlay, IVideoWindow* display);
+
+    // Camera thread: the frame callback; empty frames are dropped. Returns 0.
+    int GetMatImage(cv::Mat frame);
+    void GetImage(cv::Mat image);
+
+    // The back camera is processed: frames are not cropped.
+    void setSwap(bool swapped) { m_bSwap = swapped; }
+    bool isSwapped() const { return m_bSwap; }
+
+    // m_iMatWidth x m_iMatHeight: the first frame's size, 0 x 0 before it.
+    cv::Size matSize() const;
+
+    // The newest processed frame with its overlay and without the indicator;
+    // empty before the first frame. Shared and never drawn into again: read only.
+    cv::Mat lastFrame() const;
+
+    // Recording flags, written by the recorder on the GUI thread.
+    void startRecording(RecordIndicator::Clock::time_point now);
+    void stopRecording();
+    void endHeaderPhase() { m_bHeaderPhase = false; }
+    bool isRecording() const { return m_bRecording; }
+    bool isHeaderPhase() const { return m_bHeaderPhase; }
+
+    FrameQueue& frameQueue() { return m_queue; }
+    const RecordIndicator& indicator() const { return m_indicator; }
+
+private:
+    const Overlay& m_overlay;
+    IVideoWindow* const m_display;
+    std::atomic<bool> m_bSwap{false};
+    std::atomic<bool> m_bRecording{false};
+    std::atomic<bool> m_bHeaderPhase{false};
+    std::atomic<int> m_iMatWidth{0};
+    std::atomic<int> m_iMatHeight{0};
+    mutable std::mutex m_lastFrameMutex;
+    cv::Mat m_lastFrame;
+    FrameQueue m_queue;
+    RecordIndicator m_indicator;
+};

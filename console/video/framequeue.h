@@ -1,0 +1,32 @@
+// Frames waiting for the recording writer: filled on the camera thread,
+// emptied on the GUI thread, one lock held only for the list operation.
+// When full, the oldest frame gives way to the newest.
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <mutex>
+
+class FrameQueue {
+public:
+    static constexpr size_t kMaxFrames = 101;
+
+    explicit FrameQueue(size_t capacity = kMaxFrames);
+
+    void push(const cv::Mat& frame);
+    // The oldest frame, or false when empty.
+    bool pop(cv::Mat& frame);
+    void clear();
+    size_t size() const;
+    // Frames given way to the newest since construction.
+    uint64_t dropped() const;
+
+private:
+    const size_t m_capacity;
+    mutable std::mutex m_mutex;
+    std::list<cv::Mat> m_frames;
+    uint64_t m_dropped = 0;
+};

@@ -1,0 +1,41 @@
+// The on-screen recording mark: a dot that turns from green to red and back
+// once a second, and "REC hh:mm:ss" counting from the recording start. Drawn
+// after the frame was copied for the file and snapshots, so it is seen on
+// screen only.
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include <chrono>
+#include <mutex>
+#include <string>
+
+class Overlay;
+
+class RecordIndicator {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static constexpr int kRightOffset = 140;
+    static constexpr int kDotRadius = 10;
+    static constexpr int kDotOffset = 20;
+    static constexpr int kTextSize = 20;
+
+    // GUI thread, when a recording starts. Colour and flag carry over from the
+    // previous recording.
+    void start(Clock::time_point now);
+    // Camera thread.
+    void draw(cv::Mat& frame, Clock::time_point now, const Overlay& overlay);
+
+    bool isRed() const;
+    cv::Scalar color() const;
+    // "REC " + elapsed time as a time of day, wrapping after 24 hours.
+    static std::string text(Clock::duration elapsed);
+
+private:
+    mutable std::mutex m_mutex;
+    cv::Scalar m_color{0, 255, 0, 0};
+    bool m_bRecordColor = false;
+    Clock::time_point m_lastColorChange;
+    Clock::time_point m_startTime;
+};

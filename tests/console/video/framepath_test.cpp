@@ -1,0 +1,204 @@
+#include "framepath.h"
+
+#include "IVideoWindow.h"
+#include "guiapp.h"
+#include "overlay.h"
+#include "puttext.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// The large view as a test sees it: the last frame shown, copied.
+class CapturingWindow : public IVideoWindow {
+public:
+    void ShowFrame(const cv::Mat& frame) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_frame = frame.clone();
+        ++m_shown;
+    }
+    cv::Mat frame() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_frame;
+    }
+    int shown() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_shown;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    cv::Mat m_frame;
+    int m_shown = 0;
+};
+
+// Columns coloured by their index, so a crop shows where it started.
+cv::Mat columnFrame(int width, int height)
+{
+    cv::Mat frame(height, width, CV_8UC3);
+    for (int x = 0; x < width; ++x) {
+        frame.col(x).setTo(cv::Scalar(x % 256, (x / 256) % 256, 77));
+    }
+    return frame;
+}
+
+bool same(const cv::Mat& a, const cv::Mat& b)
+{
+    return a.size() == b.size() && cv::norm(a, b, cv::NORM_INF) == 0;
+}
+
+class FramePathTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ensureGuiApp();
+        installFontSubstitutions();
+    }
+
+    void SetUp() override
+    {
+        ProjectInfo info;
+        info.m_strStartFlag = QStringLiteral("1");
+        info.m_strLocation = QStringLiteral("人民路");
+        m_overlay.setProjectInfo(info);
+    }
+
+    Overlay m_overlay;
+    CapturingWindow m_window;
+    FramePath m_path{m_overlay, &m_window};
+};
+
+TEST_F(FramePathTest, MainCameraFramesLoseTheSideMarginsAndFixTheRecordedSize)
+{
+    EXPECT_EQ(m_path.matSize(), cv::Size(0, 0));
+    const cv::Mat source = columnFrame(1920, 1080);
+    EXPECT_EQ(m_path.GetMatImage(source.clone()), 0);
+    const cv::Mat shown = m_window.frame();
+    ASSERT_EQ(shown.size(), cv::Size(1596, 1080));
+    EXPECT_EQ(m_path.matSize(), cv::Size(1596, 1080));
+    // The top row carries no text: column 0 shown is column 162 of the camera.
+    EXPECT_TRUE(same(shown.row(0), source.row(0).colRange(162, 1920 - 162)));
+
+    // A swap to the uncropped back camera keeps the first size.
+    m_path.setSwap(true);
+    m_path.GetMatImage(columnFrame(1280, 720));
+    EXPECT_EQ(m_window.frame().size(), cv::Size(1280, 720));
+    EXPECT_EQ(m_path.matSize(), cv::Size(1596, 1080));
+}
+
+TEST_F(FramePathTest, NarrowFramesAreNotCroppedAndEmptyFramesAreDropped)
+{
+    m_path.GetMatImage(cv::Mat());
+    EXPECT_EQ(m_window.shown(), 0);
+    EXPECT_TRUE(m_path.lastFrame().empty());
+    m_path.GetMatImage(columnFrame(324, 200));
+    EXPECT_EQ(m_window.frame().size(), cv::Size(324, 200));
+    m_path.GetMatImage(columnFrame(325, 200));
+    EXPECT_EQ(m_window.frame().size(), cv::Size(1, 200));
+    EXPECT_EQ(m_path.matSize(), cv::Size(324, 200));
+}
+
+TEST_F(FramePathTest, FirstFrameFromTheBackCameraFixesItsOwnSize)
+{
+    m_path.setSwap(true);
+    m_path.GetMatImage(columnFrame(1280, 720));
+    EXPECT_EQ(m_path.matSize(), cv::Size(1280, 720));
+}
+
+TEST_F(FramePathTest, QueueFillsOnlyWhileRecordingAndKeepsTheNewest)
+{
+    for (int i = 0; i < 3; ++i) {
+        m_path.GetMatImage(columnFrame(400, 120));
+    }
+    EXPECT_EQ(m_path.frameQueue().size(), 0u);
+    m_path.startRecording(RecordIndicator::Clock::now());
+    for (int i = 0; i < 110; ++i) {
+        cv::Mat frame = columnFrame(400, 120);
+        frame.at<cv::Vec3b>(0, 200) = cv::Vec3b(static_cast<uchar>(i), 0, 0);
+        m_path.GetMatImage(frame);
+    }
+    EXPECT_EQ(m_path.frameQueue().size(), FrameQueue::kMaxFrames);
+    cv::Mat oldest;
+    ASSERT_TRUE(m_path.frameQueue().pop(oldest));
+    EXPECT_EQ(oldest.at<cv::Vec3b>(0, 200 - 162)[0], 110 - FrameQueue::kMaxFrames);
+    m_path.stopRecording();
+    m_path.frameQueue().clear();
+    m_path.GetMatImage(columnFrame(400, 120));
+    EXPECT_EQ(m_path.frameQueue().size(), 0u);
+}
+
+TEST_F(FramePathTest, HeaderOnlyDuringTheHeaderPhaseOfARecording)
+{
+    const cv::Mat source = columnFrame(1920, 720);
+    auto processed = [&] {
+        m_path.GetMatImage(source.clone());
+        return m_path.lastFrame();
+    };
+    // Header rows 2U..12U lie below the field column (one field: row U/2).
+    const cv::Rect headerBand(150, 8 * 51, 600, 4 * 51);
+    const cv::Mat plain = source.colRange(162, 1920 - 162)(headerBand);
+    EXPECT_TRUE(same(processed()(headerBand), plain));
+    m_path.startRecording(RecordIndicator::Clock::now());
+    EXPECT_TRUE(m_path.isHeaderPhase());
+    EXPECT_FALSE(same(processed()(headerBand), plain));
+    m_path.endHeaderPhase();
+    EXPECT_TRUE(same(processed()(headerBand), plain));
+}
+
+TEST_F(FramePathTest, RecordIndicatorIsOnScreenOnlyNeverInQueueOrLastFrame)
+{
+    m_path.startRecording(RecordIndicator::Clock::now());
+    const cv::Mat source = columnFrame(1920, 1080);
+    m_path.GetMatImage(source.clone());
+    const cv::Rect mark(1596 - 140 - 30, 0, 170, 60);
+    const cv::Mat plain = source.colRange(162, 1920 - 162)(mark);
+    const cv::Mat shown = m_window.frame();
+    EXPECT_FALSE(same(shown(mark), plain));
+    // Dot centre (left - 20, top + 10) in green.
+    EXPECT_EQ(shown.at<cv::Vec3b>(1080 / 14 / 4 + 10, 1596 - 160), cv::Vec3b(0, 255, 0));
+    EXPECT_TRUE(same(m_path.lastFrame()(mark), plain));
+    cv::Mat queued;
+    ASSERT_TRUE(m_path.frameQueue().pop(queued));
+    EXPECT_TRUE(same(queued, m_path.lastFrame()));
+}
+
+TEST_F(FramePathTest, LastFrameIsNeverSeenHalfWritten)
+{
+    ProjectInfo quiet; // start flag off: only the lowest row carries text
+    m_overlay.setProjectInfo(quiet);
+    std::atomic<bool> stop{false};
+    std::thread camera([&] {
+        for (int i = 0; !stop; ++i) {
+            m_path.GetMatImage(cv::Mat(300, 800, CV_8UC3, cv::Scalar::all(i % 2 ? 200 : 10)));
+        }
+    });
+    constexpr int kChecks = 500;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int checked = 0;
+    while (checked < kChecks && std::chrono::steady_clock::now() < deadline) {
+        const cv::Mat last = m_path.lastFrame();
+        if (last.empty()) {
+            std::this_thread::yield();
+            continue;
+        }
+        // The rows above the text row hold one value if the copy was whole.
+        double low = 0;
+        double high = 0;
+        cv::minMaxLoc(last.rowRange(0, 200).reshape(1), &low, &high);
+        ASSERT_EQ(low, high);
+        ++checked;
+    }
+    stop = true;
+    camera.join();
+    EXPECT_EQ(checked, kChecks);
+}
+
+} // namespace

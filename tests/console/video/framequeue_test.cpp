@@ -1,0 +1,73 @@
+#include "framequeue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+cv::Mat numbered(int n)
+{
+    return cv::Mat(1, 1, CV_32SC1, cv::Scalar(n));
+}
+
+int numberOf(const cv::Mat& frame)
+{
+    return frame.at<int>(0, 0);
+}
+
+TEST(FrameQueue, KeepsOrderAndDropsTheOldestBeyondTheBound)
+{
+    FrameQueue queue;
+    for (int i = 0; i < 150; ++i) {
+        queue.push(numbered(i));
+    }
+    EXPECT_EQ(queue.size(), FrameQueue::kMaxFrames);
+    EXPECT_EQ(queue.dropped(), 150u - FrameQueue::kMaxFrames);
+    cv::Mat frame;
+    for (int expected = 49; expected < 150; ++expected) {
+        ASSERT_TRUE(queue.pop(frame));
+        EXPECT_EQ(numberOf(frame), expected);
+    }
+    EXPECT_FALSE(queue.pop(frame));
+}
+
+TEST(FrameQueue, ClearDiscardsWaitingFrames)
+{
+    FrameQueue queue(3);
+    queue.push(numbered(1));
+    queue.push(numbered(2));
+    queue.clear();
+    EXPECT_EQ(queue.size(), 0u);
+    cv::Mat frame;
+    EXPECT_FALSE(queue.pop(frame));
+    queue.push(numbered(3));
+    ASSERT_TRUE(queue.pop(frame));
+    EXPECT_EQ(numberOf(frame), 3);
+}
+
+TEST(FrameQueue, ConcurrentProducerAndConsumerLoseNothingBelowTheBound)
+{
+    constexpr int kFrames = 20000;
+    FrameQueue queue(kFrames); // never full: every frame must arrive once, in order
+    std::thread producer([&queue] {
+        for (int i = 0; i < kFrames; ++i) {
+            queue.push(numbered(i));
+        }
+    });
+    int next = 0;
+    cv::Mat frame;
+    while (next < kFrames) {
+        if (queue.pop(frame)) {
+            ASSERT_EQ(numberOf(frame), next);
+            ++next;
+        } else {
+            std::this_thread::yield();
+        }
+    }
+    producer.join();
+    EXPECT_EQ(queue.dropped(), 0u);
+}
+
+} // namespace
