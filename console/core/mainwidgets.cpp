@@ -35,7 +35,7 @@ QWidget* placeholder(QWidget* parent, const char* name)
 mainWidgets::mainWidgets(QWidget* parent)
     : QWidget(parent), m_pUi(new Ui::mainWidgets), m_pTiming(new StartupTiming(this)),
       m_pProjectInfo(std::make_shared<const ProjectInfo>()),
-      m_startup([this] { startInitThread(); })
+      m_linkState([this] { tearDownLink(); }), m_startup([this] { startInitThread(); })
 {
     m_pUi->setupUi(this);
     installEventFilter(m_pTiming);
@@ -74,7 +74,7 @@ mainWidgets::~mainWidgets()
     // No start-up pass may run against the link (or cameras) torn down below.
     m_startup.stop();
     if (m_pSocketSystem) {
-        m_bConnectCom = false;
+        m_linkState.clear();
         m_pSocketSystem->Disconnect();
     }
     if (m_pTimer->isActive())

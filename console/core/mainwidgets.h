@@ -6,6 +6,7 @@
 #include "IHikBackSystemHead.h"
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
+#include "linkstate.h"
 #include "projectinfo.h"
 #include "savefolder.h"
 #include "startupthread.h"
@@ -101,6 +102,8 @@ private:
     void startInitThread();
     bool startupDone() const;
     void openLink();
+    // A link that was up has dropped: close it and start over.
+    void tearDownLink();
 
     Ui::mainWidgets* m_pUi;
     StartupTiming* m_pTiming;
@@ -117,10 +120,7 @@ private:
     std::atomic<int32_t> m_userID_1{-1};
 
     ISocketSystemHead* m_pSocketSystem = nullptr; // never deleted: no delete entry
-    std::atomic<bool> m_bConnectCom{false};
-    // Link drops seen; an opening that straddles a drop does not count.
-    std::mutex m_linkMutex;
-    int m_iLinkDrops = 0;
+    LinkStateWatch m_linkState;                   // m_bConnectCom and the drop reaction
     bool m_bResetSent = false;
 
     StartupThread m_startup;

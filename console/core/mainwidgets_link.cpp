@@ -13,17 +13,17 @@ constexpr std::chrono::milliseconds kStartupRetry(1000);
 
 bool mainWidgets::startupDone() const
 {
-    return m_bConnectCom;
+    return m_linkState.isConnected();
 }
 
 void mainWidgets::startInitThread()
 {
     while (!startupDone() && !m_startup.stopRequested()) {
-        if (!m_bConnectCom)
+        if (!m_linkState.isConnected())
             openLink();
         MORAVEL_LOG(L"[Moravel] startInitThread m_userID_0 [%d] m_userID_1 [%d] bCom [%d]",
                     static_cast<int>(m_userID_0), static_cast<int>(m_userID_1),
-                    static_cast<int>(m_bConnectCom));
+                    static_cast<int>(m_linkState.isConnected()));
         if (!m_startup.sleepFor(kStartupRetry))
             break;
     }
@@ -32,11 +32,7 @@ void mainWidgets::startInitThread()
 
 void mainWidgets::openLink()
 {
-    int drops = 0;
-    {
-        std::lock_guard<std::mutex> lock(m_linkMutex);
-        drops = m_iLinkDrops;
-    }
+    const int dropsBefore = m_linkState.drops();
     const QByteArray address = GetQStringFromIni("/com/ip").toUtf8();
     const int port = GetQStringFromIni("/com/port").toInt(); // 0 when not a number
     m_pSocketSystem->Connect(address.constData(), port);
@@ -45,30 +41,18 @@ void mainWidgets::openLink()
     m_pSocketSystem->Start();
     m_pSocketSystem->ResetControl();
     // A drop reported meanwhile wins: the loop then opens the link again.
-    std::lock_guard<std::mutex> lock(m_linkMutex);
-    if (drops == m_iLinkDrops)
-        m_bConnectCom = true;
+    m_linkState.confirmOpened(dropsBefore);
 }
 
 int mainWidgets::OnLinkState(const char* state)
 {
-    const bool up = state && state[0] == '1';
-    bool wasUp = false;
-    {
-        // Stored before the restart below, so the new start-up pass cannot
-        // see the link as still open.
-        std::lock_guard<std::mutex> lock(m_linkMutex);
-        wasUp = m_bConnectCom.exchange(up);
-        if (!up)
-            ++m_iLinkDrops;
-    }
-    if (wasUp && !up) {
-        m_pSocketSystem->Disconnect();
-        m_startup.start();
-    }
-    MORAVEL_LOG(L"[Moravel] startInitThread m_bConnectCom [%d] bConn [%d]", static_cast<int>(wasUp),
-                static_cast<int>(up));
-    return 0;
+    return m_linkState.OnLinkState(state);
+}
+
+void mainWidgets::tearDownLink()
+{
+    m_pSocketSystem->Disconnect();
+    m_startup.start();
 }
 
 int mainWidgets::OnStatusData(const LinkStatusRecord*)

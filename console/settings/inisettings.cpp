@@ -33,6 +33,10 @@ QString GetQStringFromIni(const QString& key)
     const QString path = configFilePath();
     const std::wstring widePath = path.toStdWString();
     MORAVEL_LOG(L"[Moravel] GetQStringFromIni fileName [%s]", widePath.c_str());
+    // Qt's settings cache would answer with what an earlier read saw.
+    const QFileInfo file(path);
+    if (file.exists() && !(file.isFile() && file.isReadable()))
+        return QString();
     QSettings settings(path, QSettings::IniFormat);
     prepareIni(settings);
     return settings.value(key, QString()).toString();

@@ -70,6 +70,10 @@ TEST_F(AboutDlg, PaintsGreyTitleBandOverDarkerBody)
     EXPECT_EQ(QColor(image.pixel(300, 44)), QColor(153, 153, 153));
     EXPECT_EQ(QColor(image.pixel(300, 45)), QColor(102, 102, 102));
     EXPECT_EQ(QColor(image.pixel(300, 300)), QColor(102, 102, 102));
+    // The logo and close buttons are transparent: the band shows around them.
+    EXPECT_EQ(QColor(image.pixel(2, 2)), QColor(153, 153, 153));
+    EXPECT_EQ(QColor(image.pixel(364, 4)), QColor(153, 153, 153));
+    EXPECT_EQ(QColor(image.pixel(406, 36)), QColor(153, 153, 153));
 }
 
 TEST_F(AboutDlg, LeftDragMovesTheWindowWithTheCursor)
