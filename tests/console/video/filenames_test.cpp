@@ -1,0 +1,59 @@
+#include "filenames.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 7), QTime(9, 41, 5));
+
+ProjectInfo project(const QString& location, const QString& start, const QString& end)
+{
+    ProjectInfo info;
+    info.m_strLocation = location;
+    info.m_strStartWellNo = start;
+    info.m_strEndWellNo = end;
+    return info;
+}
+
+TEST(FileNames, VideoAndSnapshotNamesJoinFieldsWithDashes)
+{
+    const ProjectInfo info = project(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("2"));
+    EXPECT_EQ(filenames::videoBaseName(info, kNow), QStringLiteral("A-1-2-20261207094105"));
+    EXPECT_EQ(filenames::snapshotName(info, QStringLiteral("10.75"), kNow),
+              QStringLiteral("A-1-2-10.75M-20261207094105.jpg"));
+}
+
+TEST(FileNames, EmptyFieldsLeaveEmptyPlaces)
+{
+    const ProjectInfo info = project({}, {}, {});
+    EXPECT_EQ(filenames::videoBaseName(info, kNow), QStringLiteral("---20261207094105"));
+    EXPECT_EQ(filenames::snapshotName(info, QStringLiteral("0.00"), kNow),
+              QStringLiteral("---0.00M-20261207094105.jpg"));
+}
+
+TEST(FileNames, FieldsCannotLeaveTheFolderOrBreakTheName)
+{
+    EXPECT_EQ(filenames::cleanField(QStringLiteral("../../x")), QStringLiteral(".._.._x"));
+    EXPECT_EQ(filenames::cleanField(QStringLiteral("a/b")), QStringLiteral("a_b"));
+    EXPECT_EQ(filenames::cleanField(QStringLiteral("c:\\d*e?f\"g<h>i|j")),
+              QStringLiteral("c__d_e_f_g_h_i_j"));
+    EXPECT_EQ(filenames::cleanField(QStringLiteral("tab\there\nnew") + QChar(0x7f)),
+              QStringLiteral("tab_here_new_"));
+    EXPECT_EQ(filenames::cleanField(QStringLiteral("人民路 12号")), QStringLiteral("人民路 12号"));
+    const ProjectInfo info =
+        project(QStringLiteral("../../x"), QStringLiteral("a/b"), QStringLiteral("/etc"));
+    const QString name = filenames::videoBaseName(info, kNow);
+    EXPECT_FALSE(name.contains(QLatin1Char('/'))) << name.toStdString();
+    EXPECT_EQ(name, QStringLiteral(".._.._x-a_b-_etc-20261207094105"));
+}
+
+TEST(FileNames, PlaceholdersInsideFieldsStayLiteral)
+{
+    const ProjectInfo info =
+        project(QStringLiteral("%2"), QStringLiteral("%4"), QStringLiteral("%1"));
+    EXPECT_EQ(filenames::videoBaseName(info, kNow), QStringLiteral("%2-%4-%1-20261207094105"));
+    EXPECT_EQ(filenames::snapshotName(info, QStringLiteral("1.00"), kNow),
+              QStringLiteral("%2-%4-%1-1.00M-20261207094105.jpg"));
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+#include "recordingwriter.h"
+
+#include "mediaprobe.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double kFps = 25.0;
+const cv::Size kSize(320, 240);
+
+cv::Mat noiseFrame(cv::Size size, int seed)
+{
+    cv::Mat frame(size, CV_8UC3);
+    cv::RNG rng(static_cast<uint64_t>(seed) + 1);
+    rng.fill(frame, cv::RNG::UNIFORM, 0, 256);
+    return frame;
+}
+
+// Hands the frame over as soon as the writer takes it.
+bool offerWhenReady(RecordingWriter& writer, const cv::Mat& frame)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < deadline) {
+        if (writer.offer(frame)) {
+            return true;
+        }
+        if (writer.failed()) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+TEST(RecordingWriter, EncodesEveryFrameAtTheOpenedSize)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("a.mp4")).toStdString();
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.open(path, kFps, kSize)) << writer.error();
+    EXPECT_TRUE(writer.isOpened());
+    constexpr int kFrames = 30;
+    for (int i = 0; i < kFrames; ++i) {
+        // Every third frame comes from a camera of another size.
+        const cv::Size size = i % 3 == 0 ? cv::Size(640, 360) : kSize;
+        ASSERT_TRUE(offerWhenReady(writer, noiseFrame(size, i)));
+    }
+    writer.release();
+    EXPECT_FALSE(writer.isOpened());
+    EXPECT_FALSE(writer.offer(noiseFrame(kSize, 0)));
+    EXPECT_EQ(writer.framesWritten(), static_cast<uint64_t>(kFrames));
+    const auto probe = probeVideo(path);
+    EXPECT_EQ(probe.at("width"), "320");
+    EXPECT_EQ(probe.at("height"), "240");
+    EXPECT_EQ(probe.at("codec_tag_string"), "mp4v");
+    EXPECT_EQ(probe.at("nb_read_frames"), std::to_string(kFrames));
+}
+
+TEST(RecordingWriter, ScalesWithAreaInterpolation)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A fine checkerboard averages to grey under area scaling (nearest would keep black or white).
+    cv::Mat board(480, 640, CV_8UC3);
+    for (int y = 0; y < board.rows; ++y) {
+        for (int x = 0; x < board.cols; ++x) {
+            board.at<cv::Vec3b>(y, x) = (x + y) % 2 ? cv::Vec3b(255, 255, 255) : cv::Vec3b(0, 0, 0);
+        }
+    }
+    const std::string path = dir.filePath(QStringLiteral("b.mp4")).toStdString();
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.open(path, kFps, kSize));
+    ASSERT_TRUE(offerWhenReady(writer, board));
+    writer.release();
+    const std::string mean =
+        runCommand("ffmpeg -v error -i '" + path +
+                   "' -f rawvideo -pix_fmt gray - 2>/dev/null | od -An -tu1 -v");
+    long sum = 0;
+    long count = 0;
+    std::istringstream values(mean);
+    int v = 0;
+    while (values >> v) {
+        sum += v;
+        ++count;
+    }
+    ASSERT_EQ(count, kSize.area());
+    EXPECT_NEAR(static_cast<double>(sum) / count, 127.5, 12.0);
+}
+
+TEST(RecordingWriter, OpenFailureIsReported)
+{
+    RecordingWriter writer;
+    EXPECT_FALSE(writer.open("/nonexistent-folder-for-test/a.mp4", kFps, kSize));
+    EXPECT_FALSE(writer.isOpened());
+    EXPECT_FALSE(writer.error().empty());
+    EXPECT_FALSE(writer.open("/tmp/never.mp4", 0.5, kSize));
+    EXPECT_FALSE(writer.offer(noiseFrame(kSize, 0)));
+}
+
+// Runs body in a child process and returns its exit code (-signal if killed).
+template <typename Body> int inChild(Body body)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("full.mp4")).toStdString();
+    constexpr rlim_t kDiskBytes = 2 * 1024 * 1024;
+    int written[2];
+    ASSERT_EQ(pipe(written), 0);
+    const int code = inChild([&path, &written] {
+        // The file size limit plays the full disk: writes past it fail.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{kDiskBytes, kDiskBytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        RecordingWriter writer;
+        if (!writer.open(path, kFps, kSize)) {
+            return 2;
+        }
+        for (int i = 0; i < 2000; ++i) {
+            if (!offerWhenReady(writer, noiseFrame(kSize, i))) {
+                break;
+            }
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(30);
+        while (!writer.failed() && Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        const bool reported = writer.failed() && !writer.error().empty();
+        writer.release();
+        const uint64_t frames = writer.framesWritten();
+        (void)!write(written[1], &frames, sizeof frames);
+        return reported ? 0 : 3;
+    });
+    close(written[1]);
+    uint64_t frames = 0;
+    ASSERT_EQ(read(written[0], &frames, sizeof frames), static_cast<ssize_t>(sizeof frames));
+    close(written[0]);
+    EXPECT_EQ(code, 0);
+    ASSERT_GT(frames, 0u);
+    // Everything but the fragment the disk cut off plays.
+    const int decoded = decodedFrames(path);
+    EXPECT_GT(decoded, 0);
+    EXPECT_GE(decoded, static_cast<int>(frames) - static_cast<int>(kFps) - 1);
+    EXPECT_LE(decoded, static_cast<int>(frames));
+}
+
+TEST(RecordingWriter, KilledProcessLeavesAFilePlayableToTwoSecondsBeforeTheKill)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("killed.mp4")).toStdString();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        close(ready[0]);
+        RecordingWriter writer;
+        if (!writer.open(path, kFps, kSize)) {
+            _exit(2);
+        }
+        const auto start = Clock::now();
+        bool told = false;
+        for (int i = 0;; ++i) {
+            // Real-time pace: frame i is due at i / fps.
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(i * 40));
+            offerWhenReady(writer, noiseFrame(kSize, i % 50));
+            if (!told) {
+                const char one = 1;
+                (void)!write(ready[1], &one, 1);
+                told = true;
+            }
+        }
+    }
+    close(ready[1]);
+    char one = 0;
+    ASSERT_EQ(read(ready[0], &one, 1), 1);
+    close(ready[0]);
+    const auto recordingStart = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    const double recordedSeconds =
+        std::chrono::duration<double>(Clock::now() - recordingStart).count();
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const double playable = decodedFrames(path) / kFps;
+    EXPECT_GE(playable, recordedSeconds - 2.0);
+    EXPECT_LE(playable, recordedSeconds + 0.5);
+}
+
+} // namespace
