@@ -7,8 +7,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +25,27 @@ constexpr int kGenerousMs = 20000;
 constexpr int kRetryWindowMs = 4500;
 const QString kConnected = QStringLiteral("client connected");
 const QString kReset = QStringLiteral("cmd ResetControl");
+const QString kFirstPaint = QStringLiteral("first paint");
+
+bool hasLineStartingWith(const QStringList& lines, const QString& start)
+{
+    for (const QString& line : lines)
+        if (line.startsWith(start))
+            return true;
+    return false;
+}
+
+// The console's width from its "main width: " debug line, or -1.
+int consoleWidth(const QStringList& lines)
+{
+    static const QRegularExpression width(QStringLiteral("^main width:\\s+(\\d+)$"));
+    for (const QString& line : lines) {
+        const auto match = width.match(line);
+        if (match.hasMatch())
+            return match.captured(1).toInt();
+    }
+    return -1;
+}
 
 TEST(ConsoleEndToEnd, LinksUpRetriesEverySecondAndReconnects)
 {
@@ -73,6 +100,65 @@ TEST(ConsoleEndToEnd, LinksUpRetriesEverySecondAndReconnects)
 }
 
 } // namespace
+
+TEST(ConsoleEndToEnd, TitleBarCloseResetsTheCrawlerAndExitsWithZero)
+{
+    XServer x;
+    ASSERT_FALSE(x.display().isEmpty()) << "no X display and no Xvfb";
+    CrawlerSim sim;
+    ASSERT_TRUE(sim.start());
+    ConsoleProcess console(x.display(), sim.port());
+    console.start();
+    ASSERT_TRUE(sim.waitFor([&] { return sim.count(kReset) == 1; }, kGenerousMs));
+    ASSERT_TRUE(console.waitFor([&] { return hasLineStartingWith(console.lines(), kFirstPaint); },
+                                kGenerousMs));
+    const int width = consoleWidth(console.lines());
+    ASSERT_GT(width, 0);
+
+    // The close button is the title bar's last 30 x 30 button.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.display());
+    QProcess click;
+    click.setProcessEnvironment(env);
+    click.start("xdotool", {"mousemove", QString::number(width - 15), "15", "click", "1"});
+    ASSERT_TRUE(click.waitForFinished(kGenerousMs));
+
+    ASSERT_TRUE(console.waitForExit(kGenerousMs));
+    EXPECT_EQ(console.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(console.exitCode(), 0);
+    EXPECT_TRUE(console.lines().contains("CloseWindows"));
+    EXPECT_TRUE(sim.waitFor([&] { return sim.count(kReset) == 2; }, kGenerousMs));
+    EXPECT_EQ(sim.count(kReset), 2);
+}
+
+TEST(ConsoleEndToEnd, FatalSignalLeavesAReportBesideTheProgram)
+{
+    XServer x;
+    ASSERT_FALSE(x.display().isEmpty()) << "no X display and no Xvfb";
+    CrawlerSim sim;
+    ASSERT_TRUE(sim.start());
+    ConsoleProcess console(x.display(), sim.port());
+    console.start();
+    ASSERT_TRUE(console.waitFor([&] { return hasLineStartingWith(console.lines(), kFirstPaint); },
+                                kGenerousMs));
+    ASSERT_EQ(::kill(static_cast<pid_t>(console.pid()), SIGSEGV), 0);
+    ASSERT_TRUE(console.waitForExit(kGenerousMs));
+    EXPECT_EQ(console.exitStatus(), QProcess::CrashExit);
+
+    static const QRegularExpression report(
+        QStringLiteral("^Moravel crashed; report: (.*/tmp/(\\d{14})\\.dmp)$"));
+    QString path;
+    for (const QString& line : console.lines())
+        if (const auto match = report.match(line); match.hasMatch())
+            path = match.captured(1);
+    ASSERT_FALSE(path.isEmpty()) << console.lines().join('\n').toStdString();
+    const QString programDir = QFileInfo(ConsoleProcess::programPath()).canonicalPath();
+    EXPECT_EQ(QFileInfo(path).canonicalPath(), programDir + "/tmp");
+    QFile dump(path);
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(dump.readAll().startsWith("reason: SIGSEGV"));
+    dump.remove();
+}
 
 // The simulator's output and the knock counter need a Qt event loop.
 int main(int argc, char** argv)

@@ -37,11 +37,16 @@ ConsoleProcess::~ConsoleProcess()
     stop();
 }
 
+QString ConsoleProcess::programPath()
+{
+    return QStringLiteral(MORAVEL_PROGRAM);
+}
+
 void ConsoleProcess::start()
 {
     m_lines.clear();
     m_pending.clear();
-    m_process.start(QStringLiteral(MORAVEL_PROGRAM), QStringList());
+    m_process.start(programPath(), QStringList());
 }
 
 void ConsoleProcess::stop()
@@ -52,6 +57,11 @@ void ConsoleProcess::stop()
     if (!m_process.waitForFinished(kStopTimeoutMs))
         m_process.kill();
     m_process.waitForFinished(kStopTimeoutMs);
+}
+
+bool ConsoleProcess::waitForExit(int timeoutMs)
+{
+    return waitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
 }
 
 const QStringList& ConsoleProcess::lines()

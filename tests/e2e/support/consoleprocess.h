@@ -15,9 +15,15 @@ public:
     ConsoleProcess(const ConsoleProcess&) = delete;
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;
 
+    static QString programPath();
     void start();
     void stop();
     bool running() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
+    // Waits for the program to end by itself; false when it is still running.
+    bool waitForExit(int timeoutMs);
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+    int exitCode() const { return m_process.exitCode(); }
     // Debug-stream lines (standard error) seen so far.
     const QStringList& lines();
     bool waitFor(const std::function<bool()>& condition, int timeoutMs);
