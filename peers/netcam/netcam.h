@@ -12,7 +12,6 @@ constexpr uint32_t NET_DVR_NOERROR = 0;
 constexpr uint32_t NET_DVR_PASSWORD_ERROR = 1;
 constexpr uint32_t NET_DVR_NOINIT = 3;
 constexpr uint32_t NET_DVR_NETWORK_FAIL_CONNECT = 7;
-constexpr uint32_t NET_DVR_NETWORK_RECV_TIMEOUT = 10;
 constexpr uint32_t NET_DVR_NETWORK_ERRORDATA = 11;
 constexpr uint32_t NET_DVR_PARAMETER_ERROR = 17;
 constexpr uint32_t NET_DVR_USERNOTEXIST = 47;
