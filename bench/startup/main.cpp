@@ -1,8 +1,8 @@
 // Starts the Moravel program repeatedly and prints the median time from
 // the console constructor's start to its first paint (the console's own
 // "first paint" line), with the "t2 - t1" ... "t5 - t1" points beside it.
+#include "SimProcess.h"
 #include "consoleprocess.h"
-#include "crawlersim.h"
 #include "xserver.h"
 
 #include <QCoreApplication>
@@ -56,8 +56,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "startup_bench: no X display and no Xvfb\n");
         return 1;
     }
-    CrawlerSim sim(QStringList{});
-    if (!sim.start()) {
+    simtest::SimProcess sim;
+    if (!sim.start({})) {
         std::fprintf(stderr, "startup_bench: crawler-sim did not start\n");
         return 1;
     }

@@ -1,8 +1,9 @@
 // The console program started for real: link up within two seconds of
 // start, a one-second retry rhythm while the crawler is gone, and a
 // reconnection when it comes back.
+#include "SimProcess.h"
 #include "consoleprocess.h"
-#include "crawlersim.h"
+#include "polling.h"
 #include "xserver.h"
 
 #include <QCoreApplication>
@@ -23,8 +24,10 @@ namespace {
 constexpr int kLinkUpMs = 2000;
 constexpr int kGenerousMs = 20000;
 constexpr int kRetryWindowMs = 4500;
-const QString kConnected = QStringLiteral("client connected");
-const QString kReset = QStringLiteral("cmd ResetControl");
+using std::chrono::milliseconds;
+const std::string kConnected = "client connected";
+const std::string kReset = "cmd ResetControl";
+const milliseconds kGenerous(kGenerousMs);
 const QString kFirstPaint = QStringLiteral("first paint");
 
 bool hasLineStartingWith(const QStringList& lines, const QString& start)
@@ -51,22 +54,21 @@ TEST(ConsoleEndToEnd, LinksUpRetriesEverySecondAndReconnects)
 {
     XServer x;
     ASSERT_FALSE(x.display().isEmpty()) << "no X display and no Xvfb";
-    CrawlerSim sim;
-    ASSERT_TRUE(sim.start());
+    simtest::SimProcess sim;
+    ASSERT_TRUE(sim.start({"-v"}));
     const int port = sim.port();
 
     ConsoleProcess console(x.display(), port);
     QElapsedTimer sinceStart;
     sinceStart.start();
     console.start();
-    ASSERT_TRUE(sim.waitFor([&] { return sim.count(kReset) >= 1; }, kGenerousMs));
+    ASSERT_TRUE(sim.waitForPrefixCount(kReset, 1, kGenerous));
     EXPECT_LE(sinceStart.elapsed(), kLinkUpMs) << "link came up late";
-    const QStringList& seen = sim.lines();
-    const int connected = static_cast<int>(seen.indexOf(kConnected));
-    const int reset = static_cast<int>(seen.indexOf(kReset));
+    const int connected = sim.waitForLine(kConnected, milliseconds(0));
+    const int reset = sim.waitForLine(kReset, milliseconds(0));
     ASSERT_GE(connected, 0);
     EXPECT_LT(connected, reset) << "reset before the connection";
-    EXPECT_EQ(sim.count(kConnected), 1);
+    EXPECT_EQ(sim.linesStartingWith(kConnected).size(), 1u);
 
     // The crawler goes away: the console knocks once a second.
     sim.kill();
@@ -92,10 +94,10 @@ TEST(ConsoleEndToEnd, LinksUpRetriesEverySecondAndReconnects)
     EXPECT_TRUE(console.running());
 
     // It comes back on the same port: the console reconnects and resets.
-    CrawlerSim back({"-v"}, port);
-    ASSERT_TRUE(back.start());
-    EXPECT_TRUE(back.waitFor([&] { return back.count(kReset) >= 1; }, kGenerousMs));
-    EXPECT_EQ(back.count(kConnected), 1);
+    simtest::SimProcess back;
+    ASSERT_TRUE(back.start({"-v"}, port));
+    EXPECT_TRUE(back.waitForPrefixCount(kReset, 1, kGenerous));
+    EXPECT_EQ(back.linesStartingWith(kConnected).size(), 1u);
     EXPECT_TRUE(console.running());
 }
 
@@ -105,11 +107,11 @@ TEST(ConsoleEndToEnd, TitleBarCloseResetsTheCrawlerAndExitsWithZero)
 {
     XServer x;
     ASSERT_FALSE(x.display().isEmpty()) << "no X display and no Xvfb";
-    CrawlerSim sim;
-    ASSERT_TRUE(sim.start());
+    simtest::SimProcess sim;
+    ASSERT_TRUE(sim.start({"-v"}));
     ConsoleProcess console(x.display(), sim.port());
     console.start();
-    ASSERT_TRUE(sim.waitFor([&] { return sim.count(kReset) == 1; }, kGenerousMs));
+    ASSERT_TRUE(sim.waitForPrefixCount(kReset, 1, kGenerous));
     ASSERT_TRUE(console.waitFor([&] { return hasLineStartingWith(console.lines(), kFirstPaint); },
                                 kGenerousMs));
     const int width = consoleWidth(console.lines());
@@ -127,16 +129,16 @@ TEST(ConsoleEndToEnd, TitleBarCloseResetsTheCrawlerAndExitsWithZero)
     EXPECT_EQ(console.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(console.exitCode(), 0);
     EXPECT_TRUE(console.lines().contains("CloseWindows"));
-    EXPECT_TRUE(sim.waitFor([&] { return sim.count(kReset) == 2; }, kGenerousMs));
-    EXPECT_EQ(sim.count(kReset), 2);
+    EXPECT_TRUE(sim.waitForPrefixCount(kReset, 2, kGenerous));
+    EXPECT_EQ(sim.linesStartingWith(kReset).size(), 2u);
 }
 
 TEST(ConsoleEndToEnd, FatalSignalLeavesAReportBesideTheProgram)
 {
     XServer x;
     ASSERT_FALSE(x.display().isEmpty()) << "no X display and no Xvfb";
-    CrawlerSim sim;
-    ASSERT_TRUE(sim.start());
+    simtest::SimProcess sim;
+    ASSERT_TRUE(sim.start({}));
     ConsoleProcess console(x.display(), sim.port());
     console.start();
     ASSERT_TRUE(console.waitFor([&] { return hasLineStartingWith(console.lines(), kFirstPaint); },

@@ -1,5 +1,5 @@
+#include "SimProcess.h"
 #include "consoletestenv.h"
-#include "crawlersim.h"
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "titlebar.h"
@@ -17,9 +17,9 @@
 
 namespace {
 
-constexpr int kLinkTimeoutMs = 20000;
-constexpr int kQuietMs = 1500;
-const QString kReset = QStringLiteral("cmd ResetControl");
+constexpr std::chrono::milliseconds kLinkTimeout(20000);
+constexpr std::chrono::milliseconds kQuiet(1500);
+const std::string kReset = "cmd ResetControl";
 
 class MainWidgetsTest : public ::testing::Test {
 protected:
@@ -143,23 +143,23 @@ protected:
     void SetUp() override
     {
         MainWidgetsTest::SetUp();
-        ASSERT_TRUE(sim.start());
+        ASSERT_TRUE(sim.start({"-v"}));
         SetQStringFromIni("/com/ip", "127.0.0.1");
         SetQStringFromIni("/com/port", QString::number(sim.port()));
         console = std::make_unique<mainWidgets>();
         console->show();
         // The start-up sequence ends with one reset.
-        ASSERT_TRUE(sim.waitFor([&] { return sim.count(kReset) == 1; }, kLinkTimeoutMs));
+        ASSERT_TRUE(sim.waitForPrefixCount(kReset, 1, kLinkTimeout));
     }
 
     void expectOneMoreResetOnly()
     {
-        EXPECT_TRUE(sim.waitFor([&] { return sim.count(kReset) >= 2; }, kLinkTimeoutMs));
-        EXPECT_FALSE(sim.waitFor([&] { return sim.count(kReset) > 2; }, kQuietMs));
+        EXPECT_TRUE(sim.waitForPrefixCount(kReset, 2, kLinkTimeout));
+        EXPECT_FALSE(sim.waitForPrefixCount(kReset, 3, kQuiet));
         EXPECT_FALSE(console->isVisible());
     }
 
-    CrawlerSim sim;
+    simtest::SimProcess sim;
     std::unique_ptr<mainWidgets> console;
 };
 

@@ -1,6 +1,6 @@
 #include "consoleprocess.h"
 
-#include "crawlersim.h"
+#include "polling.h"
 
 #include <QDir>
 #include <QFile>
