@@ -105,7 +105,7 @@ TEST(ConsoleEndToEnd, LinksUpRetriesEverySecondAndReconnects)
 
 TEST(ConsoleEndToEnd, TitleBarCloseResetsTheCrawlerAndExitsWithZero)
 {
-    XServer x;
+    XServer x(XServer::Use::Private);
     ASSERT_FALSE(x.display().isEmpty()) << "no X display and no Xvfb";
     simtest::SimProcess sim;
     ASSERT_TRUE(sim.start({"-v"}));

@@ -5,11 +5,13 @@ constexpr int kStartTimeoutMs = 15000;
 constexpr int kStopTimeoutMs = 5000;
 } // namespace
 
-XServer::XServer()
+XServer::XServer(Use use)
 {
-    m_display = qEnvironmentVariable("DISPLAY");
-    if (!m_display.isEmpty())
-        return;
+    if (use == Use::AnyDisplay) {
+        m_display = qEnvironmentVariable("DISPLAY");
+        if (!m_display.isEmpty())
+            return;
+    }
     // -displayfd: Xvfb picks a free display and prints its number when ready.
     m_xvfb.start(QStringLiteral("Xvfb"),
                  {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-nolisten", "tcp"});

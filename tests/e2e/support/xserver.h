@@ -1,5 +1,6 @@
 // An X display for tests that run the console for real: the one in
-// DISPLAY, or a private Xvfb started for the test's lifetime.
+// DISPLAY, or a private Xvfb started for the test's lifetime. Tests that
+// send input ask for a private one, so no other window is in the way.
 #pragma once
 
 #include <QProcess>
@@ -7,7 +8,8 @@
 
 class XServer {
 public:
-    XServer();
+    enum class Use { AnyDisplay, Private };
+    explicit XServer(Use use = Use::AnyDisplay);
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
