@@ -7,6 +7,7 @@
 
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
+#include "RtspTestServer.h"
 
 using namespace std::chrono_literals;
 using loopback::WaitFor;
@@ -256,5 +257,22 @@ TEST_F(NetDvr, StalledStreamIsReportedWithinConnectWait)
     ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
     EXPECT_LT(std::chrono::steady_clock::now() - start,
               std::chrono::milliseconds(kWaitMs) + kWaitSlack);
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+}
+
+TEST_F(NetDvr, BareHostLogsInToAnRtspCameraAndPlays)
+{
+    loopback::RtspTestServer camera("admin", "r1ght:pw");
+    ASSERT_NE(camera.port(), 0);
+    EXPECT_EQ(Login("127.0.0.1", camera.port(), "admin", "wrong"), -1);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PASSWORD_ERROR);
+    const int32_t id = Login("127.0.0.1", camera.port(), "admin", "r1ght:pw");
+    ASSERT_GE(id, 0) << NET_DVR_GetLastError();
+    RecordingWindow window;
+    NET_DVR_CLIENTINFO client{};
+    client.hPlayWnd = ToWindowHandle(&window);
+    const int32_t handle = NET_DVR_RealPlay(id, &client);
+    ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
+    EXPECT_EQ(window.last().size(), cv::Size(160, 120));
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
 }
