@@ -76,6 +76,7 @@ mainWidgets::~mainWidgets()
     if (m_pSocketSystem) {
         m_linkState.clear();
         m_pSocketSystem->Disconnect();
+        waitForLinkCallbacks();
     }
     if (m_pTimer->isActive())
         m_pTimer->stop();

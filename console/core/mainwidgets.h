@@ -104,6 +104,7 @@ private:
     void openLink();
     // A link that was up has dropped: close it and start over.
     void tearDownLink();
+    void waitForLinkCallbacks() const;
 
     Ui::mainWidgets* m_pUi;
     StartupTiming* m_pTiming;
@@ -121,6 +122,10 @@ private:
 
     ISocketSystemHead* m_pSocketSystem = nullptr; // never deleted: no delete entry
     LinkStateWatch m_linkState;                   // m_bConnectCom and the drop reaction
+    // Link callbacks still running; a receive thread the library detached
+    // during a drop may still be inside one when the console closes.
+    // Callbacks must never block on the GUI thread, which waits for them.
+    std::atomic<int> m_iLinkCallbacks{0};
     bool m_bResetSent = false;
 
     StartupThread m_startup;

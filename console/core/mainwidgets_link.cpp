@@ -6,9 +6,25 @@
 #include "inisettings.h"
 
 #include <chrono>
+#include <thread>
 
 namespace {
+
 constexpr std::chrono::milliseconds kStartupRetry(1000);
+constexpr std::chrono::milliseconds kCallbackPoll(1);
+
+// Counts a link callback as running for its whole duration.
+class CallbackScope {
+public:
+    explicit CallbackScope(std::atomic<int>& count) : m_count(count) { ++m_count; }
+    ~CallbackScope() { --m_count; }
+    CallbackScope(const CallbackScope&) = delete;
+    CallbackScope& operator=(const CallbackScope&) = delete;
+
+private:
+    std::atomic<int>& m_count;
+};
+
 } // namespace
 
 bool mainWidgets::startupDone() const
@@ -46,6 +62,7 @@ void mainWidgets::openLink()
 
 int mainWidgets::OnLinkState(const char* state)
 {
+    const CallbackScope running(m_iLinkCallbacks);
     return m_linkState.OnLinkState(state);
 }
 
@@ -55,12 +72,20 @@ void mainWidgets::tearDownLink()
     m_startup.start();
 }
 
+void mainWidgets::waitForLinkCallbacks() const
+{
+    while (m_iLinkCallbacks.load() > 0)
+        std::this_thread::sleep_for(kCallbackPoll);
+}
+
 int mainWidgets::OnStatusData(const LinkStatusRecord*)
 {
+    const CallbackScope running(m_iLinkCallbacks);
     return 0;
 }
 
 int mainWidgets::OnControlData(const LinkControlRecord*)
 {
+    const CallbackScope running(m_iLinkCallbacks);
     return 0;
 }
