@@ -1,0 +1,107 @@
+#include "functionkeys.h"
+
+#include "ColorButton.h"
+#include "framepath.h"
+#include "overlay.h"
+#include "recording.h"
+#include "savefolder.h"
+#include "snapshot.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QPixmap>
+
+namespace {
+
+QString normalPicture(int number)
+{
+    return QStringLiteral(":/images/Button_normal/F%1.png").arg(number);
+}
+
+QString pressedPicture(int number)
+{
+    return QStringLiteral(":/images/Button_keydown/F%1_1.png").arg(number);
+}
+
+} // namespace
+
+FunctionKeys::FunctionKeys(QWidget* parent) : QObject(parent)
+{
+    for (int number = 1; number <= kKeyCount; ++number) {
+        auto* button = new ColorButton(parent, number == kSnapshotKey);
+        button->setPixmaps(QPixmap(normalPicture(number)), QPixmap(pressedPicture(number)));
+        m_keys[static_cast<size_t>(number - 1)] = button;
+    }
+}
+
+ColorButton* FunctionKeys::key(int number) const
+{
+    if (number < 1 || number > kKeyCount) {
+        return nullptr;
+    }
+    return m_keys[static_cast<size_t>(number - 1)];
+}
+
+void FunctionKeys::placeIn(QGridLayout* bottomLayout) const
+{
+    for (int column = 0; column < kKeyCount; ++column) {
+        bottomLayout->addWidget(m_keys[static_cast<size_t>(column)], kBandRow, column);
+        bottomLayout->setColumnStretch(column, 1);
+    }
+}
+
+bool FunctionKeys::keyPressed(int qtKey)
+{
+    if (qtKey < Qt::Key_F1 || qtKey > Qt::Key_F7) {
+        return false;
+    }
+    const int number = qtKey - Qt::Key_F1 + 1;
+    ColorButton* button = key(number);
+    if (number == kSnapshotKey) {
+        // As after a mouse click: pressed now, released 200 ms later.
+        button->updataStatus(true);
+        button->restartPressLookTimer();
+    }
+    emit button->clicked();
+    return true;
+}
+
+QString FunctionKeys::systemFolderPicker()
+{
+    return QFileDialog::getExistingDirectory(nullptr, QString(), QString(),
+                                             QFileDialog::ShowDirsOnly);
+}
+
+void FunctionKeys::chooseSaveFolder(ColorButton* key, SaveFolder& saveFolder,
+                                    const FolderPicker& picker)
+{
+    key->updataStatus(true);
+    QString chosen = picker();
+    qDebug() << "选择目录 dirpath" << chosen;
+    if (!chosen.isEmpty()) {
+        if (!chosen.endsWith(QLatin1Char('/'))) {
+            chosen += QLatin1Char('/');
+        }
+        saveFolder.setSaveVideoPath(chosen);
+    }
+    key->updataStatus(false);
+}
+
+void FunctionKeys::connectVideoKeys(Recording& recording, const FramePath& framePath,
+                                    const Overlay& overlay, SaveFolder& saveFolder,
+                                    FolderPicker picker)
+{
+    ColorButton* record = key(kRecordKey);
+    connect(record, &ColorButton::clicked, &recording, [&recording] { recording.recordAction(); });
+    connect(&recording, &Recording::recordingChanged, record, &ColorButton::updataStatus);
+    connect(key(kSnapshotKey), &ColorButton::clicked, this, [&framePath, &overlay, &saveFolder] {
+        SavePicture(framePath.lastFrame(), saveFolder.path(), overlay.projectInfo(),
+                    overlay.distanceText(), QDateTime::currentDateTime());
+    });
+    ColorButton* folder = key(kFolderKey);
+    connect(folder, &ColorButton::clicked, this, [folder, &saveFolder, picker = std::move(picker)] {
+        chooseSaveFolder(folder, saveFolder, picker);
+    });
+}
