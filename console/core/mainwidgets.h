@@ -91,6 +91,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // F1 to F7 and the keyboard keys are FunctionKeys (functionkeys.h), which
+    // also wires F1, F2 and F4 to the recording; the console adds F3, F5, F6.
     void initLogService();
     void buildWindow();
     void buildTitleBar();
