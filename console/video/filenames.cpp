@@ -44,4 +44,12 @@ QString snapshotName(const ProjectInfo& info, const QString& distanceText, const
            QStringLiteral(".jpg");
 }
 
+QString inFolder(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/'))) {
+        return folder + name;
+    }
+    return folder + QLatin1Char('/') + name;
+}
+
 } // namespace filenames

@@ -18,4 +18,8 @@ QString videoBaseName(const ProjectInfo& info, const QDateTime& now);
 // location-startwell-endwell-<distance>M-yyyyMMddHHmmss.jpg, without folder.
 QString snapshotName(const ProjectInfo& info, const QString& distanceText, const QDateTime& now);
 
+// name inside folder; a folder without a trailing "/" gets one, an empty
+// folder leaves the name relative.
+QString inFolder(const QString& folder, const QString& name);
+
 } // namespace filenames

@@ -120,9 +120,10 @@ bool Recording::start()
         fail(tr("保存目录不可写：%1").arg(folderInfo.filePath()));
         return false;
     }
-    const QString name = folder + filenames::videoBaseName(m_overlay.projectInfo(), now);
+    const QString name =
+        filenames::inFolder(folder, filenames::videoBaseName(m_overlay.projectInfo(), now));
     const QString path = name + QStringLiteral(".mp4");
-    if (!m_writer->open(path.toUtf8().toStdString(), fps, size)) {
+    if (!m_writer->open(path.toUtf8().toStdString(), fps, size, m_framePath.frameQueue())) {
         fail(tr("无法创建录像文件：%1").arg(QString::fromStdString(m_writer->error())));
         return false;
     }
@@ -151,11 +152,5 @@ void Recording::SaveMatInfoFromQueue()
         fail(tr("录像写入失败，已停止：%1").arg(reason));
         return;
     }
-    if (!m_writer->ready()) {
-        return; // the frame stays queued until the writer has encoded the last one
-    }
-    cv::Mat frame;
-    if (m_framePath.frameQueue().pop(frame) && !frame.empty()) {
-        m_writer->offer(frame);
-    }
+    m_writer->pump();
 }

@@ -1,7 +1,7 @@
 // Recording of the processed picture (F1). The camera thread queues frames
-// (FramePath); every 30 ms the GUI thread moves the oldest one to the writer
-// thread, which encodes it, so encoding never blocks the event loop. The
-// project header is drawn for the first seconds of a recording.
+// (FramePath); every 30 ms the GUI thread wakes the writer thread, which
+// encodes the queued frames in order, so encoding never blocks the event
+// loop. The project header is drawn for the first seconds of a recording.
 #pragma once
 
 #include <QObject>

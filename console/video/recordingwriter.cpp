@@ -1,6 +1,7 @@
 #include "recordingwriter.h"
 
 #include "Mp4Recorder.h"
+#include "framequeue.h"
 
 #include <QDebug>
 
@@ -16,16 +17,17 @@ RecordingWriter::~RecordingWriter()
     release();
 }
 
-bool RecordingWriter::open(const std::string& path, double fps, cv::Size frameSize)
+bool RecordingWriter::open(const std::string& path, double fps, cv::Size frameSize,
+                           FrameQueue& source)
 {
     release();
     m_failed = false;
     m_written = 0;
+    m_stop = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_error.clear();
-        m_stop = false;
-        m_busy = false;
+        m_pumped = false;
     }
     if (!m_recorder->open(path, cv::VideoWriter::fourcc('x', 'v', 'i', 'd'), fps, frameSize)) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -33,33 +35,18 @@ bool RecordingWriter::open(const std::string& path, double fps, cv::Size frameSi
         return false;
     }
     m_size = frameSize;
+    m_source = &source;
     m_thread = std::thread(&RecordingWriter::run, this);
     return true;
 }
 
-bool RecordingWriter::acceptsLocked() const
-{
-    return !m_busy && !m_stop && !m_failed && m_thread.joinable();
-}
-
-bool RecordingWriter::ready() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return acceptsLocked();
-}
-
-bool RecordingWriter::offer(const cv::Mat& frame)
+void RecordingWriter::pump()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!acceptsLocked()) {
-            return false;
-        }
-        m_pending = frame;
-        m_busy = true;
+        m_pumped = true;
     }
     m_wake.notify_one();
-    return true;
 }
 
 std::string RecordingWriter::error() const
@@ -94,29 +81,41 @@ bool RecordingWriter::SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::
     return recorder.write(scaled);
 }
 
+bool RecordingWriter::writeNext()
+{
+    cv::Mat frame;
+    if (!m_source->pop(frame)) {
+        return false;
+    }
+    if (frame.empty()) {
+        return true;
+    }
+    if (SaveVideo(*m_recorder, m_size, frame)) {
+        ++m_written;
+        return true;
+    }
+    if (m_recorder->isOpened()) {
+        return true; // a refused frame; the recording goes on
+    }
+    // The recorder finished the file after a write error.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_error = m_recorder->lastError();
+    m_failed = true;
+    return false;
+}
+
 void RecordingWriter::run()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_busy || m_stop; });
-        if (m_busy) {
-            cv::Mat frame = std::move(m_pending);
-            m_pending = cv::Mat();
-            lock.unlock();
-            const bool written = SaveVideo(*m_recorder, m_size, frame);
-            const bool closed = !m_recorder->isOpened();
-            lock.lock();
-            m_busy = false;
-            if (written) {
-                ++m_written;
-            } else if (closed) {
-                // The recorder finished the file after a write error.
-                m_error = m_recorder->lastError();
-                m_failed = true;
+    while (!m_failed) {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_pumped || m_stop; });
+            if (m_stop) {
                 return;
             }
-        } else {
-            return;
+            m_pumped = false;
+        }
+        while (!m_stop && writeNext()) {
         }
     }
 }

@@ -1,6 +1,8 @@
-// Encodes recorded frames on a thread of its own, so the GUI thread only hands
-// frames over. It holds at most one frame: the recording queue stays the one
-// place where frames wait, with its bound and order.
+// Encodes recorded frames on a thread of its own, so the GUI thread never
+// encodes. Each pump (the 30 ms recording tick) wakes the thread to write the
+// frames waiting in the recording queue, oldest first; the queue stays the one
+// place where frames wait, with its bound and order. After a stall the writer
+// catches up at encoder speed rather than one frame per tick.
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -13,6 +15,7 @@
 #include <string>
 #include <thread>
 
+class FrameQueue;
 class Mp4Recorder;
 
 class RecordingWriter {
@@ -22,21 +25,19 @@ public:
     RecordingWriter(const RecordingWriter&) = delete;
     RecordingWriter& operator=(const RecordingWriter&) = delete;
 
-    // Opens the file (fourcc x,v,i,d) and starts the encoding thread. Frames
-    // of another size are scaled to frameSize. False with error() on failure.
-    bool open(const std::string& path, double fps, cv::Size frameSize);
+    // Opens the file (fourcc x,v,i,d) and starts the encoding thread, which
+    // takes its frames from source (it must outlive the writer). Frames of
+    // another size are scaled to frameSize. False with error() on failure.
+    bool open(const std::string& path, double fps, cv::Size frameSize, FrameQueue& source);
     bool isOpened() const { return m_thread.joinable(); }
-    // Takes the frame when the previous one is encoded; false when busy,
-    // closed or failed (the caller keeps the frame for the next try).
-    bool offer(const cv::Mat& frame);
-    // offer() would take a frame now.
-    bool ready() const;
+    // Wakes the thread to write what waits in the source queue.
+    void pump();
     // True once a write failed (disk full, ...): the file is finished up to
     // that point and nothing more is written.
     bool failed() const { return m_failed; }
     std::string error() const;
-    // Encodes the frame still handed over, finishes the file, stops the
-    // thread. Safe to call twice.
+    // Finishes the frame being encoded and the file, stops the thread;
+    // frames still queued stay in the queue. Safe to call twice.
     void release();
     uint64_t framesWritten() const { return m_written; }
 
@@ -46,15 +47,17 @@ public:
 
 private:
     void run();
-    bool acceptsLocked() const;
+    // One frame from the source: false when the queue is empty or the write
+    // failed for good.
+    bool writeNext();
 
     std::unique_ptr<Mp4Recorder> m_recorder;
     cv::Size m_size;
+    FrameQueue* m_source = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
-    cv::Mat m_pending;
-    bool m_busy = false;
-    bool m_stop = false;
+    bool m_pumped = false;
+    std::atomic<bool> m_stop{false};
     std::string m_error;
     std::atomic<bool> m_failed{false};
     std::atomic<uint64_t> m_written{0};

@@ -56,4 +56,12 @@ TEST(FileNames, PlaceholdersInsideFieldsStayLiteral)
               QStringLiteral("%2-%4-%1-1.00M-20261207094105.jpg"));
 }
 
+TEST(FileNames, NamesGoInsideTheFolderWithOrWithoutItsSlash)
+{
+    const QString name = QStringLiteral("A-1-2-20261207094105.mp4");
+    EXPECT_EQ(filenames::inFolder(QStringLiteral("/v/"), name), QStringLiteral("/v/") + name);
+    EXPECT_EQ(filenames::inFolder(QStringLiteral("/v"), name), QStringLiteral("/v/") + name);
+    EXPECT_EQ(filenames::inFolder(QString(), name), name);
+}
+
 } // namespace

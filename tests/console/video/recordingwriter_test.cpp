@@ -1,10 +1,13 @@
 #include "recordingwriter.h"
 
+#include "framequeue.h"
 #include "mediaprobe.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+
+#include <opencv2/videoio.hpp>
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -28,20 +31,15 @@ cv::Mat noiseFrame(cv::Size size, int seed)
     return frame;
 }
 
-// Hands the frame over as soon as the writer takes it.
-bool offerWhenReady(RecordingWriter& writer, const cv::Mat& frame)
+// Pumps the writer until it has written `count` frames or failed.
+bool waitForWritten(RecordingWriter& writer, uint64_t count)
 {
-    const auto deadline = Clock::now() + std::chrono::seconds(30);
-    while (Clock::now() < deadline) {
-        if (writer.offer(frame)) {
-            return true;
-        }
-        if (writer.failed()) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (writer.framesWritten() < count && !writer.failed() && Clock::now() < deadline) {
+        writer.pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    return false;
+    return writer.framesWritten() >= count;
 }
 
 TEST(RecordingWriter, EncodesEveryFrameAtTheOpenedSize)
@@ -49,24 +47,58 @@ TEST(RecordingWriter, EncodesEveryFrameAtTheOpenedSize)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string path = dir.filePath(QStringLiteral("a.mp4")).toStdString();
+    FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize)) << writer.error();
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue)) << writer.error();
     EXPECT_TRUE(writer.isOpened());
     constexpr int kFrames = 30;
     for (int i = 0; i < kFrames; ++i) {
         // Every third frame comes from a camera of another size.
         const cv::Size size = i % 3 == 0 ? cv::Size(640, 360) : kSize;
-        ASSERT_TRUE(offerWhenReady(writer, noiseFrame(size, i)));
+        queue.push(noiseFrame(size, i));
     }
+    // Nothing is written before the first pump.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(writer.framesWritten(), 0u);
+    EXPECT_TRUE(waitForWritten(writer, kFrames));
+    EXPECT_EQ(queue.size(), 0u);
     writer.release();
     EXPECT_FALSE(writer.isOpened());
-    EXPECT_FALSE(writer.offer(noiseFrame(kSize, 0)));
+    queue.push(noiseFrame(kSize, 0));
+    writer.pump();
+    EXPECT_EQ(queue.size(), 1u);
     EXPECT_EQ(writer.framesWritten(), static_cast<uint64_t>(kFrames));
     const auto probe = probeVideo(path);
     EXPECT_EQ(probe.at("width"), "320");
     EXPECT_EQ(probe.at("height"), "240");
     EXPECT_EQ(probe.at("codec_tag_string"), "mp4v");
     EXPECT_EQ(probe.at("nb_read_frames"), std::to_string(kFrames));
+}
+
+TEST(RecordingWriter, WritesQueuedFramesOldestFirst)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("order.mp4")).toStdString();
+    FrameQueue queue;
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue));
+    constexpr int kFrames = 20;
+    constexpr int kStep = 10;
+    for (int i = 0; i < kFrames; ++i) {
+        queue.push(cv::Mat(kSize, CV_8UC3, cv::Scalar::all(20 + kStep * i)));
+    }
+    ASSERT_TRUE(waitForWritten(writer, kFrames));
+    writer.release();
+    cv::VideoCapture video(path);
+    ASSERT_TRUE(video.isOpened());
+    cv::Mat frame;
+    int index = 0;
+    while (video.read(frame)) {
+        EXPECT_NEAR(cv::mean(frame)[0], 20 + kStep * index, kStep / 2.0) << "frame " << index;
+        ++index;
+    }
+    EXPECT_EQ(index, kFrames);
 }
 
 TEST(RecordingWriter, ScalesWithAreaInterpolation)
@@ -81,9 +113,11 @@ TEST(RecordingWriter, ScalesWithAreaInterpolation)
         }
     }
     const std::string path = dir.filePath(QStringLiteral("b.mp4")).toStdString();
+    FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize));
-    ASSERT_TRUE(offerWhenReady(writer, board));
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue));
+    queue.push(board);
+    ASSERT_TRUE(waitForWritten(writer, 1));
     writer.release();
     const std::string mean =
         runCommand("ffmpeg -v error -i '" + path +
@@ -102,12 +136,15 @@ TEST(RecordingWriter, ScalesWithAreaInterpolation)
 
 TEST(RecordingWriter, OpenFailureIsReported)
 {
+    FrameQueue queue;
     RecordingWriter writer;
-    EXPECT_FALSE(writer.open("/nonexistent-folder-for-test/a.mp4", kFps, kSize));
+    EXPECT_FALSE(writer.open("/nonexistent-folder-for-test/a.mp4", kFps, kSize, queue));
     EXPECT_FALSE(writer.isOpened());
     EXPECT_FALSE(writer.error().empty());
-    EXPECT_FALSE(writer.open("/tmp/never.mp4", 0.5, kSize));
-    EXPECT_FALSE(writer.offer(noiseFrame(kSize, 0)));
+    EXPECT_FALSE(writer.open("/tmp/never.mp4", 0.5, kSize, queue));
+    queue.push(noiseFrame(kSize, 0));
+    writer.pump();
+    EXPECT_EQ(queue.size(), 1u);
 }
 
 // Runs body in a child process and returns its exit code (-signal if killed).
@@ -135,14 +172,14 @@ TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{kDiskBytes, kDiskBytes};
         setrlimit(RLIMIT_FSIZE, &limit);
+        FrameQueue queue;
         RecordingWriter writer;
-        if (!writer.open(path, kFps, kSize)) {
+        if (!writer.open(path, kFps, kSize, queue)) {
             return 2;
         }
-        for (int i = 0; i < 2000; ++i) {
-            if (!offerWhenReady(writer, noiseFrame(kSize, i))) {
-                break;
-            }
+        for (int i = 0; i < 2000 && !writer.failed(); ++i) {
+            queue.push(noiseFrame(kSize, i));
+            waitForWritten(writer, static_cast<uint64_t>(i) + 1);
         }
         const auto deadline = Clock::now() + std::chrono::seconds(30);
         while (!writer.failed() && Clock::now() < deadline) {
@@ -178,8 +215,9 @@ TEST(RecordingWriter, KilledProcessLeavesAFilePlayableToTwoSecondsBeforeTheKill)
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         close(ready[0]);
+        FrameQueue queue;
         RecordingWriter writer;
-        if (!writer.open(path, kFps, kSize)) {
+        if (!writer.open(path, kFps, kSize, queue)) {
             _exit(2);
         }
         const auto start = Clock::now();
@@ -187,7 +225,8 @@ TEST(RecordingWriter, KilledProcessLeavesAFilePlayableToTwoSecondsBeforeTheKill)
         for (int i = 0;; ++i) {
             // Real-time pace: frame i is due at i / fps.
             std::this_thread::sleep_until(start + std::chrono::milliseconds(i * 40));
-            offerWhenReady(writer, noiseFrame(kSize, i % 50));
+            queue.push(noiseFrame(kSize, i % 50));
+            writer.pump();
             if (!told) {
                 const char one = 1;
                 (void)!write(ready[1], &one, 1);
