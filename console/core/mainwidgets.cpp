@@ -1,7 +1,9 @@
 #include "mainwidgets.h"
 
 #include "consolelog.h"
+#include "robotcommands.h"
 #include "startuptiming.h"
+#include "telemetry.h"
 #include "titlebar.h"
 #include "ui_mainwidgets.h"
 
@@ -45,8 +47,8 @@ mainWidgets::mainWidgets(QWidget* parent)
 
     buildWindow();
     buildTitleBar();
-    buildPanels();
-    fillLayouts();
+    const PanelLayouts panels = buildPanels();
+    fillLayouts(panels);
 
     qRegisterMetaType<Mat>("Mat");
     connect(this, &mainWidgets::sendImage, this, &mainWidgets::GetImage, Qt::QueuedConnection);
@@ -63,6 +65,7 @@ mainWidgets::mainWidgets(QWidget* parent)
     getSaveVideoPath();
 
     m_pSocketSystem = CreateISocketSystemHead(this);
+    buildCommands();
 
     m_startup.start();
     m_pTiming->print("t5 - t1");
@@ -118,19 +121,10 @@ void mainWidgets::buildTitleBar()
     setWindowIcon(QIcon(QStringLiteral(":/icons/TitleBar/logo.png")));
 }
 
-void mainWidgets::buildPanels()
-{
-    m_pTiming->print("t2 - t1");
-    m_pTiming->print("t3 - t1");
-    m_pTiming->print("t4 - t1");
-}
-
-void mainWidgets::fillLayouts()
+void mainWidgets::fillLayouts(const PanelLayouts& panels)
 {
     m_pUi->top_horizontalLayout->addWidget(m_pTitleBar, 0);
-    m_pUi->left_gridLayout->addWidget(placeholder(this, "leftPanel"), 0, 0);
-    m_pUi->right_gridLayout->addWidget(placeholder(this, "rightPanel"), 0, 0);
-    m_pUi->bottom_gridLayout->addWidget(placeholder(this, "bottomPanel"), 0, 0);
+    placePanels(panels);
     // Picture in picture: the small view covers the main view's lower right tenth.
     auto* views = new QGridLayout;
     views->addWidget(placeholder(this, "viewmain"), 0, 0, 10, 10);
@@ -179,12 +173,6 @@ void mainWidgets::setSaveVideoPath(const QString& path)
 // Behaviour of the slots below arrives with the panel, command, camera,
 // overlay and recording code; the console's signal and slot table is
 // complete from the start so every panel can be wired against it.
-void mainWidgets::onToggled(bool)
-{
-}
-void mainWidgets::onMousepressed(int)
-{
-}
 void mainWidgets::WriteInfoBefore(Mat&)
 {
 }
@@ -195,48 +183,6 @@ void mainWidgets::SaveMatInfoFromQueue()
 {
 }
 void mainWidgets::GetImage(Mat)
-{
-}
-void mainWidgets::ControlDirection(int)
-{
-}
-void mainWidgets::ReControlDirection(int)
-{
-}
-void mainWidgets::ControlUpDown(int)
-{
-}
-void mainWidgets::ReControlUpDown(int)
-{
-}
-void mainWidgets::ControlFocus(int)
-{
-}
-void mainWidgets::ReControlFocus(int)
-{
-}
-void mainWidgets::ControlCame(int)
-{
-}
-void mainWidgets::ReControlCame(int)
-{
-}
-void mainWidgets::GetSpeedValue(double)
-{
-}
-void mainWidgets::GetMainLightValue(double)
-{
-}
-void mainWidgets::GetBackLightValue(double)
-{
-}
-void mainWidgets::LensDemisterCheck(bool)
-{
-}
-void mainWidgets::ElectricTakeupCheck(bool)
-{
-}
-void mainWidgets::LaserDistanceCheck(bool)
 {
 }
 void mainWidgets::GetChangeMainOrBackCame(bool)

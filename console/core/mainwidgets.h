@@ -7,6 +7,7 @@
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
 #include "linkstate.h"
+#include "projectconsole.h"
 #include "projectinfo.h"
 #include "savefolder.h"
 #include "startupthread.h"
@@ -26,14 +27,23 @@ using Mat = cv::Mat;
 namespace Ui {
 class mainWidgets;
 }
+class DisplayPanle;
+class FunctionKeys;
+class GaugeCloud;
+class QGridLayout;
 class QTimer;
+class QVBoxLayout;
+class RobotCommands;
+class StatusPanel;
+class Telemetry;
 class StartupTiming;
 class TitleBar;
 
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
                     public IHikBackSystemHeadMsg,
-                    public ISocketSystemHeadMsg {
+                    public ISocketSystemHeadMsg,
+                    public ProjectConsole {
     Q_OBJECT
 
 public:
@@ -49,11 +59,22 @@ public:
     int OnControlData(const LinkControlRecord* record) override;
 
     // Project information and save folder from config.ini.
-    void GetSysInfo();
+    void GetSysInfo() override;
     void getSaveVideoPath();
     void setSaveVideoPath(const QString& path);
     // An immutable snapshot, safe to keep on any thread.
-    std::shared_ptr<const ProjectInfo> projectInfo() const;
+    std::shared_ptr<const ProjectInfo> projectInfo() const override;
+
+    // What the dialogs change (mainwidgets_project.cpp); the overlay fields,
+    // custom text and distance are read by the camera thread as well.
+    void applyProjectInfo(const ProjectInfo& info) override;
+    OverlayFields overlayFields() const override;
+    void setOverlayFields(const OverlayFields& fields) override;
+    QString customText() const override;
+    void setCustomText(const QString& text) override;
+    DistanceCalibration distanceCalibration() const override;
+    void setDistanceCorrection(double dZeroReference, double dStartDistance) override;
+    void setDistanceOverlaySwitch(const QString& text) override;
     const QString& saveVideoPath() const { return m_saveFolder.path(); }
 
 signals:
@@ -89,6 +110,8 @@ public slots:
 protected:
     // Every way of closing resets the crawler's outputs first.
     void closeEvent(QCloseEvent* event) override;
+    // F1 to F7 act as the console's function keys.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // F1 to F7 and the keyboard keys are FunctionKeys (functionkeys.h), which
@@ -96,8 +119,24 @@ private:
     void initLogService();
     void buildWindow();
     void buildTitleBar();
-    void buildPanels();
-    void fillLayouts();
+    // Panels (mainwidgets_panels.cpp): their inner layouts are built with
+    // the widgets and placed into the form's cells with the other layouts.
+    struct PanelLayouts {
+        QGridLayout* leftUpper;
+        QVBoxLayout* leftPads;
+        QGridLayout* rightUpper;
+        QVBoxLayout* rightPads;
+        StatusPanel* attitude;
+    };
+    PanelLayouts buildPanels();
+    void buildLeftColumn(PanelLayouts& panels);
+    void buildRightColumn(PanelLayouts& panels);
+    void buildBottomBand(PanelLayouts& panels);
+    void connectFunctionKeys();
+    void placePanels(const PanelLayouts& panels);
+    // Commands and telemetry need the link system, created after the panels.
+    void buildCommands();
+    void fillLayouts(const PanelLayouts& panels);
     void resetCrawlerOnce();
 
     // Start-up thread: opens the robot link, retrying every second.
@@ -129,6 +168,23 @@ private:
     // Callbacks must never block on the GUI thread, which waits for them.
     std::atomic<int> m_iLinkCallbacks{0};
     bool m_bResetSent = false;
+
+    // Panels, commands and telemetry (mainwidgets_panels.cpp,
+    // mainwidgets_commands.cpp, mainwidgets_project.cpp).
+    DisplayPanle* m_pDisplayPanle = nullptr;
+    GaugeCloud* m_pDrivePad = nullptr;
+    FunctionKeys* m_pFunctionKeys = nullptr;
+    std::unique_ptr<RobotCommands> m_pCommands;
+    std::unique_ptr<Telemetry> m_pTelemetry; // uses m_pCommands: declared after it
+    mutable std::mutex m_overlayMutex;
+    OverlayFields m_bOverlayField = [] {
+        OverlayFields all{};
+        all.fill(true); // every field shows until the operator chooses
+        return all;
+    }();
+    QString m_strCustomText;
+    mutable std::mutex m_distanceMutex;
+    DistanceCalibration m_distance;
 
     StartupThread m_startup;
 };

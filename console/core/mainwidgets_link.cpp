@@ -2,8 +2,11 @@
 // thread and reacting to its state reports.
 #include "mainwidgets.h"
 
+#include "GaugeCloud.h"
 #include "consolelog.h"
 #include "inisettings.h"
+#include "robotcommands.h"
+#include "telemetry.h"
 
 #include <chrono>
 #include <thread>
@@ -26,6 +29,23 @@ private:
 };
 
 } // namespace
+
+void mainWidgets::buildCommands()
+{
+    m_pCommands = std::make_unique<RobotCommands>(
+        m_pSocketSystem, [this](double dValue) { emit sendSpeedValue(dValue); },
+        [this](int latch) { m_pDrivePad->updateUpDowmStatus(latch); });
+    m_pTelemetry = std::make_unique<Telemetry>(
+        m_pSocketSystem, *m_pCommands, *m_pDisplayPanle,
+        [this](double metres) {
+            std::lock_guard<std::mutex> lock(m_distanceMutex);
+            m_distance.m_dCurrentReading = metres;
+        },
+        [this](double roll, double pitch) {
+            emit sendRollingPanel(roll);
+            emit sendPitchPanel(pitch);
+        });
+}
 
 bool mainWidgets::startupDone() const
 {
@@ -78,10 +98,10 @@ void mainWidgets::waitForLinkCallbacks() const
         std::this_thread::sleep_for(kCallbackPoll);
 }
 
-int mainWidgets::OnStatusData(const LinkStatusRecord*)
+int mainWidgets::OnStatusData(const LinkStatusRecord* record)
 {
     const CallbackScope running(m_iLinkCallbacks);
-    return 0;
+    return m_pTelemetry->receive(record);
 }
 
 int mainWidgets::OnControlData(const LinkControlRecord*)

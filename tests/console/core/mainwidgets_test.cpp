@@ -102,7 +102,7 @@ TEST_F(MainWidgetsTest, FramelessWindowFillsTheWorkAreaUnderItsOwnTitleBar)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
     EXPECT_EQ(bar->geometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(bar->width(), console.width());
-    for (const char* cell : {"leftPanel", "rightPanel", "bottomPanel", "viewmain", "view"})
+    for (const char* cell : {"drivePad", "displayPanle", "F1", "viewmain", "view"})
         EXPECT_NE(console.findChild<QWidget*>(cell), nullptr) << cell;
 }
 
