@@ -1,0 +1,40 @@
+// A video view: shows frames handed over from any thread, painted scaled
+// into the whole widget. Camera libraries render into it through its
+// IVideoWindow side; its name is the name the view is known by.
+#pragma once
+
+#include "IVideoWindow.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <atomic>
+#include <mutex>
+
+class VideoLabel : public QWidget, public IVideoWindow {
+    Q_OBJECT
+
+public:
+    VideoLabel(QWidget* parent, const QString& windowName);
+
+    // Any thread. Frames other than 8-bit three-channel BGR are ignored.
+    void ShowFrame(const cv::Mat& frame) override;
+    // Any thread: replaces the picture and asks for a repaint.
+    void setPicture(const QImage& picture);
+    QImage picture() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void requestRepaint();
+
+    mutable std::mutex m_mutex; // the picture is set on camera threads
+    QImage m_picture;
+    // Frames are shrunk to the view's size on the calling thread, so the
+    // GUI thread only paints.
+    std::atomic<int> m_iViewWidth{0};
+    std::atomic<int> m_iViewHeight{0};
+    std::atomic<bool> m_bRepaintQueued{false};
+};

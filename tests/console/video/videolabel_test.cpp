@@ -1,0 +1,146 @@
+// The video view: frames handed over from any thread, converted to RGB,
+// shrunk to the view and painted into the whole widget.
+#include "videolabel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPaintEvent>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+void ensureApp()
+{
+    static int argc = 1;
+    static char name[] = "videolabel_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app =
+        QApplication::instance() != nullptr ? nullptr : new QApplication(argc, argv);
+    (void)app;
+}
+
+bool waitUntil(const std::function<bool()>& condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > kWaitMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    std::atomic<int> paints{0};
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+cv::Mat bgr(int width, int height, cv::Scalar colour)
+{
+    return cv::Mat(height, width, CV_8UC3, colour);
+}
+
+class VideoLabelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ensureApp();
+        label = std::make_unique<VideoLabel>(nullptr, QStringLiteral("viewmain"));
+        label->resize(200, 100);
+    }
+    std::unique_ptr<VideoLabel> label;
+};
+
+TEST_F(VideoLabelTest, IsAFramelessWidgetNamedAfterItsWindow)
+{
+    EXPECT_EQ(label->objectName(), "viewmain");
+    EXPECT_TRUE(label->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(label->picture().isNull());
+}
+
+TEST_F(VideoLabelTest, BgrFrameBecomesAnRgbPicture)
+{
+    cv::Mat frame = bgr(40, 20, cv::Scalar(255, 0, 0));         // blue
+    frame(cv::Rect(0, 0, 20, 20)).setTo(cv::Scalar(0, 0, 255)); // left half red
+    label->ShowFrame(frame);
+    const QImage picture = label->picture();
+    ASSERT_EQ(picture.size(), QSize(40, 20));
+    EXPECT_EQ(picture.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(picture.pixelColor(35, 5), QColor(0, 0, 255));
+}
+
+TEST_F(VideoLabelTest, FramesLargerThanTheShownViewAreShrunkToIt)
+{
+    label->show();
+    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
+    label->ShowFrame(bgr(1920, 1080, cv::Scalar(0, 255, 0)));
+    EXPECT_EQ(label->picture().size(), QSize(200, 100));
+    EXPECT_EQ(label->picture().pixelColor(100, 50), QColor(0, 255, 0));
+    // Only the larger side shrinks; a small frame keeps its size.
+    label->ShowFrame(bgr(640, 40, cv::Scalar(0, 0, 0)));
+    EXPECT_EQ(label->picture().size(), QSize(200, 40));
+    label->ShowFrame(bgr(64, 48, cv::Scalar(0, 0, 0)));
+    EXPECT_EQ(label->picture().size(), QSize(64, 48));
+}
+
+TEST_F(VideoLabelTest, EmptyAndNonColourFramesKeepThePicture)
+{
+    label->ShowFrame(bgr(8, 8, cv::Scalar(0, 0, 255)));
+    label->ShowFrame(cv::Mat());
+    label->ShowFrame(cv::Mat(8, 8, CV_8UC1, cv::Scalar(0)));
+    label->ShowFrame(cv::Mat(8, 8, CV_16UC3, cv::Scalar(0, 0, 0)));
+    EXPECT_EQ(label->picture().size(), QSize(8, 8));
+    EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(255, 0, 0));
+}
+
+TEST_F(VideoLabelTest, PictureIsPaintedScaledIntoTheWholeLabel)
+{
+    cv::Mat frame = bgr(20, 10, cv::Scalar(255, 0, 0));
+    frame(cv::Rect(10, 0, 10, 10)).setTo(cv::Scalar(0, 255, 255)); // right half yellow
+    label->ShowFrame(frame);
+    const QImage shown = label->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(200, 100));
+    EXPECT_EQ(shown.pixelColor(2, 2), QColor(0, 0, 255));
+    EXPECT_EQ(shown.pixelColor(2, 97), QColor(0, 0, 255));
+    EXPECT_EQ(shown.pixelColor(197, 2), QColor(255, 255, 0));
+    EXPECT_EQ(shown.pixelColor(197, 97), QColor(255, 255, 0));
+}
+
+TEST_F(VideoLabelTest, FramesFromAnotherThreadRepaintTheShownLabel)
+{
+    label->show();
+    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
+    QApplication::processEvents();
+    PaintCounter counter;
+    label->installEventFilter(&counter);
+    std::thread camera([&] {
+        for (int i = 0; i < 50; ++i)
+            label->ShowFrame(bgr(20, 10, cv::Scalar(i, 0, 0)));
+        label->ShowFrame(bgr(20, 10, cv::Scalar(0, 200, 0)));
+    });
+    camera.join();
+    ASSERT_TRUE(waitUntil([&] { return counter.paints.load() > 0; }));
+    EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(0, 200, 0));
+    // Repaints are coalesced: a burst of frames does not queue one paint each.
+    QApplication::processEvents();
+    EXPECT_LT(counter.paints.load(), 50);
+    label->removeEventFilter(&counter);
+}
+
+} // namespace
