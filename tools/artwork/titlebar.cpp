@@ -14,8 +14,6 @@ namespace {
 using namespace artwork;
 
 constexpr int kIconSize = 64;
-constexpr int kPanelLogoWidth = 240;
-constexpr int kPanelLogoHeight = 80;
 constexpr int kBandWidth = 1920;
 constexpr int kBandHeight = 30;
 constexpr double kPi = 3.14159265358979323846;
@@ -123,26 +121,6 @@ QImage cross()
     return image;
 }
 
-// The logo mark with a name plate, for panels that show the maker.
-QImage panelLogo()
-{
-    QImage image = canvas(kPanelLogoWidth, kPanelLogoHeight);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(palette::panel);
-    p.drawRoundedRect(QRectF(1, 1, kPanelLogoWidth - 2, kPanelLogoHeight - 2), 12, 12);
-    drawLogoMark(p, QPointF(kPanelLogoHeight / 2.0, kPanelLogoHeight / 2.0),
-                 kPanelLogoHeight / 2.0 - 10);
-    // Three accent bars stand for the name plate; no lettering to render.
-    p.setBrush(palette::accent);
-    p.drawRoundedRect(QRectF(90, 22, 120, 12), 6, 6);
-    p.setBrush(palette::inkDim);
-    p.drawRoundedRect(QRectF(90, 44, 90, 8), 4, 4);
-    p.drawRoundedRect(QRectF(90, 58, 60, 8), 4, 4);
-    return image;
-}
-
 // Dark title band with a thin accent line along the bottom edge.
 QImage titleBand()
 {
@@ -164,7 +142,6 @@ void drawTitleBar(const QString& resourcesDir)
     save(info(), resourcesDir, folder + "about.png");
     save(minimize(), resourcesDir, folder + "min.png");
     save(cross(), resourcesDir, folder + "close.png");
-    save(panelLogo(), resourcesDir, folder + "panellogo.png");
     save(titleBand(), resourcesDir, folder + "title.png");
 }
 
