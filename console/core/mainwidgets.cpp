@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QGridLayout>
 #include <QIcon>
 #include <QMetaType>
 #include <QPalette>
@@ -23,14 +22,6 @@ const QColor kConsoleBackground(204, 204, 204);
 constexpr int kLogQueueSize = 8192;
 constexpr int kLogFileBytes = 2000000;
 constexpr int kLogFilesKept = 10;
-
-// Cells the panel and video code fill; until then they stay empty.
-QWidget* placeholder(QWidget* parent, const char* name)
-{
-    auto* widget = new QWidget(parent);
-    widget->setObjectName(name);
-    return widget;
-}
 
 } // namespace
 
@@ -47,6 +38,7 @@ mainWidgets::mainWidgets(QWidget* parent)
 
     buildWindow();
     buildTitleBar();
+    buildVideoViews();
     const PanelLayouts panels = buildPanels();
     fillLayouts(panels);
 
@@ -64,8 +56,10 @@ mainWidgets::mainWidgets(QWidget* parent)
     GetSysInfo();
     getSaveVideoPath();
 
+    createCameraSystem();
     m_pSocketSystem = CreateISocketSystemHead(this);
     buildCommands();
+    setUpVideoViews();
 
     m_startup.start();
     m_pTiming->print("t5 - t1");
@@ -76,6 +70,7 @@ mainWidgets::~mainWidgets()
     delete m_pUi;
     // No start-up pass may run against the link (or cameras) torn down below.
     m_startup.stop();
+    m_pCameras->shutDown(); // no frame callback after this
     if (m_pSocketSystem) {
         m_linkState.clear();
         m_pSocketSystem->Disconnect();
@@ -125,11 +120,7 @@ void mainWidgets::fillLayouts(const PanelLayouts& panels)
 {
     m_pUi->top_horizontalLayout->addWidget(m_pTitleBar, 0);
     placePanels(panels);
-    // Picture in picture: the small view covers the main view's lower right tenth.
-    auto* views = new QGridLayout;
-    views->addWidget(placeholder(this, "viewmain"), 0, 0, 10, 10);
-    views->addWidget(placeholder(this, "view"), 7, 7, 3, 3);
-    m_pUi->center_gridLayout->addLayout(views, 0, 0);
+    m_pUi->center_gridLayout->addLayout(videoViewsLayout(), 0, 0);
 }
 
 void mainWidgets::resetCrawlerOnce()
@@ -184,18 +175,4 @@ void mainWidgets::SaveMatInfoFromQueue()
 }
 void mainWidgets::GetImage(Mat)
 {
-}
-void mainWidgets::GetChangeMainOrBackCame(bool)
-{
-}
-void mainWidgets::GetOpenBackCame(bool)
-{
-}
-int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
-{
-    return 0;
-}
-int mainWidgets::GetMatImage(cv::Mat)
-{
-    return 0;
 }

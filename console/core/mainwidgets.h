@@ -6,6 +6,7 @@
 #include "IHikBackSystemHead.h"
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
+#include "cameralogins.h"
 #include "linkstate.h"
 #include "projectconsole.h"
 #include "projectinfo.h"
@@ -31,6 +32,7 @@ class DisplayPanle;
 class FunctionKeys;
 class GaugeCloud;
 class QGridLayout;
+class QLayout;
 class QTimer;
 class QVBoxLayout;
 class RobotCommands;
@@ -38,6 +40,7 @@ class StatusPanel;
 class Telemetry;
 class StartupTiming;
 class TitleBar;
+class VideoLabel;
 
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
@@ -53,6 +56,8 @@ public:
     // Camera library callbacks (decode threads).
     int GetMatImageQueue(std::deque<cv::Mat> frames) override;
     int GetMatImage(cv::Mat frame) override;
+    // Login ids, play handles and roles of the two cameras.
+    const CameraLogins& cameraLogins() const { return *m_pCameras; }
     // Robot link callbacks (the link library's thread).
     int OnLinkState(const char* state) override;
     int OnStatusData(const LinkStatusRecord* record) override;
@@ -139,7 +144,8 @@ private:
     void fillLayouts(const PanelLayouts& panels);
     void resetCrawlerOnce();
 
-    // Start-up thread: opens the robot link, retrying every second.
+    // Start-up thread: logs the cameras in and opens the robot link,
+    // retrying every second.
     void startInitThread();
     bool startupDone() const;
     void openLink();
@@ -158,8 +164,15 @@ private:
     SaveFolder m_saveFolder;
     std::atomic<bool> m_bHeaderOverlay{false};
 
-    std::atomic<int32_t> m_userID_0{-1};
-    std::atomic<int32_t> m_userID_1{-1};
+    // Camera side (mainwidgets_camera.cpp): the two video views and the
+    // logins on the main-camera library.
+    void buildVideoViews();
+    QLayout* videoViewsLayout();
+    void createCameraSystem();
+    void setUpVideoViews();
+    VideoLabel* m_pViewMain = nullptr; // "viewmain": the processed camera
+    VideoLabel* m_pView = nullptr;     // "view": the small picture in picture
+    std::unique_ptr<CameraLogins> m_pCameras;
 
     ISocketSystemHead* m_pSocketSystem = nullptr; // never deleted: no delete entry
     LinkStateWatch m_linkState;                   // m_bConnectCom and the drop reaction

@@ -49,16 +49,18 @@ void mainWidgets::buildCommands()
 
 bool mainWidgets::startupDone() const
 {
-    return m_linkState.isConnected();
+    return m_linkState.isConnected() && m_pCameras->allLoggedIn();
 }
 
 void mainWidgets::startInitThread()
 {
     while (!startupDone() && !m_startup.stopRequested()) {
+        m_pCameras->loginMissing();
         if (!m_linkState.isConnected())
             openLink();
         MORAVEL_LOG(L"[Moravel] startInitThread m_userID_0 [%d] m_userID_1 [%d] bCom [%d]",
-                    static_cast<int>(m_userID_0), static_cast<int>(m_userID_1),
+                    m_pCameras->userId(CameraLogins::kMain),
+                    m_pCameras->userId(CameraLogins::kBack),
                     static_cast<int>(m_linkState.isConnected()));
         if (!m_startup.sleepFor(kStartupRetry))
             break;
@@ -88,6 +90,7 @@ int mainWidgets::OnLinkState(const char* state)
 
 void mainWidgets::tearDownLink()
 {
+    m_pCameras->tearDown();
     m_pSocketSystem->Disconnect();
     m_startup.start();
 }

@@ -1,0 +1,67 @@
+// The console's camera side: the two video views, the camera system and
+// its logins (CameraLogins), the role swap and the small view's switch.
+#include "mainwidgets.h"
+
+#include "PictureLookup.h"
+#include "cameralogins.h"
+#include "videolabel.h"
+
+#include <QDebug>
+#include <QGridLayout>
+
+#include <opencv2/imgcodecs.hpp>
+
+void mainWidgets::buildVideoViews()
+{
+    m_pViewMain = new VideoLabel(this, QStringLiteral("viewmain"));
+    m_pView = new VideoLabel(this, QStringLiteral("view"));
+}
+
+QLayout* mainWidgets::videoViewsLayout()
+{
+    // Picture in picture: the small view covers the main view's lower right tenth.
+    auto* views = new QGridLayout;
+    views->addWidget(m_pViewMain, 0, 0, 10, 10);
+    views->addWidget(m_pView, 7, 7, 3, 3);
+    return views;
+}
+
+void mainWidgets::createCameraSystem()
+{
+    const cv::Mat placeholder = cv::imread(
+        PictureLookup::path(QStringLiteral("video.png")).toStdString(), cv::IMREAD_COLOR);
+    m_pCameras =
+        std::make_unique<CameraLogins>(CreateIHikSystemHead(this), &DeleteIHikSystemHead,
+                                       &cameraLoginFromIni, m_pViewMain, m_pView, placeholder);
+}
+
+void mainWidgets::setUpVideoViews()
+{
+    m_pView->hide();
+    m_pCameras->showNoVideo();
+}
+
+void mainWidgets::GetChangeMainOrBackCame(bool bCheck)
+{
+    qDebug() << "GetChangeMainOrBackCame bCheck" << bCheck;
+    m_pCameras->GetChangeMainOrBackCame(bCheck);
+}
+
+void mainWidgets::GetOpenBackCame(bool bOpen)
+{
+    qDebug() << "GetOpenBackCame bOpen" << bOpen;
+    m_pView->setVisible(bOpen);
+}
+
+int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
+{
+    return 0;
+}
+
+// Frames of the processed camera, on the camera library's decode thread.
+// For now they go to the large view as they come.
+int mainWidgets::GetMatImage(cv::Mat frame)
+{
+    m_pViewMain->ShowFrame(frame);
+    return 0;
+}
