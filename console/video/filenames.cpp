@@ -1,5 +1,7 @@
 #include "filenames.h"
 
+#include <QFileInfo>
+
 namespace filenames {
 
 namespace {
@@ -50,6 +52,25 @@ QString inFolder(const QString& folder, const QString& name)
         return folder + name;
     }
     return folder + QLatin1Char('/') + name;
+}
+
+QString unusedPath(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        return path;
+    }
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const bool hasExtension = dot > slash + 1;
+    const QString stem = hasExtension ? path.left(dot) : path;
+    const QString extension = hasExtension ? path.mid(dot) : QString();
+    QString candidate;
+    for (int n = 2;; ++n) {
+        candidate = QStringLiteral("%1-%2%3").arg(stem, QString::number(n), extension);
+        if (!QFileInfo::exists(candidate)) {
+            return candidate;
+        }
+    }
 }
 
 } // namespace filenames

@@ -22,4 +22,9 @@ QString snapshotName(const ProjectInfo& info, const QString& distanceText, const
 // folder leaves the name relative.
 QString inFolder(const QString& folder, const QString& name);
 
+// path itself when no file is there yet, else path with "-2", "-3", ...
+// before its extension: names have one-second resolution, and a second
+// recording or snapshot within that second must not replace the first.
+QString unusedPath(const QString& path);
+
 } // namespace filenames

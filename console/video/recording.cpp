@@ -122,7 +122,7 @@ bool Recording::start()
     }
     const QString name =
         filenames::inFolder(folder, filenames::videoBaseName(m_overlay.projectInfo(), now));
-    const QString path = name + QStringLiteral(".mp4");
+    const QString path = filenames::unusedPath(name + QStringLiteral(".mp4"));
     if (!m_writer->open(path.toUtf8().toStdString(), fps, size, m_framePath.frameQueue())) {
         fail(tr("无法创建录像文件：%1").arg(QString::fromStdString(m_writer->error())));
         return false;

@@ -12,8 +12,8 @@ QString SavePicture(const cv::Mat& frame, const QString& folder, const ProjectIn
     if (frame.empty()) {
         return {};
     }
-    const QString path =
-        filenames::inFolder(folder, filenames::snapshotName(info, distanceText, now));
+    const QString path = filenames::unusedPath(
+        filenames::inFolder(folder, filenames::snapshotName(info, distanceText, now)));
     bool written = false;
     try {
         written = cv::imwrite(path.toUtf8().toStdString(), frame);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 namespace {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(9, 41, 5));
@@ -62,6 +66,29 @@ TEST(FileNames, NamesGoInsideTheFolderWithOrWithoutItsSlash)
     EXPECT_EQ(filenames::inFolder(QStringLiteral("/v/"), name), QStringLiteral("/v/") + name);
     EXPECT_EQ(filenames::inFolder(QStringLiteral("/v"), name), QStringLiteral("/v/") + name);
     EXPECT_EQ(filenames::inFolder(QString(), name), name);
+}
+
+TEST(FileNames, TakenNamesGetANumberBeforeTheExtension)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("A-1-2-20261207094105.mp4"));
+    EXPECT_EQ(filenames::unusedPath(path), path);
+    auto touch = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::WriteOnly);
+    };
+    ASSERT_TRUE(touch(path));
+    const QString second = dir.filePath(QStringLiteral("A-1-2-20261207094105-2.mp4"));
+    EXPECT_EQ(filenames::unusedPath(path), second);
+    ASSERT_TRUE(touch(second));
+    EXPECT_EQ(filenames::unusedPath(path),
+              dir.filePath(QStringLiteral("A-1-2-20261207094105-3.mp4")));
+    // A dot in a folder name is no extension.
+    const QString bare = dir.filePath(QStringLiteral("x.d/name"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("x.d"))));
+    ASSERT_TRUE(touch(bare));
+    EXPECT_EQ(filenames::unusedPath(bare), bare + QStringLiteral("-2"));
 }
 
 } // namespace

@@ -264,6 +264,16 @@ TEST_F(RecordingTest, HostileLocationStillWritesInsideTheSaveFolder)
     EXPECT_EQ(QDir(base).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
+TEST_F(RecordingTest, QuickRestartDoesNotReplaceTheFirstFile)
+{
+    m_path.GetMatImage(cv::Mat(kCameraSize, CV_8UC3, kBackground));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(m_recording.recordAction());
+        EXPECT_FALSE(m_recording.recordAction());
+    }
+    EXPECT_EQ(files().size(), 2) << files().join(' ').toStdString();
+}
+
 TEST_F(RecordingTest, FullDiskStopsTheRecordingWithAMessage)
 {
     SimulatedCamera camera(m_path);

@@ -35,6 +35,19 @@ TEST(Snapshot, WritesTheFrameAsJpegNamedAfterProjectDistanceAndTime)
     EXPECT_LT(cv::norm(read, frame, cv::NORM_INF), 8);
 }
 
+TEST(Snapshot, ASecondSnapshotInTheSameSecondKeepsTheFirst)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    const cv::Mat frame(64, 64, CV_8UC3, cv::Scalar(1, 2, 3));
+    const QString first = SavePicture(frame, folder, projectA(), QStringLiteral("1.00"), kNow);
+    const QString second = SavePicture(frame, folder, projectA(), QStringLiteral("1.00"), kNow);
+    EXPECT_EQ(second, folder + QStringLiteral("A-1-2-1.00M-20261207094105-2.jpg"));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
 TEST(Snapshot, NothingIsWrittenBeforeTheFirstFrame)
 {
     QTemporaryDir dir;
