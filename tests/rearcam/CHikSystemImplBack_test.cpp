@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/videoio.hpp>
 
-#include "FrameHost.h"
+#include "CameraLibraryTest.h"
 #include "IHikBackSystemHead.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
@@ -17,27 +17,16 @@ using loopback::WaitFor;
 
 namespace {
 
-constexpr auto kGenerous = 20s;
-constexpr uint32_t kWaitMs = 1500;
+using camtest::kGenerous;
+using camtest::kWaitMs;
 constexpr auto kWaitSlack = 3s;
 constexpr int kRecordedFrames = 20;
 
 using Host = FrameHost<IHikBackSystemHeadMsg>;
 
-class Sorvane : public ::testing::Test {
+class Sorvane : public CameraLibraryTest<IHikBackSystemHead, IHikBackSystemHeadMsg,
+                                         CreateIHikBackSystemHead, DeleteIHikBackSystemHead> {
 protected:
-    void SetUp() override
-    {
-        m_camera = CreateIHikBackSystemHead(&m_host);
-        ASSERT_NE(m_camera, nullptr);
-        ASSERT_TRUE(m_camera->Init(kWaitMs, 1, 300, 1));
-    }
-    void TearDown() override
-    {
-        m_camera->Cleanup();
-        DeleteIHikBackSystemHead();
-    }
-
     // Logs in to the simulated camera and starts the decoded play.
     void PlaySim(const std::string& address)
     {
@@ -45,9 +34,6 @@ protected:
         ASSERT_GE(id, 0);
         ASSERT_GT(m_camera->RealPlayCallback(id, nullptr, 1, 0, 0), 0);
     }
-
-    Host m_host;
-    IHikBackSystemHead* m_camera = nullptr;
 };
 
 class TempDir {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "FrameHost.h"
+#include "CameraLibraryTest.h"
 #include "IHikSystemHead.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
@@ -10,8 +10,8 @@ using loopback::WaitFor;
 
 namespace {
 
-constexpr auto kGenerous = 20s;
-constexpr uint32_t kWaitMs = 1500;
+using camtest::kGenerous;
+using camtest::kWaitMs;
 const std::pair<int, int> kMainSize{320, 240};
 const std::pair<int, int> kBackSize{160, 120};
 const char* const kMainCamera = "sim:main?w=320&h=240";
@@ -19,20 +19,9 @@ const char* const kBackCamera = "sim:back?w=160&h=120";
 
 using Host = FrameHost<IHikSystemHeadMsg>;
 
-class Vaskel : public ::testing::Test {
+class Vaskel : public CameraLibraryTest<IHikSystemHead, IHikSystemHeadMsg, CreateIHikSystemHead,
+                                        DeleteIHikSystemHead> {
 protected:
-    void SetUp() override
-    {
-        m_camera = CreateIHikSystemHead(&m_host);
-        ASSERT_NE(m_camera, nullptr);
-        ASSERT_TRUE(m_camera->Init(kWaitMs, 1, 300, 1));
-    }
-    void TearDown() override
-    {
-        m_camera->Cleanup();
-        DeleteIHikSystemHead();
-    }
-
     // Main camera decoded to the host, back camera into the window.
     void PlayBoth()
     {
@@ -53,9 +42,7 @@ protected:
         return {last.cols, last.rows};
     }
 
-    Host m_host;
     RecordingWindow m_window;
-    IHikSystemHead* m_camera = nullptr;
     int32_t m_main = -1;
     int32_t m_back = -1;
     int32_t m_handle[2] = {-1, -1};
