@@ -29,7 +29,6 @@ public:
 
     // The back camera is processed: frames are not cropped.
     void setSwap(bool swapped) { m_bSwap = swapped; }
-    bool isSwapped() const { return m_bSwap; }
 
     // m_iMatWidth x m_iMatHeight: the first frame's size, 0 x 0 before it.
     cv::Size matSize() const;
@@ -46,7 +45,6 @@ public:
     bool isHeaderPhase() const { return m_bHeaderPhase; }
 
     FrameQueue& frameQueue() { return m_queue; }
-    const RecordIndicator& indicator() const { return m_indicator; }
 
 private:
     const Overlay& m_overlay;

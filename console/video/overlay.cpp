@@ -127,6 +127,12 @@ void Overlay::setDistance(const DistanceCalibration& calibration)
     m_distance = calibration;
 }
 
+void Overlay::changeDistance(const std::function<void(DistanceCalibration&)>& change)
+{
+    std::lock_guard<std::mutex> lock(m_distanceMutex);
+    change(m_distance);
+}
+
 DistanceCalibration Overlay::distanceCalibration() const
 {
     std::lock_guard<std::mutex> lock(m_distanceMutex);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "distancecalibration.h"
+#include "projectconsole.h"
 #include "projectinfo.h"
 
 #include <QDateTime>
@@ -15,15 +16,15 @@
 #include <opencv2/core.hpp>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
 class Overlay {
 public:
-    static constexpr int kFieldCount = 12;
-    static constexpr int kCustomTextField = 11;
-    using FieldFlags = std::array<bool, kFieldCount>;
+    static constexpr int kFieldCount = static_cast<int>(kOverlayFieldCount);
+    using FieldFlags = OverlayFields;
 
     // Text row unit of a frame: its height / 14.
     static int unit(int frameHeight) { return frameHeight / kRowsPerFrame; }
@@ -41,6 +42,9 @@ public:
     // Any thread: the crawl distance inputs and the shown distance text
     // (two decimals), also used by snapshot names.
     void setDistance(const DistanceCalibration& calibration);
+    // Changes part of the inputs under the lock, so a reading arriving from
+    // the link thread and a correction from a dialog never undo each other.
+    void changeDistance(const std::function<void(DistanceCalibration&)>& change);
     DistanceCalibration distanceCalibration() const;
     QString distanceText() const;
 

@@ -88,6 +88,17 @@ TEST_F(OverlayTest, DistanceTextIsCorrectedAndNeverNegative)
     EXPECT_EQ(m_overlay.distanceText(), QStringLiteral("0.00"));
 }
 
+TEST_F(OverlayTest, DistanceChangesKeepTheOtherInputs)
+{
+    m_overlay.changeDistance([](DistanceCalibration& d) { d.m_dCurrentReading = 20.0; });
+    m_overlay.changeDistance([](DistanceCalibration& d) {
+        d.m_dZeroReference = 5.0;
+        d.m_dStartDistance = 1.0;
+    });
+    EXPECT_EQ(m_overlay.distanceText(), QStringLiteral("16.00"));
+    EXPECT_EQ(m_overlay.distanceCalibration().m_dCurrentReading, 20.0);
+}
+
 TEST_F(OverlayTest, DistanceAndDateLineSitOnRowThirteenWithDateCentred)
 {
     cv::Mat frame = blank();
