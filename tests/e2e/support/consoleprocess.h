@@ -16,6 +16,8 @@ public:
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;
 
     static QString programPath();
+    // The private config.ini; tests may add sections before start().
+    QString configFile() const { return m_config.path() + "/Moravel/config.ini"; }
     void start();
     void stop();
     bool running() const { return m_process.state() == QProcess::Running; }
