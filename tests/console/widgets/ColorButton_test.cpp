@@ -7,13 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 namespace {
-int argc = 1;
-char arg0[] = "ColorButton_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::paintOnBlack;
 
 // Generous: the machine is shared and loaded.
 constexpr int kWaitMs = 10000;
@@ -22,14 +19,6 @@ constexpr int kBeyondPressLookMs = 600;
 
 const QPoint kInside(50, 50);
 const QPoint kOutside(150, 50);
-
-QImage paint(QWidget& w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
 
 QPixmap solid(const QColor& colour)
 {
@@ -152,7 +141,7 @@ TEST(ColorButton, FallbackFaceIsGreenWithRedBorderAndWhiteCaption)
 {
     ColorButton button(nullptr, false);
     button.resize(120, 60);
-    QImage image = paint(button);
+    QImage image = paintOnBlack(button);
     EXPECT_TRUE(near(image.pixelColor(12, 30), QColor(0, 255, 0)));
     EXPECT_TRUE(near(image.pixelColor(2, 30), QColor(255, 0, 0), 40));
     EXPECT_TRUE(near(image.pixelColor(60, 2), QColor(255, 0, 0), 40));
@@ -163,7 +152,7 @@ TEST(ColorButton, FallbackFaceIsGreenWithRedBorderAndWhiteCaption)
     EXPECT_GT(white, 5) << "caption missing";
 
     button.updataStatus(true);
-    image = paint(button);
+    image = paintOnBlack(button);
     // rgb(127,255,0) at alpha 200 over black.
     EXPECT_TRUE(near(image.pixelColor(12, 30), QColor(100, 200, 0), 4));
 }
@@ -173,7 +162,7 @@ TEST(ColorButton, PicturesAreCentredSquareAndPressedDrawsOnTop)
     ColorButton button(nullptr, false);
     button.resize(200, 100);
     button.setPixmaps(solid(Qt::red), solid(Qt::blue));
-    QImage image = paint(button);
+    QImage image = paintOnBlack(button);
     EXPECT_EQ(image.pixelColor(100, 50), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(52, 50), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(147, 50), QColor(Qt::red));
@@ -181,13 +170,13 @@ TEST(ColorButton, PicturesAreCentredSquareAndPressedDrawsOnTop)
     EXPECT_EQ(image.pixelColor(180, 50), QColor(Qt::black));
 
     button.updataStatus(true);
-    image = paint(button);
+    image = paintOnBlack(button);
     EXPECT_EQ(image.pixelColor(100, 50), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(20, 50), QColor(Qt::black));
 
     // Resizing rescales the pictures.
     button.resize(100, 200);
-    image = paint(button);
+    image = paintOnBlack(button);
     EXPECT_EQ(image.pixelColor(50, 52), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(50, 20), QColor(Qt::black));
 }

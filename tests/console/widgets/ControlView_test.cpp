@@ -15,14 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 namespace {
-int argc = 1;
-char arg0[] = "ControlView_test";
-char* argv[] = {arg0, nullptr};
-// Test discovery runs the program without a display.
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::ownMethods;
 
 struct Cell {
     int row, column, rowSpan, columnSpan;
@@ -146,17 +142,6 @@ TEST(ControlView, PicturesFallBackToTheProgramFolderAndMissingOnesAreNull)
                   QString("./images/Others/no-such-picture.png"));
     });
 }
-
-namespace {
-// The class's own meta-object methods, in registration order.
-QStringList ownMethods(const QMetaObject& meta)
-{
-    QStringList methods;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
-        methods << QString::fromLatin1(meta.method(i).methodSignature());
-    return methods;
-}
-} // namespace
 
 TEST(ControlView, MetaObjectMethodsAreRegisteredInOrder)
 {

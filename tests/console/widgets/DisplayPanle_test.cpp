@@ -8,15 +8,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-int argc = 1;
-char arg0[] = "DisplayPanle_test";
-char* argv[] = {arg0, nullptr};
-// Test discovery runs the program without a display.
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+#include "WidgetTestSupport.h"
 
+namespace {
 struct Placement {
     QWidget* widget;
     int row, column, rowSpan, columnSpan;

@@ -8,16 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 #include <cmath>
 #include <map>
 
 namespace {
-int argc = 1;
-char arg0[] = "GaugeCloud_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::paintOnBlack;
 
 constexpr double kPi = 3.14159265358979323846;
 // Radii (fractions of the shorter side) that lie well inside the ring, in the dead zone
@@ -37,19 +34,11 @@ QPoint polar(const QWidget& w, double fraction, double degrees)
                   int(std::lround(c.y() - r * std::sin(a))));
 }
 
-QImage paint(QWidget& w)
-{
-    QImage image(w.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 struct Pad {
     explicit Pad(int mode, QSize size = {200, 200}) : widget(nullptr, mode)
     {
         widget.resize(size);
-        paint(widget);
+        paintOnBlack(widget);
     }
     // Presses and releases at the point; returns the codes of both signals.
     std::pair<QList<int>, QList<int>> click(QPoint press, QPoint release)
@@ -150,7 +139,7 @@ TEST(GaugeCloud, HitAreasFollowTheSizeOfTheLastPaint)
     pad.widget.resize(200, 200);
     // Not repainted yet: the small pad's ring ends at 46 pixels from its centre.
     EXPECT_TRUE(pad.click(farRight).first.isEmpty());
-    paint(pad.widget);
+    paintOnBlack(pad.widget);
     EXPECT_EQ(pad.click(QPoint(99 + 70, 99)).first, Codes{GaugeCloud::Right});
 }
 
@@ -166,7 +155,7 @@ TEST(GaugeCloud, PressBeforeFirstPaintHitsNothing)
         QTest::mouseRelease(&widget, Qt::LeftButton, Qt::NoModifier, right);
         EXPECT_EQ(pressed.count(), 0) << "mode " << mode;
         EXPECT_EQ(released.count(), 0) << "mode " << mode;
-        paint(widget);
+        paintOnBlack(widget);
         QTest::mousePress(&widget, Qt::LeftButton, Qt::NoModifier, right);
         QTest::mouseRelease(&widget, Qt::LeftButton, Qt::NoModifier, right);
         EXPECT_EQ(pressed.count(), 1) << "mode " << mode;
@@ -196,7 +185,7 @@ TEST(GaugeCloud, HeldCommandIsReleasedEvenIfThePadIsResizedMeanwhile)
         const QPoint right = polar(pad.widget, 0.44, 0);
         QTest::mousePress(&pad.widget, Qt::LeftButton, Qt::NoModifier, right);
         pad.widget.resize(100, 100);
-        paint(pad.widget);
+        paintOnBlack(pad.widget);
         QTest::mouseRelease(&pad.widget, Qt::LeftButton, Qt::NoModifier, right);
         ASSERT_EQ(released.count(), 1) << "mode " << mode;
         EXPECT_EQ(released.at(0).at(0).toInt(), int(GaugeCloud::Right));
@@ -292,7 +281,10 @@ protected:
     }
 
     // The colour seen at a spot of the pad away from every symbol.
-    static QColor litColour(GaugeCloud& pad) { return paint(pad).pixelColor(polar(pad, 0.25, 45)); }
+    static QColor litColour(GaugeCloud& pad)
+    {
+        return paintOnBlack(pad).pixelColor(polar(pad, 0.25, 45));
+    }
 
     QTemporaryDir dir;
     std::map<int, QColor> colours{{1, QColor(250, 10, 10)},
@@ -372,7 +364,7 @@ TEST_F(GaugeCloudPaint, SymbolsSitOnTheirButtons)
         else
             pad.widget.setIconText(path, QString(), code);
     }
-    const QImage image = paint(pad.widget);
+    const QImage image = paintOnBlack(pad.widget);
     // Symbols are centred 67 logical units out on each axis; the centre one on the centre.
     EXPECT_EQ(image.pixelColor(polar(pad.widget, 0.335, 0)), colours[1]);
     EXPECT_EQ(image.pixelColor(polar(pad.widget, 0.335, 180)), colours[2]);
@@ -385,10 +377,10 @@ TEST_F(GaugeCloudPaint, SymbolsSitOnTheirButtons)
 TEST_F(GaugeCloudPaint, OutOfRangeIconCodesChangeNothing)
 {
     Pad pad(GaugeCloud::Momentary);
-    const QImage before = paint(pad.widget);
+    const QImage before = paintOnBlack(pad.widget);
     for (int code : {0, 5, 6, -1})
         pad.widget.setIconText(paths[1], paths[1], code);
-    EXPECT_EQ(paint(pad.widget), before);
+    EXPECT_EQ(paintOnBlack(pad.widget), before);
     QTest::mousePress(&pad.widget, Qt::LeftButton, Qt::NoModifier, pad.widget.rect().center());
     EXPECT_NE(litColour(pad.widget), colours[1]);
     QTest::mouseRelease(&pad.widget, Qt::LeftButton, Qt::NoModifier, pad.widget.rect().center());
@@ -398,9 +390,9 @@ TEST_F(GaugeCloudPaint, MissingPicturesDrawNothingAndEmptyPadDrawsNothing)
 {
     Pad pad(GaugeCloud::Momentary);
     pad.widget.setCenterText(dir.filePath("absent.png"), dir.filePath("absent.png"));
-    const QImage idle = paint(pad.widget);
+    const QImage idle = paintOnBlack(pad.widget);
     QTest::mousePress(&pad.widget, Qt::LeftButton, Qt::NoModifier, pad.widget.rect().center());
-    EXPECT_EQ(paint(pad.widget), idle);
+    EXPECT_EQ(paintOnBlack(pad.widget), idle);
     QTest::mouseRelease(&pad.widget, Qt::LeftButton, Qt::NoModifier, pad.widget.rect().center());
 
     GaugeCloud flat(nullptr, GaugeCloud::Momentary);

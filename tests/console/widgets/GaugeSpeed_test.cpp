@@ -6,27 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 #include <cmath>
 
 namespace {
-int argc = 1;
-char arg0[] = "GaugeSpeed_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::paintOnBlack;
 
 constexpr double kPi = 3.14159265358979323846;
 // Far enough out to clear the hub, close enough that the needle is several pixels wide.
 constexpr double kProbeRadius = 25;
-
-QImage paint(QWidget& w)
-{
-    QImage image(w.size().expandedTo({1, 1}), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
 
 // The pixel at a distance from the centre of a 200 x 200 widget, in the direction turned
 // clockwise from straight down by the angle.
@@ -50,7 +39,7 @@ TEST(GaugeSpeed, NeedleSweepsClockwiseFromLowerLeftOverTheTop)
     const std::pair<double, double> cases[] = {{0, 49}, {50, 169}, {100, 289}, {25, 109}};
     for (const auto& [value, degrees] : cases) {
         gauge.SetCurrentValue(value);
-        const QImage image = paint(gauge);
+        const QImage image = paintOnBlack(gauge);
         EXPECT_TRUE(isWhite(probe(image, degrees))) << "value " << value;
         EXPECT_FALSE(isWhite(probe(image, degrees + 40))) << "value " << value;
         EXPECT_FALSE(isWhite(probe(image, degrees - 40))) << "value " << value;
@@ -64,12 +53,12 @@ TEST(GaugeSpeed, ValuesOutsideTheRangeAreNotClamped)
     gauge.SetCurrentValue(150);
     EXPECT_DOUBLE_EQ(gauge.currentValue(), 150);
     // 49 + 360 degrees: one full turn past the start of the scale.
-    QImage image = paint(gauge);
+    QImage image = paintOnBlack(gauge);
     EXPECT_TRUE(isWhite(probe(image, 49)));
     EXPECT_FALSE(isWhite(probe(image, 289)));
 
     gauge.SetCurrentValue(-10);
-    image = paint(gauge);
+    image = paintOnBlack(gauge);
     EXPECT_TRUE(isWhite(probe(image, 25)));
 }
 
@@ -78,7 +67,7 @@ TEST(GaugeSpeed, DialIsCentredAndScaledByTheShorterSide)
     GaugeSpeed gauge;
     gauge.resize(400, 200);
     gauge.SetCurrentValue(50);
-    const QImage image = paint(gauge);
+    const QImage image = paintOnBlack(gauge);
     // Outside the centred 200 x 200 square nothing is drawn.
     EXPECT_EQ(image.pixelColor(50, 100), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(350, 100), QColor(Qt::black));

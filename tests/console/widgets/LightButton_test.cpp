@@ -9,14 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 namespace {
-int argc = 1;
-char arg0[] = "LightButton_test";
-char* argv[] = {arg0, nullptr};
-// Test discovery runs the program without a display.
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::ownMethods;
+using widgettest::paintOnBlack;
 
 constexpr int kWaitMs = 10000;
 
@@ -62,14 +59,6 @@ struct ShownLamp {
     LightButton lamp;
     PaintCounter counter{&lamp};
 };
-
-QImage render(LightButton& lamp)
-{
-    QImage image(lamp.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    lamp.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
 
 bool isYellow(const QColor& c)
 {
@@ -207,7 +196,7 @@ TEST(LightButton, LampFaceShowsTheBackgroundWithGlossOnTop)
     LightButton lamp;
     lamp.resize(200, 200);
     lamp.setBgColor(QColor(255, 0, 0));
-    QImage image = render(lamp);
+    QImage image = paintOnBlack(lamp);
     EXPECT_EQ(image.pixelColor(100, 100), QColor(255, 0, 0));
     // Upper face lies under the gloss: lighter than the plain lamp colour.
     const QColor glossed = image.pixelColor(100, 40);
@@ -221,7 +210,7 @@ TEST(LightButton, LampFaceShowsTheBackgroundWithGlossOnTop)
     EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::black));
 
     lamp.setShowOverlay(false);
-    image = render(lamp);
+    image = paintOnBlack(lamp);
     EXPECT_EQ(image.pixelColor(100, 40), QColor(255, 0, 0));
 }
 
@@ -230,7 +219,7 @@ TEST(LightButton, LampIsCentredInAWideWidget)
     LightButton lamp;
     lamp.resize(300, 100);
     lamp.setBgColor(QColor(0, 0, 255));
-    const QImage image = render(lamp);
+    const QImage image = paintOnBlack(lamp);
     EXPECT_EQ(image.pixelColor(150, 50), QColor(0, 0, 255));
     EXPECT_EQ(image.pixelColor(60, 50), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(240, 50), QColor(Qt::black));
@@ -247,7 +236,7 @@ TEST(LightButton, TextIsDrawnOnlyWhenNotEmptyInBothShapes)
         SCOPED_TRACE(rectShape);
         lamp.setShowRect(rectShape);
         lamp.setText(QString());
-        QImage image = render(lamp);
+        QImage image = paintOnBlack(lamp);
         int yellow = 0;
         for (int y = 20; y < 80; ++y)
             for (int x = 20; x < 80; ++x)
@@ -255,7 +244,7 @@ TEST(LightButton, TextIsDrawnOnlyWhenNotEmptyInBothShapes)
         EXPECT_EQ(yellow, 0);
 
         lamp.setText("8");
-        image = render(lamp);
+        image = paintOnBlack(lamp);
         for (int y = 20; y < 80; ++y)
             for (int x = 20; x < 80; ++x)
                 yellow += isYellow(image.pixelColor(x, y)) ? 1 : 0;
@@ -269,7 +258,7 @@ TEST(LightButton, RectangleShapeFillsTheWidget)
     lamp.resize(120, 40);
     lamp.setShowRect(true);
     lamp.setBgColor(QColor(0, 166, 0));
-    const QImage image = render(lamp);
+    const QImage image = paintOnBlack(lamp);
     EXPECT_EQ(image.pixelColor(10, 20), QColor(0, 166, 0));
     EXPECT_EQ(image.pixelColor(110, 20), QColor(0, 166, 0));
     // The rounded corner leaves the very corner pixel untouched.
@@ -308,17 +297,6 @@ TEST(LightButton, DragsOnlyWhenAllowed)
     sendMouse(*lamp, QEvent::MouseMove, QPoint(40, 40), Qt::NoButton);
     EXPECT_EQ(lamp->pos(), QPoint(70, 65));
 }
-
-namespace {
-// The class's own meta-object methods, in registration order.
-QStringList ownMethods(const QMetaObject& meta)
-{
-    QStringList methods;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
-        methods << QString::fromLatin1(meta.method(i).methodSignature());
-    return methods;
-}
-} // namespace
 
 TEST(LightButton, SlotsAreRegisteredInOrder)
 {

@@ -6,21 +6,10 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-int argc = 1;
-char arg0[] = "PanelSpeed_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+#include "WidgetTestSupport.h"
 
-QImage paint(QWidget& w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
+namespace {
+using widgettest::paintOnBlack;
 
 bool isRed(const QColor& c)
 {
@@ -38,30 +27,30 @@ TEST(PanelSpeed, ZeroPointsUpPositiveTurnsLeftNegativeRight)
 {
     PanelSpeed dial(nullptr, QString());
     dial.resize(200, 200);
-    QImage image = paint(dial);
+    QImage image = paintOnBlack(dial);
     EXPECT_TRUE(isRed(image.pixelColor(kUp)));
     EXPECT_FALSE(isRed(image.pixelColor(kLeft)));
 
     dial.SetCurrentValue(90);
-    image = paint(dial);
+    image = paintOnBlack(dial);
     EXPECT_TRUE(isRed(image.pixelColor(kLeft)));
     EXPECT_FALSE(isRed(image.pixelColor(kUp)));
 
     dial.SetCurrentValue(-90);
-    image = paint(dial);
+    image = paintOnBlack(dial);
     EXPECT_TRUE(isRed(image.pixelColor(kRight)));
     EXPECT_FALSE(isRed(image.pixelColor(kLeft)));
 
     // Not clamped: 180 turns the needle straight down.
     dial.SetCurrentValue(180);
-    EXPECT_TRUE(isRed(paint(dial).pixelColor(kDown)));
+    EXPECT_TRUE(isRed(paintOnBlack(dial).pixelColor(kDown)));
 }
 
 TEST(PanelSpeed, WithoutBackgroundOnlyTheNeedleIsDrawn)
 {
     PanelSpeed dial(nullptr, QStringLiteral(":/no/such/picture.png"));
     dial.resize(200, 200);
-    const QImage image = paint(dial);
+    const QImage image = paintOnBlack(dial);
     int drawn = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -79,7 +68,7 @@ TEST(PanelSpeed, HalfDialsCarryTheScaleUnderTheNeedle)
         PanelSpeed dial(nullptr, path);
         dial.resize(200, 200);
         dial.SetCurrentValue(-30);
-        const QImage image = paint(dial);
+        const QImage image = paintOnBlack(dial);
         EXPECT_NE(image.pixelColor(10, 100), QColor(Qt::black)) << path;
         // The red hub sits at the centre; the needle points 30 degrees right of up.
         EXPECT_TRUE(isRed(image.pixelColor(100 + 12, 100 - 22))) << path;

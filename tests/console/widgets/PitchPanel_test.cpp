@@ -6,21 +6,10 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-int argc = 1;
-char arg0[] = "PitchPanel_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+#include "WidgetTestSupport.h"
 
-QImage paint(QWidget& w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
+namespace {
+using widgettest::paintOnBlack;
 
 // Turned pictures are resampled: allow a few levels of difference per channel.
 bool near(const QColor& a, const QColor& b)
@@ -39,23 +28,23 @@ TEST(PitchPanel, ShowsTheFrontPictureNotTheSidePicture)
     RollingPanel rolling;
     pitch.resize(200, 200);
     rolling.resize(200, 200);
-    const QImage front = paint(pitch);
+    const QImage front = paintOnBlack(pitch);
     EXPECT_NE(front.pixelColor(100, 100), QColor(Qt::black));
-    EXPECT_NE(front, paint(rolling));
+    EXPECT_NE(front, paintOnBlack(rolling));
 }
 
 TEST(PitchPanel, TurnsWithItsAngle)
 {
     PitchPanel pitch;
     pitch.resize(200, 200);
-    const QImage upright = paint(pitch);
+    const QImage upright = paintOnBlack(pitch);
     pitch.SetAngle(180);
-    const QImage turned = paint(pitch);
+    const QImage turned = paintOnBlack(pitch);
     EXPECT_NE(upright, turned);
     // Half a turn about the centre maps pixel (x, y) onto (199 - x, 199 - y).
     for (const QPoint p : {QPoint(100, 40), QPoint(60, 70), QPoint(130, 120)})
         EXPECT_TRUE(near(turned.pixelColor(QPoint(199, 199) - p), upright.pixelColor(p)))
             << p.x() << "," << p.y();
     pitch.SetAngle(360);
-    EXPECT_TRUE(near(paint(pitch).pixelColor(100, 40), upright.pixelColor(100, 40)));
+    EXPECT_TRUE(near(paintOnBlack(pitch).pixelColor(100, 40), upright.pixelColor(100, 40)));
 }

@@ -8,21 +8,10 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-int argc = 1;
-char arg0[] = "RollingPanel_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+#include "WidgetTestSupport.h"
 
-QImage paint(QWidget& w)
-{
-    QImage image(w.size().expandedTo({1, 1}), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
+namespace {
+using widgettest::paintOnBlack;
 
 bool isRed(const QColor& c)
 {
@@ -61,20 +50,20 @@ TEST_F(RollingPanelPicture, AngleTurnsThePictureClockwise)
     panel.resize(200, 200);
     // The mark spans 20..120 of 600 from the top: about 76 units above the centre.
     const QPoint top(100, 24), right(176, 100), bottom(100, 176), left(24, 100);
-    EXPECT_TRUE(isRed(paint(panel).pixelColor(top)));
+    EXPECT_TRUE(isRed(paintOnBlack(panel).pixelColor(top)));
 
     panel.SetAngle(90);
-    QImage image = paint(panel);
+    QImage image = paintOnBlack(panel);
     EXPECT_TRUE(isRed(image.pixelColor(right)));
     EXPECT_FALSE(isRed(image.pixelColor(top)));
 
     panel.SetAngle(-90);
-    EXPECT_TRUE(isRed(paint(panel).pixelColor(left)));
+    EXPECT_TRUE(isRed(paintOnBlack(panel).pixelColor(left)));
     panel.SetAngle(180);
-    EXPECT_TRUE(isRed(paint(panel).pixelColor(bottom)));
+    EXPECT_TRUE(isRed(paintOnBlack(panel).pixelColor(bottom)));
     // Beyond a full turn the rotation simply wraps.
     panel.SetAngle(450);
-    EXPECT_TRUE(isRed(paint(panel).pixelColor(right)));
+    EXPECT_TRUE(isRed(paintOnBlack(panel).pixelColor(right)));
     EXPECT_DOUBLE_EQ(panel.angle(), 450);
 }
 
@@ -82,7 +71,7 @@ TEST_F(RollingPanelPicture, NonSquareWidgetCentresTheSquare)
 {
     MarkedPanel panel(topMark());
     panel.resize(400, 200);
-    const QImage image = paint(panel);
+    const QImage image = paintOnBlack(panel);
     EXPECT_TRUE(isRed(image.pixelColor(200, 24)));
     EXPECT_FALSE(isRed(image.pixelColor(100, 24)));
 }
@@ -93,7 +82,7 @@ TEST_F(RollingPanelPicture, NonSquarePictureLiesAgainstTheTopLeft)
     wide.fill(Qt::red);
     MarkedPanel panel(store(wide, "wide.png"));
     panel.resize(200, 200);
-    const QImage image = paint(panel);
+    const QImage image = paintOnBlack(panel);
     EXPECT_TRUE(isRed(image.pixelColor(100, 50)));
     EXPECT_FALSE(isRed(image.pixelColor(100, 150)));
 }
@@ -102,7 +91,7 @@ TEST_F(RollingPanelPicture, MissingPictureOrZeroSizeLeavesItBlank)
 {
     MarkedPanel missing(dir.filePath("absent.png"));
     missing.resize(200, 200);
-    EXPECT_EQ(paint(missing), [] {
+    EXPECT_EQ(paintOnBlack(missing), [] {
         QImage black(200, 200, QImage::Format_ARGB32);
         black.fill(Qt::black);
         return black;
@@ -121,7 +110,7 @@ TEST(RollingPanel, ShowsTheCrawlerSidePicture)
     EXPECT_EQ(QPixmap(":/images/Others/rolling.png").size(), QSize(600, 600));
     RollingPanel panel;
     panel.resize(120, 120);
-    EXPECT_NE(paint(panel).pixelColor(60, 60), QColor(Qt::black));
+    EXPECT_NE(paintOnBlack(panel).pixelColor(60, 60), QColor(Qt::black));
     EXPECT_EQ(panel.sizeHint(), QSize(100, 100));
     EXPECT_EQ(panel.minimumSizeHint(), QSize(10, 10));
     EXPECT_TRUE(panel.windowFlags() & Qt::FramelessWindowHint);

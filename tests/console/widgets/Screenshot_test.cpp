@@ -9,17 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 #include <cstdio>
 
 namespace {
-int argc = 1;
-char arg0[] = "Screenshot_test";
-char* argv[] = {arg0, nullptr};
-// Test discovery runs the program without a display.
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
-
 // A picture with fewer colours than this is a flat fill, not an instrument.
 constexpr int kMinimumColours = 8;
 // Every instrument class of the console has its sample.

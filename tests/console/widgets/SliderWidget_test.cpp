@@ -9,14 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 namespace {
-int argc = 1;
-char arg0[] = "SliderWidget_test";
-char* argv[] = {arg0, nullptr};
-// Test discovery runs the program without a display.
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::ownMethods;
+using widgettest::paintOnBlack;
 
 const QColor kTrack(65, 64, 62);
 const QColor kFill(74, 253, 255);
@@ -31,14 +28,6 @@ void drag(SliderWidget& slider, int y)
 void press(SliderWidget& slider, int y)
 {
     QTest::mousePress(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(10, y));
-}
-
-QImage render(SliderWidget& slider)
-{
-    QImage image(slider.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    slider.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
 }
 } // namespace
 
@@ -125,12 +114,12 @@ TEST(SliderWidget, FillIsPaintedUpToTheLevel)
 {
     SliderWidget slider;
     slider.resize(35, 230);
-    QImage image = render(slider);
+    QImage image = paintOnBlack(slider);
     EXPECT_EQ(image.pixelColor(30, 215), kFill);
     EXPECT_EQ(image.pixelColor(30, 180), kTrack);
 
     press(slider, 130);
-    image = render(slider);
+    image = paintOnBlack(slider);
     EXPECT_EQ(image.pixelColor(30, 140), kFill);
     EXPECT_EQ(image.pixelColor(30, 120), kTrack);
     // The outline runs along the left edge.
@@ -142,7 +131,7 @@ TEST(SliderWidget, PercentageIsWrittenJustBelowTheTopOfTheFill)
     SliderWidget slider;
     slider.resize(35, 230);
     press(slider, 130);
-    const QImage image = render(slider);
+    const QImage image = paintOnBlack(slider);
     // The caption's glyphs sit in the first rows of the fill, left side.
     int ink = 0;
     for (int y = 130; y < 148; ++y)
@@ -153,17 +142,6 @@ TEST(SliderWidget, PercentageIsWrittenJustBelowTheTopOfTheFill)
         for (int x = 4; x < 30; ++x)
             EXPECT_EQ(image.pixelColor(x, y), kFill) << x << "," << y;
 }
-
-namespace {
-// The class's own meta-object methods, in registration order.
-QStringList ownMethods(const QMetaObject& meta)
-{
-    QStringList methods;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
-        methods << QString::fromLatin1(meta.method(i).methodSignature());
-    return methods;
-}
-} // namespace
 
 TEST(SliderWidget, SignalsAreRegisteredInOrder)
 {

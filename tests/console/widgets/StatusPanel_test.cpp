@@ -11,14 +11,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-int argc = 1;
-char arg0[] = "StatusPanel_test";
-char* argv[] = {arg0, nullptr};
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+#include "WidgetTestSupport.h"
 
+namespace {
 struct Parts {
     explicit Parts(StatusPanel& panel)
         : rollDial(panel.findChild<PanelSpeed*>("rollDial")),

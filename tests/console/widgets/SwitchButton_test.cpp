@@ -8,14 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include "WidgetTestSupport.h"
+
 namespace {
-int argc = 1;
-char arg0[] = "SwitchButton_test";
-char* argv[] = {arg0, nullptr};
-// Test discovery runs the program without a display.
-[[maybe_unused]] const bool platform =
-    qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
-QApplication app(argc, argv);
+using widgettest::ownMethods;
+using widgettest::paintOnBlack;
 
 constexpr int kWaitMs = 10000;
 
@@ -28,14 +25,6 @@ std::vector<int> stepUntilStopped(SwitchButton& button)
         positions.push_back(button.knobX());
     }
     return positions;
-}
-
-QImage renderOnBlack(SwitchButton& button)
-{
-    QImage image(button.size(), QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    button.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
 }
 } // namespace
 
@@ -127,12 +116,12 @@ TEST(SwitchButton, TrackIsTranslucentWhenEnabledAndOpaqueWhenDisabled)
     // Inside the right-hand rounded end, away from the knob and the caption.
     const QPoint probe(95, 15);
 
-    const QColor enabled = renderOnBlack(button).pixelColor(probe);
+    const QColor enabled = paintOnBlack(button).pixelColor(probe);
     EXPECT_NEAR(enabled.red(), 102 * 60 / 255, 2);
     EXPECT_NEAR(enabled.green(), 139 * 60 / 255, 2);
 
     button.setEnabled(false);
-    const QColor disabled = renderOnBlack(button).pixelColor(probe);
+    const QColor disabled = paintOnBlack(button).pixelColor(probe);
     EXPECT_EQ(disabled, QColor(102, 139, 139));
 }
 
@@ -140,26 +129,15 @@ TEST(SwitchButton, KnobIsPaintedWhereItStands)
 {
     SwitchButton button(nullptr, false);
     button.resize(100, 30);
-    EXPECT_EQ(renderOnBlack(button).pixelColor(15, 15), QColor(Qt::white));
+    EXPECT_EQ(paintOnBlack(button).pixelColor(15, 15), QColor(Qt::white));
 
     QTest::mousePress(&button, Qt::LeftButton);
     stepUntilStopped(button);
-    const QImage on = renderOnBlack(button);
+    const QImage on = paintOnBlack(button);
     EXPECT_EQ(on.pixelColor(85, 15), QColor(Qt::white));
     // The old knob place is now bare track, translucent on-colour (0,245,255).
     EXPECT_NEAR(on.pixelColor(3, 15).green(), 245 * 60 / 255, 2);
 }
-
-namespace {
-// The class's own meta-object methods, in registration order.
-QStringList ownMethods(const QMetaObject& meta)
-{
-    QStringList methods;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
-        methods << QString::fromLatin1(meta.method(i).methodSignature());
-    return methods;
-}
-} // namespace
 
 TEST(SwitchButton, MetaObjectMethodsAreRegisteredInOrder)
 {
