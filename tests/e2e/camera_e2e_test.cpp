@@ -7,6 +7,7 @@
 #include "xserver.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ const std::chrono::milliseconds kGenerous(kGenerousMs);
 const std::string kReset = "cmd ResetControl";
 const QString kLoggedIn = QStringLiteral("摄像头连接！");
 const QString kBackOpened = QStringLiteral("GetOpenBackCame bOpen true");
+const QByteArray kPassword = "Pw-7f3kQ9x";
 // Places on the 1920 x 1080 console of a private Xvfb.
 const QRect kMainViewInside(520, 120, 360, 240);  // large view, clear of the small one
 const QRect kBackViewInside(1230, 560, 200, 120); // small view, lower right of the large one
@@ -85,8 +87,9 @@ TEST(CameraEndToEnd, BothSimulatedCamerasShowLiveAndTheConsoleClosesCleanly)
     {
         QFile ini(console.configFile());
         ASSERT_TRUE(ini.open(QIODevice::Append));
-        ini.write("[lognone]\nip=sim:main?w=640&h=360&fps=25\nport=0\nname=e2e\npassword=e2e\n"
-                  "[logntwo]\nip=sim:back?w=320&h=240&fps=25\nport=0\nname=e2e\npassword=e2e\n");
+        ini.write("[lognone]\nip=sim:main?w=640&h=360&fps=25\nport=0\nname=e2e\npassword=" +
+                  kPassword + "\n[logntwo]\nip=sim:back?w=320&h=240&fps=25\nport=0\nname=e2e\n" +
+                  "password=" + kPassword + "\n");
     }
     console.start();
     ASSERT_TRUE(sim.waitForPrefixCount(kReset, 1, kGenerous));
@@ -105,6 +108,11 @@ TEST(CameraEndToEnd, BothSimulatedCamerasShowLiveAndTheConsoleClosesCleanly)
     ASSERT_TRUE(console.waitForExit(kGenerousMs));
     EXPECT_EQ(console.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(console.exitCode(), 0);
+    // Camera passwords appear in no debug line and no log line.
+    EXPECT_FALSE(console.lines().join('\n').contains(QString::fromLatin1(kPassword)));
+    QFile log(QFileInfo(ConsoleProcess::programPath()).absolutePath() + "/Logs/Moravel.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(log.readAll().contains(kPassword));
 }
 
 } // namespace
