@@ -1,6 +1,6 @@
 #include "GaugeCloud.h"
 
-#include "GaugeSpeed.h"
+#include "InstrumentPainting.h"
 
 #include <QDebug>
 #include <QMouseEvent>

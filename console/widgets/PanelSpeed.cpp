@@ -1,39 +1,18 @@
 #include "PanelSpeed.h"
 
-#include "GaugeSpeed.h"
-
-#include <QDebug>
-
 namespace {
 constexpr int kNeedleLength = 50;
 // Rotation that points the needle straight up at an angle of 0.
 constexpr double kUpright = 180.0;
+const QColor kNeedleColor(255, 0, 0);
 } // namespace
 
 PanelSpeed::PanelSpeed(QWidget* parent, const QString& background)
-    : QWidget(parent),
-      m_background(instrument::scaledPicture(QPixmap(background), instrument::kLogicalSide))
+    : NeedleDial(parent, background, kNeedleColor, kNeedleLength)
 {
 }
 
-QSize PanelSpeed::sizeHint() const
+double PanelSpeed::needleAngle(double value) const
 {
-    return {100, 100};
-}
-
-QSize PanelSpeed::minimumSizeHint() const
-{
-    return {10, 10};
-}
-
-void PanelSpeed::SetCurrentValue(double dValue)
-{
-    m_dValue = dValue;
-    qDebug() << "SetCurrentValue" << dValue;
-    update();
-}
-
-void PanelSpeed::paintEvent(QPaintEvent*)
-{
-    instrument::paintDial(*this, m_background, m_needleColor, kNeedleLength, kUpright - m_dValue);
+    return kUpright - value;
 }

@@ -1,6 +1,6 @@
 #include "RollingPanel.h"
 
-#include "GaugeSpeed.h"
+#include "InstrumentPainting.h"
 
 #include <QPainter>
 

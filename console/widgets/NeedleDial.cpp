@@ -1,0 +1,36 @@
+#include "NeedleDial.h"
+
+#include "InstrumentPainting.h"
+
+#include <QDebug>
+
+NeedleDial::NeedleDial(QWidget* parent, const QString& background, const QColor& needleColor,
+                       int needleLength)
+    : QWidget(parent),
+      m_background(instrument::scaledPicture(QPixmap(background), instrument::kLogicalSide)),
+      m_needleColor(needleColor), m_needleLength(needleLength)
+{
+}
+
+QSize NeedleDial::sizeHint() const
+{
+    return {100, 100};
+}
+
+QSize NeedleDial::minimumSizeHint() const
+{
+    return {10, 10};
+}
+
+void NeedleDial::SetCurrentValue(double dValue)
+{
+    m_dValue = dValue;
+    qDebug() << "SetCurrentValue" << dValue;
+    update();
+}
+
+void NeedleDial::paintEvent(QPaintEvent*)
+{
+    instrument::paintDial(*this, m_background, m_needleColor, m_needleLength,
+                          needleAngle(m_dValue));
+}
