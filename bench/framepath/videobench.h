@@ -152,6 +152,7 @@ private:
 #include "Log.h"
 #include "inisettings.h"
 #include "recording.h"
+#include "videolabel.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -162,8 +163,7 @@ private:
 
 namespace videobench {
 
-// The view side of the hand-off: keeps the newest frame, as a view does until
-// it paints.
+// A view that only keeps the newest frame: the frame path's own cost.
 class HandOffWindow : public IVideoWindow {
 public:
     void ShowFrame(const cv::Mat& frame) override
@@ -189,10 +189,13 @@ struct SessionFigures {
 };
 
 constexpr int kProbeMs = 10;
+// The large view of the console on a 1920 x 1080 screen, about.
+const QSize kViewSize(1152, 640);
 
 // Records `seconds` of the simulated camera into folder with the console's
-// timers on this (GUI) thread. Needs a QGuiApplication.
-inline SessionFigures recordSession(int seconds, const QString& folder)
+// timers on this (GUI) thread, shown in a visible console view (or, with
+// consoleView false, only handed over). Needs a QApplication.
+inline SessionFigures recordSession(int seconds, const QString& folder, bool consoleView = true)
 {
     static QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -207,8 +210,11 @@ inline SessionFigures recordSession(int seconds, const QString& folder)
 
     Overlay overlay;
     fillOverlay(overlay);
-    HandOffWindow window;
-    FramePath path(overlay, &window);
+    VideoLabel view(nullptr, QStringLiteral("viewmain"));
+    view.resize(kViewSize);
+    view.show();
+    HandOffWindow handOff;
+    FramePath path(overlay, consoleView ? static_cast<IVideoWindow*>(&view) : &handOff);
     Recording recording(path, overlay, [folder] { return folder; });
     SessionFigures figures;
     QObject::connect(&recording, &Recording::recordingMessage,

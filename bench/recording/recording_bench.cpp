@@ -8,7 +8,7 @@
 #include "puttext.h"
 #include "videobench.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 
 #include <opencv2/videoio.hpp>
@@ -45,7 +45,7 @@ std::vector<double> encoderCosts(const QString& folder)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     installFontSubstitutions();
     constexpr int kDefaultSeconds = 30;
     const int seconds = argc > 1 ? std::atoi(argv[1]) : kDefaultSeconds;
