@@ -3,6 +3,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "LoopbackServers.h"
@@ -40,7 +42,27 @@ protected:
         NET_DVR_DEVICEINFO_V40 device{};
         return NET_DVR_Login_V40(&info, &device);
     }
+
+    // Serves live video on m_port, logs in once the server answers and starts a
+    // callback play into m_log; losses go to m_exceptions.
+    void StartLivePlay();
+
+    const uint16_t m_port = loopback::FreePort();
+    std::unique_ptr<loopback::FfmpegProcess> m_server;
+    StreamLog m_log;
+    std::unique_ptr<ExceptionLog> m_exceptions;
+    int32_t m_handle = -1;
 };
+
+constexpr int kLiveWidth = 160;
+constexpr int kLiveHeight = 120;
+
+// Serves live test video on the port.
+std::unique_ptr<loopback::FfmpegProcess> LiveServer(uint16_t port)
+{
+    return std::make_unique<loopback::FfmpegProcess>(
+        loopback::LiveH264Server(port, kLiveWidth, kLiveHeight));
+}
 
 // Logs in to a server that may still be starting: polls until it answers.
 int32_t LoginWhenUp(const std::string& url)
@@ -55,6 +77,38 @@ int32_t LoginWhenUp(const std::string& url)
         },
         kGenerous);
     return id;
+}
+
+// Callback play of the login whose stream goes to log: play handle, or -1.
+int32_t PlayLogged(int32_t id, StreamLog& log)
+{
+    NET_DVR_PREVIEWINFO preview{};
+    return NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
+}
+
+bool WaitForPackets(StreamLog& log, size_t packets)
+{
+    return WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= packets; }, kGenerous);
+}
+
+// Window play of the login into window: play handle, or -1.
+int32_t PlayInto(int32_t id, RecordingWindow& window, int32_t channel = 0)
+{
+    NET_DVR_CLIENTINFO client{};
+    client.lChannel = channel;
+    client.hPlayWnd = ToWindowHandle(&window);
+    return NET_DVR_RealPlay(id, &client);
+}
+
+void NetDvr::StartLivePlay()
+{
+    m_server = LiveServer(m_port);
+    ASSERT_TRUE(m_server->running());
+    const int32_t id = LoginWhenUp(loopback::TcpUrl(m_port));
+    ASSERT_GE(id, 0);
+    m_exceptions = std::make_unique<ExceptionLog>();
+    m_handle = PlayLogged(id, m_log);
+    ASSERT_GE(m_handle, 1);
 }
 
 } // namespace
@@ -139,7 +193,7 @@ TEST_F(NetDvr, CallbackPlayDeliversHeaderFirstThenPackets)
     preview.lChannel = 1;
     const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
     ASSERT_GE(handle, 1);
-    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 3; }, kGenerous));
+    ASSERT_TRUE(WaitForPackets(log, 3));
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
     const size_t afterStop = log.count(NET_DVR_STREAMDATA);
     EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 1u);
@@ -162,10 +216,7 @@ TEST_F(NetDvr, WindowPlayShowsBgrFramesOfTheStreamSize)
     const int32_t id = Login("sim:a?w=96&h=64");
     ASSERT_GE(id, 0);
     RecordingWindow window;
-    NET_DVR_CLIENTINFO client{};
-    client.lChannel = 1;
-    client.hPlayWnd = ToWindowHandle(&window);
-    const int32_t handle = NET_DVR_RealPlay(id, &client);
+    const int32_t handle = PlayInto(id, window, 1);
     ASSERT_GE(handle, 1);
     ASSERT_TRUE(WaitFor([&] { return window.frames() >= 3; }, kGenerous));
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
@@ -176,50 +227,32 @@ TEST_F(NetDvr, WindowPlayShowsBgrFramesOfTheStreamSize)
 
 TEST_F(NetDvr, LiveStreamLossRaisesExceptionAndPlayResumes)
 {
-    const uint16_t port = loopback::FreePort();
-    auto server =
-        std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
-    ASSERT_TRUE(server->running());
-    const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
-    ASSERT_GE(id, 0);
-    ExceptionLog exceptions;
-    StreamLog log;
-    NET_DVR_PREVIEWINFO preview{};
-    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
-    ASSERT_GE(handle, 1);
-    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 10; }, kGenerous));
+    ASSERT_NO_FATAL_FAILURE(StartLivePlay());
+    ASSERT_TRUE(WaitForPackets(m_log, 10));
 
-    server->kill();
-    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
-    const size_t before = log.count(NET_DVR_STREAMDATA);
-    server = std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
-    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(PREVIEW_RECONNECTSUCCESS); }, kGenerous));
-    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= before + 10; }, kGenerous));
-    EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 2u);
-    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    m_server->kill();
+    ASSERT_TRUE(WaitFor([&] { return m_exceptions->seen(EXCEPTION_PREVIEW); }, kGenerous));
+    const size_t before = m_log.count(NET_DVR_STREAMDATA);
+    m_server = LiveServer(m_port);
+    ASSERT_TRUE(WaitFor([&] { return m_exceptions->seen(PREVIEW_RECONNECTSUCCESS); }, kGenerous));
+    ASSERT_TRUE(WaitForPackets(m_log, before + 10));
+    EXPECT_EQ(m_log.count(NET_DVR_SYSHEAD), 2u);
+    EXPECT_EQ(NET_DVR_StopRealPlay(m_handle), 1);
 }
 
 TEST_F(NetDvr, WithoutReconnectALostStreamStaysDown)
 {
     ASSERT_EQ(NET_DVR_SetReconnect(200, 0), 1);
-    const uint16_t port = loopback::FreePort();
-    auto server =
-        std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
-    const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
-    ASSERT_GE(id, 0);
-    ExceptionLog exceptions;
-    StreamLog log;
-    NET_DVR_PREVIEWINFO preview{};
-    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
-    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 5; }, kGenerous));
-    server->kill();
-    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
-    server = std::make_unique<loopback::FfmpegProcess>(loopback::LiveH264Server(port, 160, 120));
+    ASSERT_NO_FATAL_FAILURE(StartLivePlay());
+    ASSERT_TRUE(WaitForPackets(m_log, 5));
+    m_server->kill();
+    ASSERT_TRUE(WaitFor([&] { return m_exceptions->seen(EXCEPTION_PREVIEW); }, kGenerous));
+    m_server = LiveServer(m_port);
     // Several reconnect intervals: a reconnect would have sent a second header.
     std::this_thread::sleep_for(1s);
-    EXPECT_EQ(log.count(NET_DVR_SYSHEAD), 1u);
-    EXPECT_FALSE(exceptions.seen(PREVIEW_RECONNECTSUCCESS));
-    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    EXPECT_EQ(m_log.count(NET_DVR_SYSHEAD), 1u);
+    EXPECT_FALSE(m_exceptions->seen(PREVIEW_RECONNECTSUCCESS));
+    EXPECT_EQ(NET_DVR_StopRealPlay(m_handle), 1);
 }
 
 TEST_F(NetDvr, FilePathPlaysAsASource)
@@ -232,9 +265,7 @@ TEST_F(NetDvr, FilePathPlaysAsASource)
     const int32_t id = Login(clip.c_str());
     ASSERT_GE(id, 0);
     RecordingWindow window;
-    NET_DVR_CLIENTINFO client{};
-    client.hPlayWnd = ToWindowHandle(&window);
-    const int32_t handle = NET_DVR_RealPlay(id, &client);
+    const int32_t handle = PlayInto(id, window);
     ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
     EXPECT_EQ(window.last().size(), cv::Size(160, 120));
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
@@ -243,21 +274,14 @@ TEST_F(NetDvr, FilePathPlaysAsASource)
 
 TEST_F(NetDvr, StalledStreamIsReportedWithinConnectWait)
 {
-    const uint16_t port = loopback::FreePort();
-    loopback::FfmpegProcess server(loopback::LiveH264Server(port, 160, 120));
-    const int32_t id = LoginWhenUp(loopback::TcpUrl(port));
-    ASSERT_GE(id, 0);
-    ExceptionLog exceptions;
-    StreamLog log;
-    NET_DVR_PREVIEWINFO preview{};
-    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &log);
-    ASSERT_TRUE(WaitFor([&] { return log.count(NET_DVR_STREAMDATA) >= 5; }, kGenerous));
-    server.freeze(); // the connection stays up, the data stops
+    ASSERT_NO_FATAL_FAILURE(StartLivePlay());
+    ASSERT_TRUE(WaitForPackets(m_log, 5));
+    m_server->freeze(); // the connection stays up, the data stops
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(WaitFor([&] { return exceptions.seen(EXCEPTION_PREVIEW); }, kGenerous));
+    ASSERT_TRUE(WaitFor([&] { return m_exceptions->seen(EXCEPTION_PREVIEW); }, kGenerous));
     EXPECT_LT(std::chrono::steady_clock::now() - start,
               std::chrono::milliseconds(kWaitMs) + kWaitSlack);
-    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    EXPECT_EQ(NET_DVR_StopRealPlay(m_handle), 1);
 }
 
 TEST_F(NetDvr, BareHostLogsInToAnRtspCameraAndPlays)
@@ -269,9 +293,7 @@ TEST_F(NetDvr, BareHostLogsInToAnRtspCameraAndPlays)
     const int32_t id = Login("127.0.0.1", camera.port(), "admin", "r1ght:pw");
     ASSERT_GE(id, 0) << NET_DVR_GetLastError();
     RecordingWindow window;
-    NET_DVR_CLIENTINFO client{};
-    client.hPlayWnd = ToWindowHandle(&window);
-    const int32_t handle = NET_DVR_RealPlay(id, &client);
+    const int32_t handle = PlayInto(id, window);
     ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
     EXPECT_EQ(window.last().size(), cv::Size(160, 120));
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
