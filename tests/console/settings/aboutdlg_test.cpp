@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -12,10 +13,28 @@
 
 namespace {
 
+const QPoint kPress(300, 60);
+
 class AboutDlg : public ::testing::Test {
 protected:
     void SetUp() override { testenv::removeConfig(); }
+
+    // Shows the dialog at a fixed place, ready for mouse events.
+    static void showForMouse(aboutdlg& dialog)
+    {
+        dialog.move(200, 150);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    }
 };
+
+// Sends a mouse event at the local point pos with the cursor at global.
+void sendMouse(QWidget& widget, QEvent::Type type, QPoint pos, QPoint global,
+               Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, pos, global, button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
 
 QString labelText(QWidget* dialog, const char* name)
 {
@@ -79,43 +98,30 @@ TEST_F(AboutDlg, PaintsGreyTitleBandOverDarkerBody)
 TEST_F(AboutDlg, LeftDragMovesTheWindowWithTheCursor)
 {
     aboutdlg dialog;
-    dialog.move(200, 150);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_NO_FATAL_FAILURE(showForMouse(dialog));
     const QPoint start = dialog.pos();
-    const QPoint press(300, 60);
-    QMouseEvent down(QEvent::MouseButtonPress, press, dialog.mapToGlobal(press), Qt::LeftButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &down);
-    const QPoint target = dialog.mapToGlobal(press) + QPoint(100, 40);
-    QMouseEvent drag(QEvent::MouseMove, press + QPoint(100, 40), target, Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &drag);
-    EXPECT_EQ(dialog.pos(), start + QPoint(100, 40));
+    const QPoint shift(100, 40);
+    sendMouse(dialog, QEvent::MouseButtonPress, kPress, dialog.mapToGlobal(kPress), Qt::LeftButton,
+              Qt::LeftButton);
+    const QPoint target = dialog.mapToGlobal(kPress) + shift;
+    sendMouse(dialog, QEvent::MouseMove, kPress + shift, target, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(dialog.pos(), start + shift);
 
-    QMouseEvent up(QEvent::MouseButtonRelease, press, target, Qt::LeftButton, Qt::NoButton,
-                   Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &up);
-    QMouseEvent after(QEvent::MouseMove, press, target + QPoint(50, 50), Qt::NoButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &after);
-    EXPECT_EQ(dialog.pos(), start + QPoint(100, 40));
+    sendMouse(dialog, QEvent::MouseButtonRelease, kPress, target, Qt::LeftButton, Qt::NoButton);
+    sendMouse(dialog, QEvent::MouseMove, kPress, target + QPoint(50, 50), Qt::NoButton,
+              Qt::LeftButton);
+    EXPECT_EQ(dialog.pos(), start + shift);
 }
 
 TEST_F(AboutDlg, RightButtonDoesNotDrag)
 {
     aboutdlg dialog;
-    dialog.move(200, 150);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_NO_FATAL_FAILURE(showForMouse(dialog));
     const QPoint start = dialog.pos();
-    const QPoint press(300, 60);
-    QMouseEvent down(QEvent::MouseButtonPress, press, dialog.mapToGlobal(press), Qt::RightButton,
-                     Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &down);
-    QMouseEvent drag(QEvent::MouseMove, press, dialog.mapToGlobal(press) + QPoint(80, 80),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &drag);
+    sendMouse(dialog, QEvent::MouseButtonPress, kPress, dialog.mapToGlobal(kPress), Qt::RightButton,
+              Qt::RightButton);
+    sendMouse(dialog, QEvent::MouseMove, kPress, dialog.mapToGlobal(kPress) + QPoint(80, 80),
+              Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(dialog.pos(), start);
 }
 
