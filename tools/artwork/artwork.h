@@ -3,9 +3,12 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPen>
 #include <QString>
 
 #include <functional>
+
+class QPainter;
 
 namespace artwork {
 
@@ -18,8 +21,13 @@ struct Registrar {
 
 // A transparent ARGB picture of the given size.
 QImage canvas(int width, int height);
+// A transparent canvas of the given size with draw's work on it, painted antialiased.
+QImage drawing(int width, int height, const std::function<void(QPainter&)>& draw);
 // Saves a picture below resourcesDir, creating folders; exits on failure.
 void save(const QImage& image, const QString& resourcesDir, const QString& relativePath);
+
+// A solid pen with round caps and joins, for strokes and symbols.
+QPen roundPen(const QColor& color, double width);
 
 // The console's palette: a dark instrument panel with cyan accents.
 namespace palette {

@@ -54,132 +54,126 @@ void lens(QPainter& p, QPointF c, double r)
 
 QImage sideView()
 {
-    QImage image = canvas(kPictureSize, kPictureSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    backdrop(p);
+    return drawing(kPictureSize, kPictureSize, [](QPainter& p) {
+        backdrop(p);
 
-    // Tether at the back.
-    p.setPen(QPen(QColor(0x30, 0x35, 0x3c), 10, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath cable;
-    cable.moveTo(135, 300);
-    cable.cubicTo(90, 300, 80, 250, 40, 240);
-    p.drawPath(cable);
+        // Tether at the back.
+        p.setPen(QPen(QColor(0x30, 0x35, 0x3c), 10, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath cable;
+        cable.moveTo(135, 300);
+        cable.cubicTo(90, 300, 80, 250, 40, 240);
+        p.drawPath(cable);
 
-    // Track loop with wheels.
-    const QRectF track(105, 350, 390, 100);
-    p.setPen(QPen(palette::bezel, 3));
-    p.setBrush(kRubber);
-    p.drawRoundedRect(track, 50, 50);
-    p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 4));
-    for (double x = 135; x < 470; x += 22) {
-        p.drawLine(QPointF(x, 352), QPointF(x, 362));
-        p.drawLine(QPointF(x, 438), QPointF(x, 448));
-    }
-    for (double x : {155.0, 252.0, 348.0, 445.0}) {
+        // Track loop with wheels.
+        const QRectF track(105, 350, 390, 100);
         p.setPen(QPen(palette::bezel, 3));
-        p.setBrush(steel(QRectF(x - 34, 366, 68, 68)));
-        p.drawEllipse(QPointF(x, 400), 34, 34);
-        p.setBrush(palette::panelLight);
-        p.drawEllipse(QPointF(x, 400), 11, 11);
-    }
+        p.setBrush(kRubber);
+        p.drawRoundedRect(track, 50, 50);
+        p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 4));
+        for (double x = 135; x < 470; x += 22) {
+            p.drawLine(QPointF(x, 352), QPointF(x, 362));
+            p.drawLine(QPointF(x, 438), QPointF(x, 448));
+        }
+        for (double x : {155.0, 252.0, 348.0, 445.0}) {
+            p.setPen(QPen(palette::bezel, 3));
+            p.setBrush(steel(QRectF(x - 34, 366, 68, 68)));
+            p.drawEllipse(QPointF(x, 400), 34, 34);
+            p.setBrush(palette::panelLight);
+            p.drawEllipse(QPointF(x, 400), 11, 11);
+        }
 
-    // Body with its stripe.
-    const QRectF body(130, 262, 330, 92);
-    p.setPen(QPen(palette::bezel, 3));
-    p.setBrush(steel(body));
-    p.drawRoundedRect(body, 16, 16);
-    p.setPen(Qt::NoPen);
-    p.setBrush(palette::accent);
-    p.drawRect(QRectF(140, 300, 310, 12));
+        // Body with its stripe.
+        const QRectF body(130, 262, 330, 92);
+        p.setPen(QPen(palette::bezel, 3));
+        p.setBrush(steel(body));
+        p.drawRoundedRect(body, 16, 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette::accent);
+        p.drawRect(QRectF(140, 300, 310, 12));
 
-    // Lift arm and camera head at the front.
-    p.setPen(QPen(palette::bezel, 3));
-    p.setBrush(steel(QRectF(380, 170, 40, 110)));
-    const QPointF arm[] = {{390, 268}, {420, 268}, {468, 190}, {440, 176}};
-    p.drawPolygon(arm, 4);
-    const QRectF head(410, 130, 120, 74);
-    p.setBrush(steel(head));
-    p.drawRoundedRect(head, 20, 20);
-    lens(p, QPointF(530, 167), 26);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kLamp);
-    p.drawEllipse(QPointF(470, 142), 7, 7);
-    p.drawEllipse(QPointF(470, 192), 7, 7);
-    return image;
+        // Lift arm and camera head at the front.
+        p.setPen(QPen(palette::bezel, 3));
+        p.setBrush(steel(QRectF(380, 170, 40, 110)));
+        const QPointF arm[] = {{390, 268}, {420, 268}, {468, 190}, {440, 176}};
+        p.drawPolygon(arm, 4);
+        const QRectF head(410, 130, 120, 74);
+        p.setBrush(steel(head));
+        p.drawRoundedRect(head, 20, 20);
+        lens(p, QPointF(530, 167), 26);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kLamp);
+        p.drawEllipse(QPointF(470, 142), 7, 7);
+        p.drawEllipse(QPointF(470, 192), 7, 7);
+    });
 }
 
 QImage frontView()
 {
-    QImage image = canvas(kPictureSize, kPictureSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    backdrop(p);
+    return drawing(kPictureSize, kPictureSize, [](QPainter& p) {
+        backdrop(p);
 
-    // Two tracks seen end-on, treads across.
-    for (double x : {130.0, 380.0}) {
-        const QRectF track(x, 300, 90, 150);
+        // Two tracks seen end-on, treads across.
+        for (double x : {130.0, 380.0}) {
+            const QRectF track(x, 300, 90, 150);
+            p.setPen(QPen(palette::bezel, 3));
+            p.setBrush(kRubber);
+            p.drawRoundedRect(track, 24, 24);
+            p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 5));
+            for (double y = 318; y < 440; y += 20)
+                p.drawLine(QPointF(x + 10, y), QPointF(x + 80, y));
+        }
+        // Body between the tracks.
+        const QRectF body(210, 290, 180, 130);
         p.setPen(QPen(palette::bezel, 3));
-        p.setBrush(kRubber);
-        p.drawRoundedRect(track, 24, 24);
-        p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 5));
-        for (double y = 318; y < 440; y += 20)
-            p.drawLine(QPointF(x + 10, y), QPointF(x + 80, y));
-    }
-    // Body between the tracks.
-    const QRectF body(210, 290, 180, 130);
-    p.setPen(QPen(palette::bezel, 3));
-    p.setBrush(steel(body));
-    p.drawRoundedRect(body, 14, 14);
-    p.setPen(Qt::NoPen);
-    p.setBrush(palette::accent);
-    p.drawRect(QRectF(220, 340, 160, 12));
-    p.setBrush(kLamp);
-    p.drawEllipse(QPointF(245, 390), 10, 10);
-    p.drawEllipse(QPointF(355, 390), 10, 10);
+        p.setBrush(steel(body));
+        p.drawRoundedRect(body, 14, 14);
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette::accent);
+        p.drawRect(QRectF(220, 340, 160, 12));
+        p.setBrush(kLamp);
+        p.drawEllipse(QPointF(245, 390), 10, 10);
+        p.drawEllipse(QPointF(355, 390), 10, 10);
 
-    // Lift post and camera head facing the viewer.
-    p.setPen(QPen(palette::bezel, 3));
-    p.setBrush(steel(QRectF(280, 230, 40, 64)));
-    p.drawRect(QRectF(280, 230, 40, 64));
-    const QRectF head(220, 130, 160, 110);
-    p.setBrush(steel(head));
-    p.drawRoundedRect(head, 26, 26);
-    lens(p, QPointF(300, 185), 38);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kLamp);
-    for (const QPointF lamp :
-         {QPointF(242, 160), QPointF(358, 160), QPointF(242, 210), QPointF(358, 210)})
-        p.drawEllipse(lamp, 9, 9);
-    return image;
+        // Lift post and camera head facing the viewer.
+        p.setPen(QPen(palette::bezel, 3));
+        p.setBrush(steel(QRectF(280, 230, 40, 64)));
+        p.drawRect(QRectF(280, 230, 40, 64));
+        const QRectF head(220, 130, 160, 110);
+        p.setBrush(steel(head));
+        p.drawRoundedRect(head, 26, 26);
+        lens(p, QPointF(300, 185), 38);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kLamp);
+        for (const QPointF lamp :
+             {QPointF(242, 160), QPointF(358, 160), QPointF(242, 210), QPointF(358, 210)})
+            p.drawEllipse(lamp, 9, 9);
+    });
 }
 
 QImage logo()
 {
-    QImage image = canvas(kLogoWidth, kLogoHeight);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF c(kLogoWidth / 2.0, kLogoHeight / 2.0);
-    p.setPen(QPen(palette::accent, 10));
-    p.setBrush(palette::bezel);
-    p.drawEllipse(c, 90, 90);
-    // The pipe running away from the viewer.
-    p.setBrush(Qt::NoBrush);
-    for (int i = 0; i < 4; ++i) {
-        p.setPen(QPen(palette::accent.darker(110 + 40 * i), 4));
-        const double r = 68 - 15 * i;
-        p.drawEllipse(c + QPointF(0, -6.0 * i), r, r);
-    }
-    // The crawler in the pipe.
-    p.setPen(Qt::NoPen);
-    p.setBrush(palette::ink);
-    p.drawRoundedRect(QRectF(c.x() - 46, c.y() + 18, 26, 36), 6, 6);
-    p.drawRoundedRect(QRectF(c.x() + 20, c.y() + 18, 26, 36), 6, 6);
-    p.drawRoundedRect(QRectF(c.x() - 24, c.y() - 6, 48, 42), 8, 8);
-    p.setBrush(palette::accentBright);
-    p.drawEllipse(c + QPointF(0, 12), 11, 11);
-    return image;
+    return drawing(kLogoWidth, kLogoHeight, [](QPainter& p) {
+        const QPointF c(kLogoWidth / 2.0, kLogoHeight / 2.0);
+        p.setPen(QPen(palette::accent, 10));
+        p.setBrush(palette::bezel);
+        p.drawEllipse(c, 90, 90);
+        // The pipe running away from the viewer.
+        p.setBrush(Qt::NoBrush);
+        for (int i = 0; i < 4; ++i) {
+            p.setPen(QPen(palette::accent.darker(110 + 40 * i), 4));
+            const double r = 68 - 15 * i;
+            p.drawEllipse(c + QPointF(0, -6.0 * i), r, r);
+        }
+        // The crawler in the pipe.
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette::ink);
+        p.drawRoundedRect(QRectF(c.x() - 46, c.y() + 18, 26, 36), 6, 6);
+        p.drawRoundedRect(QRectF(c.x() + 20, c.y() + 18, 26, 36), 6, 6);
+        p.drawRoundedRect(QRectF(c.x() - 24, c.y() - 6, 48, 42), 8, 8);
+        p.setBrush(palette::accentBright);
+        p.drawEllipse(c + QPointF(0, 12), 11, 11);
+    });
 }
 
 void drawAttitude(const QString& dir)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPainter>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,20 @@ QImage canvas(int width, int height)
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
+}
+
+QImage drawing(int width, int height, const std::function<void(QPainter&)>& draw)
+{
+    QImage image = canvas(width, height);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    return image;
+}
+
+QPen roundPen(const QColor& color, double width)
+{
+    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
 void save(const QImage& image, const QString& resourcesDir, const QString& relativePath)

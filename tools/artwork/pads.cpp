@@ -112,24 +112,27 @@ QImage pad(Lit lit)
 // Symbols: light strokes on a transparent ground, drawn in a 50 x 50 box.
 QPen ink(double width = 4.0)
 {
-    return QPen(palette::ink, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return roundPen(palette::ink, width);
 }
 
 QImage symbol(const std::function<void(QPainter&)>& draw)
 {
-    QImage image = canvas(kSymbolSize, kSymbolSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    draw(p);
-    return image;
+    return drawing(kSymbolSize, kSymbolSize, draw);
+}
+
+// Saves the painter and turns it clockwise by the angle about the box centre, which becomes
+// the origin.
+void turnAboutCentre(QPainter& p, double angle)
+{
+    p.save();
+    p.translate(kSymbolSize / 2.0, kSymbolSize / 2.0);
+    p.rotate(angle);
 }
 
 // A solid arrow pointing up inside the box, turned clockwise by the angle.
 void arrow(QPainter& p, double angle, const QColor& fill)
 {
-    p.save();
-    p.translate(25, 25);
-    p.rotate(angle);
+    turnAboutCentre(p, angle);
     const QPointF shape[] = {{0, -20}, {16, -2}, {7, -2}, {7, 18}, {-7, 18}, {-7, -2}, {-16, -2}};
     p.setPen(QPen(fill.darker(200), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(fill);
@@ -139,9 +142,7 @@ void arrow(QPainter& p, double angle, const QColor& fill)
 
 void chevron(QPainter& p, double angle)
 {
-    p.save();
-    p.translate(25, 25);
-    p.rotate(angle);
+    turnAboutCentre(p, angle);
     p.setPen(ink(5.5));
     p.drawPolyline(QPolygonF({{-14, 4}, {0, -10}, {14, 4}}));
     p.setPen(ink(3.0));
@@ -185,10 +186,8 @@ void turnArrow(QPainter& p, bool right)
 
 void liftArrow(QPainter& p, double angle)
 {
-    p.save();
-    p.translate(25, 25);
-    p.rotate(angle);
-    p.translate(-25, -25);
+    turnAboutCentre(p, angle);
+    p.translate(-kSymbolSize / 2.0, -kSymbolSize / 2.0);
     arrow(p, 0, palette::ink);
     p.setPen(QPen(palette::accentBright, 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(10, 47), QPointF(40, 47));

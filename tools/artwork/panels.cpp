@@ -58,14 +58,6 @@ void plate(QPainter& p, const QRectF& r, double radius)
                QPointF(r.right() - radius, r.top() + 1.5));
 }
 
-QPen accentPen(double width)
-{
-    QPen pen(palette::accentBright, width);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
-}
-
 void bulb(QPainter& p, double s, bool rear)
 {
     const QPointF c(s / 2, s * 0.42);
@@ -82,7 +74,7 @@ void bulb(QPainter& p, double s, bool rear)
     // The main lamp throws long rays; the rear lamp fewer, shorter ones.
     const int rays = rear ? 5 : 7;
     const double length = rear ? 1.65 : 1.95;
-    p.setPen(accentPen(s * 0.045));
+    p.setPen(roundPen(palette::accentBright, s * 0.045));
     for (int i = 0; i < rays; ++i) {
         const double rad = kPi * i / (rays - 1);
         const QPointF dir(std::cos(rad), -std::sin(rad));
@@ -107,7 +99,7 @@ void camera(QPainter& p, double s, CameraMark mark)
     p.drawPath(lens);
     p.setBrush(palette::bezel);
     p.drawEllipse(QPointF(s * 0.38, s * 0.5), s * 0.1, s * 0.1);
-    p.setPen(accentPen(s * 0.05));
+    p.setPen(roundPen(palette::accentBright, s * 0.05));
     p.setBrush(Qt::NoBrush);
     if (mark == CameraMark::Rear) {
         p.drawLine(QPointF(s * 0.5, s * 0.16), QPointF(s * 0.18, s * 0.16));
@@ -124,7 +116,7 @@ void camera(QPainter& p, double s, CameraMark mark)
 
 void demister(QPainter& p, double s)
 {
-    p.setPen(accentPen(s * 0.06));
+    p.setPen(roundPen(palette::accentBright, s * 0.06));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QPointF(s * 0.5, s * 0.5), s * 0.3, s * 0.3);
     for (int i = 0; i < 3; ++i) {
@@ -139,12 +131,12 @@ void demister(QPainter& p, double s)
 void takeup(QPainter& p, double s)
 {
     const QPointF c(s * 0.42, s * 0.5);
-    p.setPen(accentPen(s * 0.06));
+    p.setPen(roundPen(palette::accentBright, s * 0.06));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(c, s * 0.3, s * 0.3);
     p.drawEllipse(c, s * 0.1, s * 0.1);
     p.drawLine(QPointF(c.x(), c.y() - s * 0.3), QPointF(s * 0.95, c.y() - s * 0.3));
-    p.setPen(accentPen(s * 0.04));
+    p.setPen(roundPen(palette::accentBright, s * 0.04));
     for (int i = 0; i < 6; ++i) {
         const double a = i * kPi / 3;
         p.drawLine(c + QPointF(std::cos(a), std::sin(a)) * s * 0.12,
@@ -159,7 +151,7 @@ void laser(QPainter& p, double s)
     p.drawRoundedRect(QRectF(s * 0.05, s * 0.35, s * 0.35, s * 0.3), s * 0.05, s * 0.05);
     p.setPen(QPen(palette::warn, s * 0.06, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(s * 0.42, s * 0.5), QPointF(s * 0.9, s * 0.5));
-    p.setPen(accentPen(s * 0.05));
+    p.setPen(roundPen(palette::accentBright, s * 0.05));
     p.drawLine(QPointF(s * 0.93, s * 0.3), QPointF(s * 0.93, s * 0.7));
 }
 
@@ -167,7 +159,7 @@ void speedometer(QPainter& p, double s)
 {
     const QPointF c(s / 2, s * 0.6);
     const double r = s * 0.36;
-    p.setPen(accentPen(s * 0.06));
+    p.setPen(roundPen(palette::accentBright, s * 0.06));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), -20 * 16, 220 * 16);
     p.setPen(QPen(palette::warn, s * 0.05, Qt::SolidLine, Qt::RoundCap));

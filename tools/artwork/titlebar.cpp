@@ -19,18 +19,10 @@ constexpr int kBandHeight = 30;
 constexpr double kPi = 3.14159265358979323846;
 const char* const kFolder = "titlebar/";
 
-QPen strokePen(const QColor& color, double width)
-{
-    QPen pen(color, width);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
-}
-
 // A pipe cross-section with the crawler's camera eye: a ring and a lens.
 void drawLogoMark(QPainter& p, QPointF centre, double radius)
 {
-    p.setPen(strokePen(palette::accent, radius * 0.18));
+    p.setPen(roundPen(palette::accent, radius * 0.18));
     p.setBrush(palette::bezel);
     p.drawEllipse(centre, radius * 0.88, radius * 0.88);
     p.setPen(Qt::NoPen);
@@ -47,78 +39,68 @@ void drawLogoMark(QPainter& p, QPointF centre, double radius)
 
 QImage logo()
 {
-    QImage image = canvas(kIconSize, kIconSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    drawLogoMark(p, QPointF(kIconSize / 2.0, kIconSize / 2.0), kIconSize / 2.0 - 2);
-    return image;
+    return drawing(kIconSize, kIconSize, [](QPainter& p) {
+        drawLogoMark(p, QPointF(kIconSize / 2.0, kIconSize / 2.0), kIconSize / 2.0 - 2);
+    });
 }
 
 QImage gear()
 {
-    QImage image = canvas(kIconSize, kIconSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF c(kIconSize / 2.0, kIconSize / 2.0);
-    constexpr int kTeeth = 8;
-    QPainterPath outline;
-    for (int i = 0; i < kTeeth * 2; ++i) {
-        const double angle = i * kPi / kTeeth;
-        const double radius = (i % 2 == 0) ? 26 : 19;
-        const double half = kPi / kTeeth / 2.2;
-        const QPointF a =
-            c + QPointF(radius * std::cos(angle - half), radius * std::sin(angle - half));
-        const QPointF b =
-            c + QPointF(radius * std::cos(angle + half), radius * std::sin(angle + half));
-        if (i == 0)
-            outline.moveTo(a);
-        else
-            outline.lineTo(a);
-        outline.lineTo(b);
-    }
-    outline.closeSubpath();
-    outline.addEllipse(c, 8, 8);
-    outline.setFillRule(Qt::OddEvenFill);
-    p.setPen(Qt::NoPen);
-    p.setBrush(palette::ink);
-    p.drawPath(outline);
-    return image;
+    return drawing(kIconSize, kIconSize, [](QPainter& p) {
+        const QPointF c(kIconSize / 2.0, kIconSize / 2.0);
+        constexpr int kTeeth = 8;
+        QPainterPath outline;
+        for (int i = 0; i < kTeeth * 2; ++i) {
+            const double angle = i * kPi / kTeeth;
+            const double radius = (i % 2 == 0) ? 26 : 19;
+            const double half = kPi / kTeeth / 2.2;
+            const QPointF a =
+                c + QPointF(radius * std::cos(angle - half), radius * std::sin(angle - half));
+            const QPointF b =
+                c + QPointF(radius * std::cos(angle + half), radius * std::sin(angle + half));
+            if (i == 0)
+                outline.moveTo(a);
+            else
+                outline.lineTo(a);
+            outline.lineTo(b);
+        }
+        outline.closeSubpath();
+        outline.addEllipse(c, 8, 8);
+        outline.setFillRule(Qt::OddEvenFill);
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette::ink);
+        p.drawPath(outline);
+    });
 }
 
 QImage info()
 {
-    QImage image = canvas(kIconSize, kIconSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF c(kIconSize / 2.0, kIconSize / 2.0);
-    p.setPen(strokePen(palette::ink, 5));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(c, 25, 25);
-    p.setPen(strokePen(palette::ink, 7));
-    p.drawLine(QPointF(c.x(), c.y() - 2), QPointF(c.x(), c.y() + 14));
-    p.drawPoint(QPointF(c.x(), c.y() - 13));
-    return image;
+    return drawing(kIconSize, kIconSize, [](QPainter& p) {
+        const QPointF c(kIconSize / 2.0, kIconSize / 2.0);
+        p.setPen(roundPen(palette::ink, 5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, 25, 25);
+        p.setPen(roundPen(palette::ink, 7));
+        p.drawLine(QPointF(c.x(), c.y() - 2), QPointF(c.x(), c.y() + 14));
+        p.drawPoint(QPointF(c.x(), c.y() - 13));
+    });
 }
 
 QImage minimize()
 {
-    QImage image = canvas(kIconSize, kIconSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(strokePen(palette::ink, 6));
-    p.drawLine(QPointF(14, 40), QPointF(50, 40));
-    return image;
+    return drawing(kIconSize, kIconSize, [](QPainter& p) {
+        p.setPen(roundPen(palette::ink, 6));
+        p.drawLine(QPointF(14, 40), QPointF(50, 40));
+    });
 }
 
 QImage cross()
 {
-    QImage image = canvas(kIconSize, kIconSize);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(strokePen(palette::ink, 6));
-    p.drawLine(QPointF(16, 16), QPointF(48, 48));
-    p.drawLine(QPointF(48, 16), QPointF(16, 48));
-    return image;
+    return drawing(kIconSize, kIconSize, [](QPainter& p) {
+        p.setPen(roundPen(palette::ink, 6));
+        p.drawLine(QPointF(16, 16), QPointF(48, 48));
+        p.drawLine(QPointF(48, 16), QPointF(16, 48));
+    });
 }
 
 // Dark title band with a thin accent line along the bottom edge.
