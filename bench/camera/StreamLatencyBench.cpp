@@ -21,6 +21,8 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kClipSeconds = 14;
+constexpr int kClipWidth = 1920;
+constexpr int kClipHeight = 1080;
 constexpr auto kEncodeTimeout = 300s;
 constexpr auto kLoginTimeout = 30s;
 constexpr uint32_t kStreamBufferBytes = 10485760;
@@ -86,28 +88,11 @@ void OnStream(int32_t, uint32_t type, uint8_t* buffer, uint32_t size, void*)
 
 bool EncodeClip(const std::string& path)
 {
-    loopback::FfmpegProcess encoder({"-y",
-                                     "-f",
-                                     "lavfi",
-                                     "-i",
-                                     "testsrc2=size=1920x1080:rate=25",
-                                     "-t",
-                                     std::to_string(kClipSeconds),
-                                     "-c:v",
-                                     "libx264",
-                                     "-preset",
-                                     "ultrafast",
-                                     "-tune",
-                                     "zerolatency",
-                                     "-g",
-                                     "25",
-                                     "-bf",
-                                     "0",
-                                     "-pix_fmt",
-                                     "yuv420p",
-                                     "-f",
-                                     "mpegts",
-                                     path});
+    std::vector<std::string> arguments{"-y"};
+    const std::vector<std::string> video = loopback::H264TestVideo(kClipWidth, kClipHeight, false);
+    arguments.insert(arguments.end(), video.begin(), video.end());
+    arguments.insert(arguments.end(), {"-t", std::to_string(kClipSeconds), "-f", "mpegts", path});
+    loopback::FfmpegProcess encoder(arguments);
     return encoder.wait(std::chrono::duration_cast<std::chrono::milliseconds>(kEncodeTimeout));
 }
 

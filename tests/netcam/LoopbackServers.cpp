@@ -128,14 +128,25 @@ bool FfmpegProcess::wait(std::chrono::milliseconds timeout)
         timeout);
 }
 
-std::vector<std::string> LiveH264Server(uint16_t port, int width, int height)
+std::vector<std::string> H264TestVideo(int width, int height, bool live)
 {
+    std::vector<std::string> arguments;
+    if (live) {
+        arguments.push_back("-re");
+    }
     const std::string source =
         "testsrc2=size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=25";
-    return {"-re",         "-f",      "lavfi",   "-i",        source,
-            "-c:v",        "libx264", "-preset", "ultrafast", "-tune",
-            "zerolatency", "-g",      "25",      "-bf",       "0",
-            "-pix_fmt",    "yuv420p", "-f",      "mpegts",    TcpUrl(port) + "?listen=1"};
+    arguments.insert(arguments.end(),
+                     {"-f", "lavfi", "-i", source, "-c:v", "libx264", "-preset", "ultrafast",
+                      "-tune", "zerolatency", "-g", "25", "-bf", "0", "-pix_fmt", "yuv420p"});
+    return arguments;
+}
+
+std::vector<std::string> LiveH264Server(uint16_t port, int width, int height)
+{
+    std::vector<std::string> arguments = H264TestVideo(width, height, true);
+    arguments.insert(arguments.end(), {"-f", "mpegts", TcpUrl(port) + "?listen=1"});
+    return arguments;
 }
 
 std::string TcpUrl(uint16_t port)

@@ -39,6 +39,10 @@ private:
     pid_t m_pid = -1;
 };
 
+// ffmpeg arguments up to the output for low-latency H.264 test video at 25 fps: a key frame
+// every second, no B-frames. Live input is read at the real frame rate.
+std::vector<std::string> H264TestVideo(int width, int height, bool live);
+
 // Arguments that serve live H.264 test video as MPEG-TS on tcp://127.0.0.1:port.
 std::vector<std::string> LiveH264Server(uint16_t port, int width, int height);
 std::string TcpUrl(uint16_t port);

@@ -15,6 +15,8 @@ namespace {
 constexpr int kPollMs = 50;
 constexpr size_t kBufferBytes = 65536;
 constexpr auto kSdpTimeout = std::chrono::seconds(20);
+constexpr int kVideoWidth = 160;
+constexpr int kVideoHeight = 120;
 
 std::string Base64(const std::string& in)
 {
@@ -83,29 +85,10 @@ RtspTestServer::RtspTestServer(std::string user, std::string password)
     }
     m_sdpPath =
         "/tmp/rtsp-test-" + std::to_string(::getpid()) + "-" + std::to_string(m_port) + ".sdp";
-    m_source = std::make_unique<FfmpegProcess>(
-        std::vector<std::string>{"-re",
-                                 "-f",
-                                 "lavfi",
-                                 "-i",
-                                 "testsrc2=size=160x120:rate=25",
-                                 "-c:v",
-                                 "libx264",
-                                 "-preset",
-                                 "ultrafast",
-                                 "-tune",
-                                 "zerolatency",
-                                 "-g",
-                                 "25",
-                                 "-bf",
-                                 "0",
-                                 "-pix_fmt",
-                                 "yuv420p",
-                                 "-f",
-                                 "rtp",
-                                 "-sdp_file",
-                                 m_sdpPath,
-                                 "rtp://127.0.0.1:" + std::to_string(rtpPort)});
+    std::vector<std::string> arguments = H264TestVideo(kVideoWidth, kVideoHeight, true);
+    arguments.insert(arguments.end(), {"-f", "rtp", "-sdp_file", m_sdpPath,
+                                       "rtp://127.0.0.1:" + std::to_string(rtpPort)});
+    m_source = std::make_unique<FfmpegProcess>(arguments);
     m_thread = std::thread(&RtspTestServer::serve, this);
 }
 
