@@ -1,16 +1,12 @@
-#include <dirent.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <regex>
 
 #include <gtest/gtest.h>
-#include <opencv2/videoio.hpp>
 
 #include "CameraLibraryTest.h"
 #include "IHikBackSystemHead.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
+#include "VideoFileTestSupport.h"
 
 using namespace std::chrono_literals;
 using loopback::WaitFor;
@@ -35,42 +31,6 @@ protected:
         ASSERT_GT(m_camera->RealPlayCallback(id, nullptr, 1, 0, 0), 0);
     }
 };
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path); }
-    std::string folder() const { return m_path + "/"; }
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-private:
-    std::string m_path;
-};
-
-int CountFrames(const std::string& path)
-{
-    cv::VideoCapture capture(path);
-    if (!capture.isOpened()) {
-        return -1;
-    }
-    int count = 0;
-    cv::Mat frame;
-    while (capture.read(frame)) {
-        ++count;
-    }
-    return count;
-}
 
 } // namespace
 
@@ -129,7 +89,7 @@ TEST_F(Sorvane, PlayerPortsAreReleasedWhenPlayStops)
 
 TEST_F(Sorvane, RecordingGivesOnePlayableMp4NamedByStartTime)
 {
-    TempDir dir;
+    TempDir dir("sorvane");
     m_camera->SetSaveDir(dir.folder());
     m_camera->SetSaveDir("");
     PlaySim("sim:rear?w=320&h=240");
@@ -143,12 +103,12 @@ TEST_F(Sorvane, RecordingGivesOnePlayableMp4NamedByStartTime)
     const auto files = dir.files();
     ASSERT_EQ(files.size(), 1u);
     EXPECT_TRUE(std::regex_match(files[0], std::regex("[0-9]{14}\\.mp4"))) << files[0];
-    EXPECT_EQ(CountFrames(dir.folder() + files[0]), kRecordedFrames);
+    EXPECT_EQ(FramesReadByOpenCv(dir.folder() + files[0]), kRecordedFrames);
 }
 
 TEST_F(Sorvane, RecordingWithoutAFrameDoesNotStart)
 {
-    TempDir dir;
+    TempDir dir("sorvane");
     m_camera->SetSaveDir(dir.folder());
     m_camera->StartOrStopRecord(); // no frame decoded yet: size unknown
     EXPECT_TRUE(dir.files().empty());

@@ -1,4 +1,5 @@
 #include "Mp4Recorder.h"
+#include "VideoFileTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -25,27 +26,6 @@ const int kMp4v = cv::VideoWriter::fourcc('m', 'p', '4', 'v');
 const cv::Size kSize(320, 240);
 constexpr double kFps = 25.0;
 constexpr int kChildWaitMs = 120000;
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "recorder-XXXXXX").string();
-        const char* made = mkdtemp(pattern.data());
-        m_path = made != nullptr ? made : "/nonexistent-recorder-test-folder";
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
 
 // A picture that differs from frame to frame: a colour gradient with a
 // moving block, so the encoder has real motion to code.
@@ -126,23 +106,6 @@ std::vector<int> keyFrameIndices(const std::string& path)
     return keys;
 }
 
-int framesReadByOpenCv(const std::string& path, cv::Mat* first = nullptr)
-{
-    cv::VideoCapture capture(path);
-    if (!capture.isOpened()) {
-        return -1;
-    }
-    int count = 0;
-    cv::Mat frame;
-    while (capture.read(frame)) {
-        if (count == 0 && first != nullptr) {
-            frame.copyTo(*first);
-        }
-        ++count;
-    }
-    return count;
-}
-
 bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = kSize)
 {
     for (int i = first; i < first + count; ++i) {
@@ -170,7 +133,7 @@ template <typename Body> int inChild(Body body)
 
 TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     for (int code : {kXvid, kMp4v}) {
         const std::string path = dir.file("code" + std::to_string(code) + ".mp4");
         Mp4Recorder recorder;
@@ -188,7 +151,7 @@ TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
         EXPECT_EQ(info.at("r_frame_rate"), "25/1");
 
         cv::Mat first;
-        EXPECT_EQ(framesReadByOpenCv(path, &first), 60);
+        EXPECT_EQ(FramesReadByOpenCv(path, &first), 60);
         ASSERT_EQ(first.size(), kSize);
         // Colours survive the round trip (no channel swap, no shift).
         cv::Mat diff;
@@ -199,7 +162,7 @@ TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
 
 TEST(Mp4Recorder, keyFrameAtLeastEverySecond)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     for (double fps : {10.0, 29.97}) {
         const std::string path = dir.file("gop.mp4");
         Mp4Recorder recorder;
@@ -221,7 +184,7 @@ TEST(Mp4Recorder, keyFrameAtLeastEverySecond)
 
 TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     const std::string path = dir.file("ntsc.mp4");
     const cv::Size odd(321, 183);
     Mp4Recorder recorder;
@@ -237,7 +200,7 @@ TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
 
 TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     struct Case {
         const char* what;
         std::string path;
@@ -275,7 +238,7 @@ TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
 
 TEST(Mp4Recorder, wrongFrameIsRefusedAndRecordingGoesOn)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     const std::string path = dir.file("mixed.mp4");
     Mp4Recorder recorder;
     ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize));
@@ -294,7 +257,7 @@ TEST(Mp4Recorder, wrongFrameIsRefusedAndRecordingGoesOn)
 
 TEST(Mp4Recorder, releaseIsIdempotentAndRecorderReopens)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     Mp4Recorder recorder;
     ASSERT_TRUE(recorder.open(dir.file("one.mp4"), kXvid, kFps, kSize));
     ASSERT_TRUE(recordFrames(recorder, 0, 10));
@@ -315,7 +278,7 @@ TEST(Mp4Recorder, releaseIsIdempotentAndRecorderReopens)
 
 TEST(Mp4Recorder, destructorFinishesFile)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     {
         Mp4Recorder recorder;
         ASSERT_TRUE(recorder.open(dir.file("scoped.mp4"), kXvid, kFps, kSize));
@@ -326,7 +289,7 @@ TEST(Mp4Recorder, destructorFinishesFile)
 
 TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     const std::string path = dir.file("killed.mp4");
     constexpr int kWritten = 100; // four seconds at 25 fps
     int ready[2];
@@ -364,13 +327,13 @@ TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
     EXPECT_GE(frames, kWritten - 2 * static_cast<int>(kFps));
     EXPECT_LE(frames, kWritten);
     EXPECT_EQ(info.at("codec_tag_string"), "mp4v");
-    const int readByOpenCv = framesReadByOpenCv(path);
+    const int readByOpenCv = FramesReadByOpenCv(path);
     EXPECT_GE(readByOpenCv, kWritten - 2 * static_cast<int>(kFps));
 }
 
 TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)
 {
-    TempDir dir;
+    TempDir dir("recorder");
     const std::string path = dir.file("full.mp4");
     constexpr rlim_t kFileLimit = 2 * 1024 * 1024;
     constexpr int kMaxFrames = 5000;
@@ -404,5 +367,5 @@ TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)
     const int frames = probedFrames(path);
     // At least the first whole fragment (one second) made it.
     EXPECT_GE(frames, static_cast<int>(kFps));
-    EXPECT_GE(framesReadByOpenCv(path), static_cast<int>(kFps));
+    EXPECT_GE(FramesReadByOpenCv(path), static_cast<int>(kFps));
 }
