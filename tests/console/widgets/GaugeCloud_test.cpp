@@ -397,10 +397,7 @@ TEST_F(GaugeCloudPaint, MissingPicturesDrawNothingAndEmptyPadDrawsNothing)
 
     GaugeCloud flat(nullptr, GaugeCloud::Momentary);
     flat.resize(0, 50);
-    QImage image(10, 10, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    flat.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_EQ(paintOnBlack(flat, QSize(10, 10)).pixelColor(5, 5), QColor(Qt::black));
 }
 
 TEST(GaugeCloudArtwork, PadBackgroundIsCompiledIn)

@@ -83,10 +83,7 @@ TEST(GaugeSpeed, ZeroSizedDialDrawsNothing)
     GaugeSpeed gauge;
     gauge.resize(0, 200);
     gauge.SetCurrentValue(50);
-    QImage image(10, 10, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    gauge.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_EQ(paintOnBlack(gauge, QSize(10, 10)).pixelColor(5, 5), QColor(Qt::black));
 }
 
 TEST(GaugeSpeed, SizeHints)

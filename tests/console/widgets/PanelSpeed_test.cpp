@@ -79,10 +79,7 @@ TEST(PanelSpeed, NothingDrawnAtZeroWidth)
 {
     PanelSpeed dial(nullptr, ":/images/Others/rollingspeed.png");
     dial.resize(0, 100);
-    QImage image(10, 10, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    dial.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_EQ(paintOnBlack(dial, QSize(10, 10)).pixelColor(5, 5), QColor(Qt::black));
     EXPECT_EQ(dial.sizeHint(), QSize(100, 100));
     EXPECT_EQ(dial.minimumSizeHint(), QSize(10, 10));
 }

@@ -99,10 +99,7 @@ TEST_F(RollingPanelPicture, MissingPictureOrZeroSizeLeavesItBlank)
 
     MarkedPanel flat(topMark());
     flat.resize(200, 0);
-    QImage image(200, 10, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    flat.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    EXPECT_EQ(image.pixelColor(100, 5), QColor(Qt::black));
+    EXPECT_EQ(paintOnBlack(flat, QSize(200, 10)).pixelColor(100, 5), QColor(Qt::black));
 }
 
 TEST(RollingPanel, ShowsTheCrawlerSidePicture)

@@ -20,13 +20,19 @@ inline char* argv[] = {arg0, nullptr};
     qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
 inline QApplication app(argc, argv);
 
-// The widget and its children painted over black.
-inline QImage paintOnBlack(QWidget& widget)
+// The widget and its children painted over a black canvas of the given size.
+inline QImage paintOnBlack(QWidget& widget, const QSize& canvas)
 {
-    QImage image(widget.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    QImage image(canvas, QImage::Format_ARGB32);
     image.fill(Qt::black);
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
+}
+
+// The widget and its children painted over black.
+inline QImage paintOnBlack(QWidget& widget)
+{
+    return paintOnBlack(widget, widget.size().expandedTo(QSize(1, 1)));
 }
 
 // The class's own meta-object methods, in registration order.
