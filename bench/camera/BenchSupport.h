@@ -1,4 +1,4 @@
-// Small helpers shared by the camera benchmarks.
+// Small helpers shared by the camera, link and command benchmarks.
 #pragma once
 
 #include <time.h>

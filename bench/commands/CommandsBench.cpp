@@ -5,6 +5,7 @@
 //    the crawler's end;
 //  - status record written by the crawler's end to the telemetry panel's
 //    labels set and repainted on the GUI thread (queued hand-over).
+#include "BenchSupport.h"
 #include "DisplayPanle.h"
 #include "FrameSocket.h"
 #include "ISocketSystemHead.h"
@@ -47,12 +48,9 @@ void printFigures(const char* what, std::vector<double> samples)
         std::printf("%s: no samples\n", what);
         return;
     }
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) {
-        return samples[static_cast<size_t>(q * static_cast<double>(samples.size() - 1))];
-    };
     std::printf("%s: n=%zu median=%.3f ms p90=%.3f ms p99=%.3f ms max=%.3f ms\n", what,
-                samples.size(), at(0.5), at(0.9), at(0.99), samples.back());
+                samples.size(), bench::Percentile(samples, 0.5), bench::Percentile(samples, 0.9),
+                bench::Percentile(samples, 0.99), bench::Percentile(samples, 1.0));
 }
 
 class ForwardingMsg : public ISocketSystemHeadMsg {

@@ -15,6 +15,7 @@
 #include <time.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "ISocketSystemHead.h"
 #include "linkproto/Codec.h"
 #include "linkproto/FrameDecoder.h"
@@ -117,11 +118,10 @@ void commandLatency()
         samples.push_back(microseconds(Clock::now() - start));
     }
     loop.link->Disconnect();
-    std::sort(samples.begin(), samples.end());
     std::printf("command latency (call to frame read on the loopback peer), %d calls: "
                 "median %.1f us, p95 %.1f us, max %.1f us\n",
-                kCommandCalls, samples[samples.size() / 2], samples[samples.size() * 95 / 100],
-                samples.back());
+                kCommandCalls, bench::Percentile(samples, 0.5), bench::Percentile(samples, 0.95),
+                bench::Percentile(samples, 1.0));
 }
 
 void decodeTime()
