@@ -23,24 +23,21 @@ constexpr int kAcceptPollMs = 50;
 constexpr int kReadPollMs = 2000;
 constexpr size_t kRequestBytes = 4096;
 
-sockaddr_in Loopback(uint16_t port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
+} // namespace
 
-int BindLoopback(uint16_t& port)
+int BindLoopback(int type, uint16_t& port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return -1;
     }
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address = Loopback(0);
+    if (type == SOCK_STREAM) {
+        const int one = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
@@ -51,12 +48,26 @@ int BindLoopback(uint16_t& port)
     return fd;
 }
 
-} // namespace
+void AcceptUntilStopped(int listener, const std::atomic<bool>& stop,
+                        const std::function<void(int client)>& handle)
+{
+    while (!stop) {
+        pollfd wait{listener, POLLIN, 0};
+        if (::poll(&wait, 1, kAcceptPollMs) <= 0) {
+            continue;
+        }
+        const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client >= 0) {
+            handle(client);
+            ::close(client);
+        }
+    }
+}
 
 uint16_t FreePort()
 {
     uint16_t port = 0;
-    const int fd = BindLoopback(port);
+    const int fd = BindLoopback(SOCK_STREAM, port);
     if (fd >= 0) {
         ::close(fd);
     }
@@ -156,9 +167,11 @@ std::string TcpUrl(uint16_t port)
 
 RefusingRtspServer::RefusingRtspServer()
 {
-    m_listener = BindLoopback(m_port);
+    m_listener = BindLoopback(SOCK_STREAM, m_port);
     if (m_listener >= 0 && ::listen(m_listener, 4) == 0) {
-        m_thread = std::thread(&RefusingRtspServer::serve, this);
+        m_thread = std::thread([this] {
+            AcceptUntilStopped(m_listener, m_stop, [this](int client) { answer(client); });
+        });
     }
 }
 
@@ -170,21 +183,6 @@ RefusingRtspServer::~RefusingRtspServer()
     }
     if (m_listener >= 0) {
         ::close(m_listener);
-    }
-}
-
-void RefusingRtspServer::serve()
-{
-    while (!m_stop) {
-        pollfd wait{m_listener, POLLIN, 0};
-        if (::poll(&wait, 1, kAcceptPollMs) <= 0) {
-            continue;
-        }
-        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client >= 0) {
-            answer(client);
-            ::close(client);
-        }
     }
 }
 

@@ -17,6 +17,15 @@ namespace loopback {
 // A port nobody listens on right now (bound to port 0, then closed).
 uint16_t FreePort();
 
+// A socket of the type (SOCK_STREAM, SOCK_DGRAM) bound to a free port on
+// 127.0.0.1, its port stored in port; -1 on failure.
+int BindLoopback(int type, uint16_t& port);
+
+// Accepts connections on the listener one at a time until stop is set,
+// hands each to handle and closes it after.
+void AcceptUntilStopped(int listener, const std::atomic<bool>& stop,
+                        const std::function<void(int client)>& handle);
+
 // Polls condition until it holds or timeout passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
@@ -59,7 +68,6 @@ public:
     int requests() const { return m_requests.load(); }
 
 private:
-    void serve();
     void answer(int client);
     int m_listener = -1;
     uint16_t m_port = 0;

@@ -1,5 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -159,16 +157,12 @@ TEST_F(NetDvr, ClosedPortFailsWithinConnectWait)
 TEST_F(NetDvr, SilentCameraFailsWithinConnectWait)
 {
     // Accepts connections (kernel backlog) but never answers.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    uint16_t port = 0;
+    const int fd = loopback::BindLoopback(SOCK_STREAM, port);
+    ASSERT_GE(fd, 0);
     ASSERT_EQ(::listen(fd, 4), 0);
-    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Login("127.0.0.1", ntohs(address.sin_port), "admin", "pw"), -1);
+    EXPECT_EQ(Login("127.0.0.1", port, "admin", "pw"), -1);
     EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
     EXPECT_LT(std::chrono::steady_clock::now() - start,
               std::chrono::milliseconds(kWaitMs) + kWaitSlack);

@@ -1,7 +1,5 @@
 #include "RtspTestServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,24 +36,6 @@ std::string Base64(const std::string& in)
     return out;
 }
 
-int BoundSocket(int type, uint16_t& port)
-{
-    const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
 std::string Header(const std::string& request, const std::string& name)
 {
     const auto at = request.find("\r\n" + name + ":");
@@ -77,8 +57,8 @@ RtspTestServer::RtspTestServer(std::string user, std::string password)
     : m_credentials(Base64(user + ":" + password))
 {
     uint16_t rtpPort = 0;
-    m_rtp = BoundSocket(SOCK_DGRAM, rtpPort);
-    m_listener = BoundSocket(SOCK_STREAM, m_port);
+    m_rtp = BindLoopback(SOCK_DGRAM, rtpPort);
+    m_listener = BindLoopback(SOCK_STREAM, m_port);
     if (m_rtp < 0 || m_listener < 0 || ::listen(m_listener, 4) != 0) {
         m_port = 0;
         return;
@@ -89,7 +69,9 @@ RtspTestServer::RtspTestServer(std::string user, std::string password)
     arguments.insert(arguments.end(), {"-f", "rtp", "-sdp_file", m_sdpPath,
                                        "rtp://127.0.0.1:" + std::to_string(rtpPort)});
     m_source = std::make_unique<FfmpegProcess>(arguments);
-    m_thread = std::thread(&RtspTestServer::serve, this);
+    m_thread = std::thread([this] {
+        AcceptUntilStopped(m_listener, m_stop, [this](int client) { session(client); });
+    });
 }
 
 RtspTestServer::~RtspTestServer()
@@ -134,21 +116,6 @@ std::string RtspTestServer::sdp() const
     const auto lineEnd = text.find('\n', media);
     text.insert(lineEnd + 1, "a=control:track0\r\n");
     return text;
-}
-
-void RtspTestServer::serve()
-{
-    while (!m_stop) {
-        pollfd wait{m_listener, POLLIN, 0};
-        if (::poll(&wait, 1, kPollMs) <= 0) {
-            continue;
-        }
-        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client >= 0) {
-            session(client);
-            ::close(client);
-        }
-    }
 }
 
 void RtspTestServer::session(int client)

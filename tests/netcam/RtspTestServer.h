@@ -24,7 +24,6 @@ public:
     int refusedRequests() const { return m_refused.load(); }
 
 private:
-    void serve();
     void session(int client);
     bool authorised(const std::string& request) const;
     std::string sdp() const;
