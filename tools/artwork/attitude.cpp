@@ -18,6 +18,7 @@ constexpr int kLogoHeight = 197;
 const QColor kSteelLight(0xb4, 0xbe, 0xc9);
 const QColor kSteelDark(0x5b, 0x66, 0x73);
 const QColor kRubber(0x23, 0x27, 0x2d);
+const QColor kTread(0x4a, 0x50, 0x58);
 const QColor kLamp(0xff, 0xf4, 0xc8);
 
 void backdrop(QPainter& p)
@@ -39,6 +40,32 @@ QBrush steel(const QRectF& r)
     g.setColorAt(0, kSteelLight);
     g.setColorAt(1, kSteelDark);
     return g;
+}
+
+// A rubber track loop outlined in the bezel colour; the pen is left ready for its treads.
+void track(QPainter& p, const QRectF& r, double radius, double treadWidth)
+{
+    p.setPen(QPen(palette::bezel, 3));
+    p.setBrush(kRubber);
+    p.drawRoundedRect(r, radius, radius);
+    p.setPen(QPen(kTread, treadWidth));
+}
+
+// A steel part with rounded corners, outlined in the bezel colour.
+void steelPart(QPainter& p, const QRectF& r, double radius)
+{
+    p.setPen(QPen(palette::bezel, 3));
+    p.setBrush(steel(r));
+    p.drawRoundedRect(r, radius, radius);
+}
+
+// The crawler's body: a steel part with the accent stripe across it.
+void body(QPainter& p, const QRectF& r, double radius, const QRectF& stripe)
+{
+    steelPart(p, r, radius);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::accent);
+    p.drawRect(stripe);
 }
 
 void lens(QPainter& p, QPointF c, double r)
@@ -66,11 +93,7 @@ QImage sideView()
         p.drawPath(cable);
 
         // Track loop with wheels.
-        const QRectF track(105, 350, 390, 100);
-        p.setPen(QPen(palette::bezel, 3));
-        p.setBrush(kRubber);
-        p.drawRoundedRect(track, 50, 50);
-        p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 4));
+        track(p, QRectF(105, 350, 390, 100), 50, 4);
         for (double x = 135; x < 470; x += 22) {
             p.drawLine(QPointF(x, 352), QPointF(x, 362));
             p.drawLine(QPointF(x, 438), QPointF(x, 448));
@@ -84,22 +107,14 @@ QImage sideView()
         }
 
         // Body with its stripe.
-        const QRectF body(130, 262, 330, 92);
-        p.setPen(QPen(palette::bezel, 3));
-        p.setBrush(steel(body));
-        p.drawRoundedRect(body, 16, 16);
-        p.setPen(Qt::NoPen);
-        p.setBrush(palette::accent);
-        p.drawRect(QRectF(140, 300, 310, 12));
+        body(p, QRectF(130, 262, 330, 92), 16, QRectF(140, 300, 310, 12));
 
         // Lift arm and camera head at the front.
         p.setPen(QPen(palette::bezel, 3));
         p.setBrush(steel(QRectF(380, 170, 40, 110)));
         const QPointF arm[] = {{390, 268}, {420, 268}, {468, 190}, {440, 176}};
         p.drawPolygon(arm, 4);
-        const QRectF head(410, 130, 120, 74);
-        p.setBrush(steel(head));
-        p.drawRoundedRect(head, 20, 20);
+        steelPart(p, QRectF(410, 130, 120, 74), 20);
         lens(p, QPointF(530, 167), 26);
         p.setPen(Qt::NoPen);
         p.setBrush(kLamp);
@@ -115,22 +130,12 @@ QImage frontView()
 
         // Two tracks seen end-on, treads across.
         for (double x : {130.0, 380.0}) {
-            const QRectF track(x, 300, 90, 150);
-            p.setPen(QPen(palette::bezel, 3));
-            p.setBrush(kRubber);
-            p.drawRoundedRect(track, 24, 24);
-            p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 5));
+            track(p, QRectF(x, 300, 90, 150), 24, 5);
             for (double y = 318; y < 440; y += 20)
                 p.drawLine(QPointF(x + 10, y), QPointF(x + 80, y));
         }
         // Body between the tracks.
-        const QRectF body(210, 290, 180, 130);
-        p.setPen(QPen(palette::bezel, 3));
-        p.setBrush(steel(body));
-        p.drawRoundedRect(body, 14, 14);
-        p.setPen(Qt::NoPen);
-        p.setBrush(palette::accent);
-        p.drawRect(QRectF(220, 340, 160, 12));
+        body(p, QRectF(210, 290, 180, 130), 14, QRectF(220, 340, 160, 12));
         p.setBrush(kLamp);
         p.drawEllipse(QPointF(245, 390), 10, 10);
         p.drawEllipse(QPointF(355, 390), 10, 10);
@@ -139,9 +144,7 @@ QImage frontView()
         p.setPen(QPen(palette::bezel, 3));
         p.setBrush(steel(QRectF(280, 230, 40, 64)));
         p.drawRect(QRectF(280, 230, 40, 64));
-        const QRectF head(220, 130, 160, 110);
-        p.setBrush(steel(head));
-        p.drawRoundedRect(head, 26, 26);
+        steelPart(p, QRectF(220, 130, 160, 110), 26);
         lens(p, QPointF(300, 185), 38);
         p.setPen(Qt::NoPen);
         p.setBrush(kLamp);
