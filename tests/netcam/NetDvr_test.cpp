@@ -98,6 +98,16 @@ int32_t PlayInto(int32_t id, RecordingWindow& window, int32_t channel = 0)
     return NET_DVR_RealPlay(id, &client);
 }
 
+// Plays the login into a window, expects frames of the size there and stops the play.
+void ExpectWindowFrames(int32_t id, cv::Size size)
+{
+    RecordingWindow window;
+    const int32_t handle = PlayInto(id, window);
+    ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
+    EXPECT_EQ(window.last().size(), size);
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+}
+
 void NetDvr::StartLivePlay()
 {
     m_server = LiveServer(m_port);
@@ -258,11 +268,7 @@ TEST_F(NetDvr, FilePathPlaysAsASource)
     ASSERT_TRUE(encoder.wait(60s));
     const int32_t id = Login(clip.c_str());
     ASSERT_GE(id, 0);
-    RecordingWindow window;
-    const int32_t handle = PlayInto(id, window);
-    ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
-    EXPECT_EQ(window.last().size(), cv::Size(160, 120));
-    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    ASSERT_NO_FATAL_FAILURE(ExpectWindowFrames(id, cv::Size(160, 120)));
     std::remove(clip.c_str());
 }
 
@@ -286,9 +292,5 @@ TEST_F(NetDvr, BareHostLogsInToAnRtspCameraAndPlays)
     EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PASSWORD_ERROR);
     const int32_t id = Login("127.0.0.1", camera.port(), "admin", "r1ght:pw");
     ASSERT_GE(id, 0) << NET_DVR_GetLastError();
-    RecordingWindow window;
-    const int32_t handle = PlayInto(id, window);
-    ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
-    EXPECT_EQ(window.last().size(), cv::Size(160, 120));
-    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+    ASSERT_NO_FATAL_FAILURE(ExpectWindowFrames(id, cv::Size(160, 120)));
 }

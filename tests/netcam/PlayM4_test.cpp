@@ -66,6 +66,16 @@ protected:
         g_decoded.frames = 0;
     }
 
+    // Opens the port on the captured stream header and starts decoding into OnDecoded.
+    static void StartDecoding(int32_t port)
+    {
+        ASSERT_EQ(PlayM4_OpenStream(port, s_stream.header.data(),
+                                    static_cast<uint32_t>(s_stream.header.size()), kBufferBytes),
+                  1);
+        ASSERT_EQ(PlayM4_SetDecCallBack(port, OnDecoded), 1);
+        ASSERT_EQ(PlayM4_Play(port, nullptr), 1);
+    }
+
     static StreamLog s_stream;
 };
 StreamLog PlayM4::s_stream;
@@ -77,11 +87,7 @@ TEST_F(PlayM4, DecodesChunkedStreamIntoYv12Frames)
     int32_t port = -1;
     ASSERT_EQ(PlayM4_GetPort(&port), 1);
     ASSERT_EQ(PlayM4_SetStreamOpenMode(port, STREAME_REALTIME), 1);
-    ASSERT_EQ(PlayM4_OpenStream(port, s_stream.header.data(),
-                                static_cast<uint32_t>(s_stream.header.size()), kBufferBytes),
-              1);
-    ASSERT_EQ(PlayM4_SetDecCallBack(port, OnDecoded), 1);
-    ASSERT_EQ(PlayM4_Play(port, nullptr), 1);
+    ASSERT_NO_FATAL_FAILURE(StartDecoding(port));
     // The stream may arrive in pieces that do not follow packet boundaries.
     std::vector<uint8_t> all;
     for (const auto& packet : s_stream.packets) {
@@ -157,11 +163,7 @@ TEST_F(PlayM4, GarbageBeforeAPacketIsSkipped)
 {
     int32_t port = -1;
     ASSERT_EQ(PlayM4_GetPort(&port), 1);
-    ASSERT_EQ(PlayM4_OpenStream(port, s_stream.header.data(),
-                                static_cast<uint32_t>(s_stream.header.size()), kBufferBytes),
-              1);
-    ASSERT_EQ(PlayM4_SetDecCallBack(port, OnDecoded), 1);
-    ASSERT_EQ(PlayM4_Play(port, nullptr), 1);
+    ASSERT_NO_FATAL_FAILURE(StartDecoding(port));
     std::vector<uint8_t> bytes(37, 0xAB);
     const auto& packet = s_stream.packets.front();
     bytes.insert(bytes.end(), packet.begin(), packet.end());
