@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPen>
 #include <QString>
@@ -28,6 +29,9 @@ void save(const QImage& image, const QString& resourcesDir, const QString& relat
 
 // A solid pen with round caps and joins, for strokes and symbols.
 QPen roundPen(const QColor& color, double width);
+
+// The face of all artwork text at the given pixel size.
+QFont textFont(int pixels, bool bold = true);
 
 // The console's palette: a dark instrument panel with cyan accents.
 namespace palette {

@@ -3,7 +3,6 @@
 // down; attitude angle v at 180 - v degrees.
 #include "artwork.h"
 
-#include <QFont>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -16,7 +15,6 @@ using namespace artwork;
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kSpeedSize = 300;
 constexpr int kHalfDialSize = 586;
-const QString kFace = QStringLiteral("WenQuanYi Zen Hei");
 
 // Works in the widgets' 200-unit logical space, centred, whatever the picture size.
 QPainter& logical(QPainter& p, int size)
@@ -94,10 +92,7 @@ QImage speedDial()
         tick(p, kStart + kPerPercent * v, major ? 72 : 78, 83, major ? 2.4 : 0.9,
              major ? palette::ink : palette::inkDim);
     }
-    QFont numbers(kFace);
-    numbers.setPixelSize(10);
-    numbers.setBold(true);
-    p.setFont(numbers);
+    p.setFont(textFont(10));
     for (int v = 0; v <= 100; v += 10) {
         const QString text = v == 0     ? QStringLiteral("MIN")
                              : v == 100 ? QStringLiteral("MAX")
@@ -105,16 +100,11 @@ QImage speedDial()
         label(p, kStart + kPerPercent * v, 63, text,
               v == 0 || v == 100 ? palette::accentBright : palette::ink);
     }
-    QFont unit(kFace);
-    unit.setPixelSize(9);
-    p.setFont(unit);
+    p.setFont(textFont(9, false));
     p.setPen(palette::inkDim);
     p.drawText(QRectF(-20, -38, 40, 12), Qt::AlignCenter, QStringLiteral("%"));
 
-    QFont caption(kFace);
-    caption.setPixelSize(13);
-    caption.setBold(true);
-    p.setFont(caption);
+    p.setFont(textFont(13));
     p.setPen(palette::ink);
     p.drawText(QRectF(-40, 58, 80, 18), Qt::AlignCenter, QStringLiteral("车体速度"));
     hub(p, palette::panelLight, 11);
@@ -142,10 +132,7 @@ QImage halfDial(const QString& caption)
         tick(p, at(v), major ? 68 : 74, 81, major ? 2.6 : 1.0,
              major ? palette::ink : palette::inkDim);
     }
-    QFont numbers(kFace);
-    numbers.setPixelSize(10);
-    numbers.setBold(true);
-    p.setFont(numbers);
+    p.setFont(textFont(10));
     for (int v = -90; v <= 90; v += 30)
         label(p, at(v), 59, QString::number(v) + QChar(0x00b0), palette::ink);
     // Horizon line under the scale.
@@ -153,10 +140,7 @@ QImage halfDial(const QString& caption)
     p.drawLine(QPointF(-46, 0), QPointF(-12, 0));
     p.drawLine(QPointF(12, 0), QPointF(46, 0));
 
-    QFont title(kFace);
-    title.setPixelSize(15);
-    title.setBold(true);
-    p.setFont(title);
+    p.setFont(textFont(15));
     p.setPen(palette::accentBright);
     p.drawText(QRectF(-50, 32, 100, 22), Qt::AlignCenter, caption);
     hub(p, palette::warn, 8);

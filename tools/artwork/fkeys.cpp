@@ -1,7 +1,6 @@
 // Function keys F1 to F7: a normal and a pressed picture each, labelled with their function.
 #include "artwork.h"
 
-#include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,7 +14,6 @@ constexpr double kCorner = 56;
 constexpr double kMargin = 22;
 // How far the key cap sinks when pressed.
 constexpr double kTravel = 10;
-const QString kFace = QStringLiteral("WenQuanYi Zen Hei");
 
 struct Key {
     int number;
@@ -54,17 +52,12 @@ QImage key(const Key& k, bool pressed)
     p.setBrush(pressed ? palette::accentBright : palette::bezel.lighter(150));
     p.drawRoundedRect(lamp, 7, 7);
 
-    QFont number(kFace);
-    number.setPixelSize(150);
-    number.setBold(true);
-    p.setFont(number);
+    p.setFont(textFont(150));
     p.setPen(pressed ? palette::accentBright : palette::accent);
     p.drawText(QRectF(cap.left(), cap.top() + 60, cap.width(), 170), Qt::AlignCenter,
                QStringLiteral("F%1").arg(k.number));
 
-    QFont label(kFace);
-    label.setPixelSize(k.label.size() > 3 ? 58 : 70);
-    p.setFont(label);
+    p.setFont(textFont(k.label.size() > 3 ? 58 : 70, false));
     p.setPen(k.number == 7 ? palette::inkDim : palette::ink);
     p.drawText(QRectF(cap.left(), cap.top() + 240, cap.width(), 130), Qt::AlignCenter, k.label);
     return image;

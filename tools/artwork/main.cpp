@@ -44,6 +44,14 @@ QPen roundPen(const QColor& color, double width)
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
+QFont textFont(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
 void save(const QImage& image, const QString& resourcesDir, const QString& relativePath)
 {
     const QString path = QDir(resourcesDir).filePath(relativePath);

@@ -2,7 +2,6 @@
 // pictures shipped as files in images/Others/ (icons, captions, no-signal frame).
 #include "artwork.h"
 
-#include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,19 +22,10 @@ constexpr int kCaptionHeight = 30;
 constexpr int kVideoWidth = 1280;
 constexpr int kVideoHeight = 720;
 constexpr double kPi = 3.14159265358979323846;
-const QString kFace = QStringLiteral("WenQuanYi Zen Hei");
 const QString kRuntimeDir = QStringLiteral("images/Others/");
 
 // Draws a symbol into the square (0, 0, side, side) of the painter.
 using Symbol = std::function<void(QPainter&, double side)>;
-
-QFont face(int pixels, bool bold = true)
-{
-    QFont font(kFace);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void smooth(QPainter& painter)
 {
@@ -181,7 +171,7 @@ QImage icon(const Symbol& symbol, const QString& caption)
     p.translate((kIconSide - symbolSide) / 2, 1);
     symbol(p, symbolSide);
     p.restore();
-    p.setFont(face(11));
+    p.setFont(textFont(11));
     p.setPen(palette::ink);
     p.drawText(QRectF(0, kIconSide * 0.66, kIconSide, kIconSide * 0.32), Qt::AlignCenter, caption);
     return image;
@@ -198,7 +188,7 @@ QImage caption(const Symbol& symbol, const QString& text)
     p.translate(6, 2);
     symbol(p, kCaptionHeight - 4);
     p.restore();
-    p.setFont(face(13));
+    p.setFont(textFont(13));
     p.setPen(palette::ink);
     p.drawText(QRectF(kCaptionHeight + 2, 0, kCaptionWidth - kCaptionHeight - 6, kCaptionHeight),
                Qt::AlignVCenter | Qt::AlignLeft, text);
@@ -286,11 +276,11 @@ QImage noSignal()
     p.setPen(QPen(palette::warn, 12, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(10, 170), QPointF(170, 10));
     p.restore();
-    p.setFont(face(72));
+    p.setFont(textFont(72));
     p.setPen(palette::ink);
     p.drawText(QRectF(0, kVideoHeight / 2.0 + 10, kVideoWidth, 110), Qt::AlignCenter,
                QStringLiteral("无视频信号"));
-    p.setFont(face(26, false));
+    p.setFont(textFont(26, false));
     p.setPen(palette::inkDim);
     p.drawText(QRectF(0, kVideoHeight / 2.0 + 120, kVideoWidth, 50), Qt::AlignCenter,
                QStringLiteral("NO VIDEO SIGNAL"));
