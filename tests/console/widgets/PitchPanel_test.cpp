@@ -9,16 +9,11 @@
 #include "WidgetTestSupport.h"
 
 namespace {
+using widgettest::near;
 using widgettest::paintOnBlack;
 
 // Turned pictures are resampled: allow a few levels of difference per channel.
-bool near(const QColor& a, const QColor& b)
-{
-    constexpr int kTolerance = 6;
-    return std::abs(a.red() - b.red()) <= kTolerance &&
-           std::abs(a.green() - b.green()) <= kTolerance &&
-           std::abs(a.blue() - b.blue()) <= kTolerance;
-}
+constexpr int kTolerance = 6;
 } // namespace
 
 TEST(PitchPanel, ShowsTheFrontPictureNotTheSidePicture)
@@ -43,8 +38,10 @@ TEST(PitchPanel, TurnsWithItsAngle)
     EXPECT_NE(upright, turned);
     // Half a turn about the centre maps pixel (x, y) onto (199 - x, 199 - y).
     for (const QPoint p : {QPoint(100, 40), QPoint(60, 70), QPoint(130, 120)})
-        EXPECT_TRUE(near(turned.pixelColor(QPoint(199, 199) - p), upright.pixelColor(p)))
+        EXPECT_TRUE(
+            near(turned.pixelColor(QPoint(199, 199) - p), upright.pixelColor(p), kTolerance))
             << p.x() << "," << p.y();
     pitch.SetAngle(360);
-    EXPECT_TRUE(near(paintOnBlack(pitch).pixelColor(100, 40), upright.pixelColor(100, 40)));
+    EXPECT_TRUE(
+        near(paintOnBlack(pitch).pixelColor(100, 40), upright.pixelColor(100, 40), kTolerance));
 }

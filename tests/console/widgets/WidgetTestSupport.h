@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstdlib>
+
 namespace widgettest {
 
 inline int argc = 1;
@@ -33,6 +35,14 @@ inline QImage paintOnBlack(QWidget& widget, const QSize& canvas)
 inline QImage paintOnBlack(QWidget& widget)
 {
     return paintOnBlack(widget, widget.size().expandedTo(QSize(1, 1)));
+}
+
+// Every channel of a within tolerance of b's.
+inline bool near(const QColor& a, const QColor& b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 // The class's own meta-object methods, in registration order.
