@@ -1,6 +1,7 @@
 #include "DisplayPanle.h"
 
 #include "LightButton.h"
+#include "PanelFrame.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -21,11 +22,7 @@ const QColor kLampOff(255, 0, 0);
 
 DisplayPanle::DisplayPanle(QWidget* parent) : QWidget(parent)
 {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
-    setAutoFillBackground(true);
-    setPalette(pal);
+    makeFramelessPanel(*this, kBackground);
 
     m_pRemotePicture = new QLabel(this);
     m_pRemotePicture->setPixmap(QPixmap(QStringLiteral(":/images/Others/remotectrl.png")));

@@ -1,5 +1,6 @@
 #include "StatusPanel.h"
 
+#include "PanelFrame.h"
 #include "PanelSpeed.h"
 #include "PitchPanel.h"
 #include "RollingPanel.h"
@@ -21,11 +22,7 @@ StatusPanel::StatusPanel(QWidget* parent)
       m_pPitchDial(new PanelSpeed(this, ":/images/Others/pitchspeed.png")),
       m_pRollingPanel(new RollingPanel(this)), m_pPitchPanel(new PitchPanel(this))
 {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
-    setAutoFillBackground(true);
-    setPalette(pal);
+    makeFramelessPanel(*this, kBackground);
     m_pRollDial->setObjectName("rollDial");
     m_pPitchDial->setObjectName("pitchDial");
 
