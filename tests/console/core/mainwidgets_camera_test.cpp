@@ -109,10 +109,10 @@ double differenceFromPlaceholder(const QImage& picture)
 TEST(CameraLoginFromIni, ReadsEachCamerasKeysAfresh)
 {
     testenv::removeConfig();
-    setCamera("/lognone/", "10.0.0.5", 8000);
+    setCamera("/lognone/", "127.0.0.5", 8000);
     setCamera("/logntwo/", "sim:back", 554);
     CameraLogin main = cameraLoginFromIni(CameraLogins::kMain);
-    EXPECT_EQ(main.address, "10.0.0.5");
+    EXPECT_EQ(main.address, "127.0.0.5");
     EXPECT_EQ(main.port, 8000);
     EXPECT_EQ(main.user, "operator");
     EXPECT_EQ(main.password, "secret");
