@@ -1,6 +1,8 @@
 #include "mainwidgets.h"
 
 #include "consolelog.h"
+#include "framepath.h"
+#include "recording.h"
 #include "robotcommands.h"
 #include "startuptiming.h"
 #include "telemetry.h"
@@ -14,7 +16,6 @@
 #include <QMetaType>
 #include <QPalette>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
 
@@ -45,13 +46,7 @@ mainWidgets::mainWidgets(QWidget* parent)
     qRegisterMetaType<Mat>("Mat");
     connect(this, &mainWidgets::sendImage, this, &mainWidgets::GetImage, Qt::QueuedConnection);
 
-    m_pTimer = new QTimer(this);
-    connect(m_pTimer, &QTimer::timeout, this, &mainWidgets::SaveMatInfoFromQueue);
-    m_pTimerSave = new QTimer(this);
-    connect(m_pTimerSave, &QTimer::timeout, this, [this] {
-        m_bHeaderOverlay = false;
-        m_pTimerSave->stop();
-    });
+    buildVideoPipeline();
 
     GetSysInfo();
     getSaveVideoPath();
@@ -71,13 +66,13 @@ mainWidgets::~mainWidgets()
     // No start-up pass may run against the link (or cameras) torn down below.
     m_startup.stop();
     m_pCameras->shutDown(); // no frame callback after this
+    m_pRecording.reset();   // finishes the file through the frame path
+    m_pFramePath.reset();
     if (m_pSocketSystem) {
         m_linkState.clear();
         m_pSocketSystem->Disconnect();
         waitForLinkCallbacks();
     }
-    if (m_pTimer->isActive())
-        m_pTimer->stop();
 }
 
 void mainWidgets::initLogService()
@@ -141,6 +136,7 @@ void mainWidgets::closeEvent(QCloseEvent* event)
 void mainWidgets::GetSysInfo()
 {
     auto info = std::make_shared<const ProjectInfo>(loadProjectInfo());
+    m_overlay.setProjectInfo(*info);
     std::lock_guard<std::mutex> lock(m_projectInfoMutex);
     m_pProjectInfo = std::move(info);
 }
@@ -161,18 +157,3 @@ void mainWidgets::setSaveVideoPath(const QString& path)
     m_saveFolder.setSaveVideoPath(path);
 }
 
-// Behaviour of the slots below arrives with the panel, command, camera,
-// overlay and recording code; the console's signal and slot table is
-// complete from the start so every panel can be wired against it.
-void mainWidgets::WriteInfoBefore(Mat&)
-{
-}
-void mainWidgets::WriteInfoAfter(Mat&)
-{
-}
-void mainWidgets::SaveMatInfoFromQueue()
-{
-}
-void mainWidgets::GetImage(Mat)
-{
-}

@@ -8,6 +8,7 @@
 #include "ISocketSystemHead.h"
 #include "cameralogins.h"
 #include "linkstate.h"
+#include "overlay.h"
 #include "projectconsole.h"
 #include "projectinfo.h"
 #include "savefolder.h"
@@ -29,12 +30,13 @@ namespace Ui {
 class mainWidgets;
 }
 class DisplayPanle;
+class FramePath;
 class FunctionKeys;
 class GaugeCloud;
 class QGridLayout;
 class QLayout;
-class QTimer;
 class QVBoxLayout;
+class Recording;
 class RobotCommands;
 class StatusPanel;
 class Telemetry;
@@ -156,13 +158,10 @@ private:
     Ui::mainWidgets* m_pUi;
     StartupTiming* m_pTiming;
     TitleBar* m_pTitleBar = nullptr;
-    QTimer* m_pTimer = nullptr;
-    QTimer* m_pTimerSave = nullptr;
 
     mutable std::mutex m_projectInfoMutex;
     std::shared_ptr<const ProjectInfo> m_pProjectInfo;
     SaveFolder m_saveFolder;
-    std::atomic<bool> m_bHeaderOverlay{false};
 
     // Camera side (mainwidgets_camera.cpp): the two video views and the
     // logins on the main-camera library.
@@ -173,6 +172,15 @@ private:
     VideoLabel* m_pViewMain = nullptr; // "viewmain": the processed camera
     VideoLabel* m_pView = nullptr;     // "view": the small picture in picture
     std::unique_ptr<CameraLogins> m_pCameras;
+
+    // Video pipeline (mainwidgets_video.cpp): overlay, frame path and
+    // recording. Recording is no Qt child: its destructor finishes the file
+    // through the frame path, so the destructor resets it first.
+    void buildVideoPipeline();
+    void showRecordingMessage(const QString& message);
+    Overlay m_overlay;
+    std::unique_ptr<FramePath> m_pFramePath;
+    std::unique_ptr<Recording> m_pRecording;
 
     ISocketSystemHead* m_pSocketSystem = nullptr; // never deleted: no delete entry
     LinkStateWatch m_linkState;                   // m_bConnectCom and the drop reaction
@@ -189,15 +197,6 @@ private:
     FunctionKeys* m_pFunctionKeys = nullptr;
     std::unique_ptr<RobotCommands> m_pCommands;
     std::unique_ptr<Telemetry> m_pTelemetry; // uses m_pCommands: declared after it
-    mutable std::mutex m_overlayMutex;
-    OverlayFields m_bOverlayField = [] {
-        OverlayFields all{};
-        all.fill(true); // every field shows until the operator chooses
-        return all;
-    }();
-    QString m_strCustomText;
-    mutable std::mutex m_distanceMutex;
-    DistanceCalibration m_distance;
 
     StartupThread m_startup;
 };

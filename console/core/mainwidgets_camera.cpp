@@ -4,6 +4,7 @@
 
 #include "PictureLookup.h"
 #include "cameralogins.h"
+#include "framepath.h"
 #include "videolabel.h"
 
 #include <QDebug>
@@ -59,9 +60,11 @@ int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
 }
 
 // Frames of the processed camera, on the camera library's decode thread.
-// For now they go to the large view as they come.
+// The frame path outlives every play: the destructor stops them first.
+// The logins change the swap flag only while the plays are stopped, so each
+// frame is cropped as its camera's role says.
 int mainWidgets::GetMatImage(cv::Mat frame)
 {
-    m_pViewMain->ShowFrame(frame);
-    return 0;
+    m_pFramePath->setSwap(m_pCameras->swapped());
+    return m_pFramePath->GetMatImage(std::move(frame));
 }

@@ -38,8 +38,8 @@ void mainWidgets::buildCommands()
     m_pTelemetry = std::make_unique<Telemetry>(
         m_pSocketSystem, *m_pCommands, *m_pDisplayPanle,
         [this](double metres) {
-            std::lock_guard<std::mutex> lock(m_distanceMutex);
-            m_distance.m_dCurrentReading = metres;
+            m_overlay.changeDistance(
+                [metres](DistanceCalibration& d) { d.m_dCurrentReading = metres; });
         },
         [this](double roll, double pitch) {
             emit sendRollingPanel(roll);
