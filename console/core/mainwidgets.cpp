@@ -156,4 +156,3 @@ void mainWidgets::setSaveVideoPath(const QString& path)
 {
     m_saveFolder.setSaveVideoPath(path);
 }
-
