@@ -1,5 +1,6 @@
 #include "Mp4Recorder.h"
 #include "VideoFileTestSupport.h"
+#include "mediaprobe.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -12,10 +13,7 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <map>
-#include <sstream>
 
 namespace {
 
@@ -43,67 +41,6 @@ cv::Mat makeFrame(cv::Size size, int index)
     const int left = (index * 7) % std::max(1, size.width - side);
     frame(cv::Rect(left, side, side, side)).setTo(cv::Scalar(0, 0, 255));
     return frame;
-}
-
-std::string runCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, got);
-    }
-    pclose(pipe);
-    return output;
-}
-
-// key=value lines of ffprobe about the first video stream, frames decoded.
-std::map<std::string, std::string> probe(const std::string& path)
-{
-    const std::string out =
-        runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                   "stream=codec_tag_string,width,height,nb_read_frames,r_frame_rate "
-                   "-of default=nw=1 '" +
-                   path + "' 2>/dev/null");
-    std::map<std::string, std::string> values;
-    std::istringstream lines(out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto eq = line.find('=');
-        if (eq != std::string::npos) {
-            values[line.substr(0, eq)] = line.substr(eq + 1);
-        }
-    }
-    return values;
-}
-
-int probedFrames(const std::string& path)
-{
-    const auto values = probe(path);
-    const auto it = values.find("nb_read_frames");
-    return it == values.end() ? -1 : std::atoi(it->second.c_str());
-}
-
-// Indices of the key frames in decode order.
-std::vector<int> keyFrameIndices(const std::string& path)
-{
-    const std::string out =
-        runCommand("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame "
-                   "-of csv=p=0 '" +
-                   path + "' 2>/dev/null");
-    std::vector<int> keys;
-    std::istringstream lines(out);
-    std::string line;
-    for (int index = 0; std::getline(lines, line); ++index) {
-        if (line.rfind("1", 0) == 0) {
-            keys.push_back(index);
-        }
-    }
-    return keys;
 }
 
 bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = kSize)
@@ -143,7 +80,7 @@ TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
         recorder.release();
         EXPECT_FALSE(recorder.isOpened());
 
-        const auto info = probe(path);
+        const auto info = probeVideo(path);
         EXPECT_EQ(info.at("codec_tag_string"), "mp4v");
         EXPECT_EQ(info.at("width"), "320");
         EXPECT_EQ(info.at("height"), "240");
@@ -191,7 +128,7 @@ TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
     ASSERT_TRUE(recorder.open(path, kXvid, 30000.0 / 1001.0, odd)) << recorder.lastError();
     ASSERT_TRUE(recordFrames(recorder, 0, 20, odd)) << recorder.lastError();
     recorder.release();
-    const auto info = probe(path);
+    const auto info = probeVideo(path);
     EXPECT_EQ(info.at("r_frame_rate"), "30000/1001");
     EXPECT_EQ(info.at("width"), "321");
     EXPECT_EQ(info.at("height"), "183");
@@ -252,7 +189,7 @@ TEST(Mp4Recorder, wrongFrameIsRefusedAndRecordingGoesOn)
     cv::Mat big = makeFrame(cv::Size(400, 300), 0);
     EXPECT_TRUE(recorder.write(big(cv::Rect(cv::Point(10, 10), kSize))));
     recorder.release();
-    EXPECT_EQ(probedFrames(path), 6);
+    EXPECT_EQ(decodedFrames(path), 6);
 }
 
 TEST(Mp4Recorder, releaseIsIdempotentAndRecorderReopens)
@@ -271,9 +208,9 @@ TEST(Mp4Recorder, releaseIsIdempotentAndRecorderReopens)
     ASSERT_TRUE(recorder.open(dir.file("three.mp4"), kXvid, kFps, kSize));
     ASSERT_TRUE(recordFrames(recorder, 0, 3));
     recorder.release();
-    EXPECT_EQ(probedFrames(dir.file("one.mp4")), 10);
-    EXPECT_EQ(probedFrames(dir.file("two.mp4")), 7);
-    EXPECT_EQ(probedFrames(dir.file("three.mp4")), 3);
+    EXPECT_EQ(decodedFrames(dir.file("one.mp4")), 10);
+    EXPECT_EQ(decodedFrames(dir.file("two.mp4")), 7);
+    EXPECT_EQ(decodedFrames(dir.file("three.mp4")), 3);
 }
 
 TEST(Mp4Recorder, destructorFinishesFile)
@@ -284,7 +221,7 @@ TEST(Mp4Recorder, destructorFinishesFile)
         ASSERT_TRUE(recorder.open(dir.file("scoped.mp4"), kXvid, kFps, kSize));
         ASSERT_TRUE(recordFrames(recorder, 0, 12));
     }
-    EXPECT_EQ(probedFrames(dir.file("scoped.mp4")), 12);
+    EXPECT_EQ(decodedFrames(dir.file("scoped.mp4")), 12);
 }
 
 TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
@@ -322,7 +259,7 @@ TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
     ASSERT_TRUE(signalled) << "the recording child did not finish writing";
     ASSERT_TRUE(WIFSIGNALED(status));
 
-    const auto info = probe(path);
+    const auto info = probeVideo(path);
     const int frames = std::atoi(info.at("nb_read_frames").c_str());
     EXPECT_GE(frames, kWritten - 2 * static_cast<int>(kFps));
     EXPECT_LE(frames, kWritten);
@@ -364,7 +301,7 @@ TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)
     });
     ASSERT_EQ(outcome, Failed);
     EXPECT_LE(fs::file_size(path), kFileLimit);
-    const int frames = probedFrames(path);
+    const int frames = decodedFrames(path);
     // At least the first whole fragment (one second) made it.
     EXPECT_GE(frames, static_cast<int>(kFps));
     EXPECT_GE(FramesReadByOpenCv(path), static_cast<int>(kFps));

@@ -1,6 +1,7 @@
 #include "overlay.h"
 
 #include "guiapp.h"
+#include "mediaprobe.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 
 #include <opencv2/imgcodecs.hpp>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -217,22 +217,6 @@ TEST_F(OverlayTest, ReadersKeepTheVersionTheyStartedWith)
     EXPECT_EQ(copy.m_strLocation, QStringLiteral("人民路"));
     EXPECT_EQ(m_overlay.projectInfo().m_strLocation, QStringLiteral("建设路"));
     EXPECT_EQ(m_overlay.customText(), QStringLiteral("自定义"));
-}
-
-std::string runCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, n);
-    }
-    pclose(pipe);
-    return output;
 }
 
 std::string withoutSpaces(const std::string& text)

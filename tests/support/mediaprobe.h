@@ -1,0 +1,83 @@
+// ffprobe views of recorded files, shared by every test that checks one.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// Standard output of a shell command.
+inline std::string runCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, n);
+    }
+    pclose(pipe);
+    return output;
+}
+
+// key=value of the first video stream, every frame decoded (nb_read_frames).
+inline std::map<std::string, std::string> probeVideo(const std::string& path)
+{
+    const std::string out =
+        runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                   "stream=codec_tag_string,width,height,nb_read_frames,r_frame_rate "
+                   "-of default=nw=1 '" +
+                   path + "' 2>/dev/null");
+    std::map<std::string, std::string> values;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos) {
+            values[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+    }
+    return values;
+}
+
+// Frames ffprobe decodes from the file, -1 when it reads none.
+inline int decodedFrames(const std::string& path)
+{
+    const auto values = probeVideo(path);
+    const auto it = values.find("nb_read_frames");
+    return it == values.end() ? -1 : std::atoi(it->second.c_str());
+}
+
+// The container's duration in seconds, negative when ffprobe reads none.
+inline double probedDuration(const std::string& path)
+{
+    const std::string out = runCommand("ffprobe -v error -show_entries format=duration "
+                                       "-of default=nw=1:nk=1 '" +
+                                       path + "' 2>/dev/null");
+    char* end = nullptr;
+    const double seconds = std::strtod(out.c_str(), &end);
+    return end == out.c_str() ? -1.0 : seconds;
+}
+
+// Indices of the key frames in decode order.
+inline std::vector<int> keyFrameIndices(const std::string& path)
+{
+    const std::string out =
+        runCommand("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame "
+                   "-of csv=p=0 '" +
+                   path + "' 2>/dev/null");
+    std::vector<int> keys;
+    std::istringstream lines(out);
+    std::string line;
+    for (int index = 0; std::getline(lines, line); ++index) {
+        if (line.rfind("1", 0) == 0) {
+            keys.push_back(index);
+        }
+    }
+    return keys;
+}
