@@ -1,0 +1,296 @@
+// The program's video keys with a simulated 1920 x 1080 main camera on a
+// private X display: F1 records an MP4 of the cropped, overlaid picture, F2
+// writes a JPEG snapshot, a recording cut off by SIGKILL still plays, and a
+// recording that cannot start is reported instead.
+#include "SimProcess.h"
+#include "consoleprocess.h"
+#include "mediaprobe.h"
+#include "xserver.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextCodec>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+constexpr int kGenerousMs = 60000;
+constexpr int kFps = 25;
+constexpr double kFrameCountTolerance = 0.10;
+constexpr double kKillLossSeconds = 2.0;
+constexpr int kRecordMs = 8000;
+constexpr int kShortRecordMs = 1500;
+const QSize kRecordedSize(1596, 1080); // a 1920 x 1080 frame less 162 pixels each side
+// Where the console takes the keyboard: over the large view, clear of any message box.
+const QPoint kKeyboardPoint(700, 240);
+// The record indicator's dot on a 1596 x 1080 frame: 160 pixels left of the
+// right edge, a quarter text row down, radius 10; checked with a margin.
+const QRect kIndicatorDot(1426, 19, 21, 21);
+constexpr int kStrongColour = 100;
+const QString kFirstFrame = QStringLiteral("GetImage m_iMatWidth 1596 1080");
+const QString kFirstPaint = QStringLiteral("first paint");
+const QString kRecordingStarted = QStringLiteral("m_pTimer start");
+const QString kRecordingStopped = QStringLiteral("m_pTimer Stop");
+const QString kFpsRefused = QStringLiteral("帧率设置无效");
+const QString kNamePattern = QStringLiteral("^人民路-Y1-Y2-(\\d{14})\\.mp4$");
+const QString kTimeFormat = QStringLiteral("yyyyMMddHHmmss");
+
+struct Project {
+    QString location;
+    QString startWell;
+    QString endWell;
+    QString fps = QString::number(kFps);
+};
+
+// Saturated green or red: the indicator's dot, never the white overlay or
+// the nearly grey pipe of the simulated camera.
+bool strongGreenOrRed(QRgb pixel)
+{
+    const int r = qRed(pixel);
+    const int g = qGreen(pixel);
+    const int b = qBlue(pixel);
+    return (g - std::max(r, b) > kStrongColour) || (r - std::max(g, b) > kStrongColour);
+}
+
+class VideoEndToEnd : public ::testing::Test {
+protected:
+    void startConsole(const Project& project)
+    {
+        ASSERT_FALSE(m_x.display().isEmpty()) << "no X display and no Xvfb";
+        ASSERT_TRUE(m_root.isValid());
+        ASSERT_TRUE(QDir().mkpath(saveFolder()));
+        ASSERT_TRUE(m_sim.start({"-v"}));
+        m_console = std::make_unique<ConsoleProcess>(m_x.display(), m_sim.port());
+        writeConfig(project);
+        m_console->start();
+        ASSERT_TRUE(m_console->waitFor([this] { return sawLine(kFirstFrame); }, kGenerousMs))
+            << "no cropped frame from the simulated camera";
+        // Keys reach the window once it is on screen.
+        ASSERT_TRUE(m_console->waitFor([this] { return sawLine(kFirstPaint); }, kGenerousMs));
+    }
+
+    // The console's own account of a failed case.
+    void TearDown() override
+    {
+        if (HasFailure() && m_console)
+            std::cerr << m_console->lines().join('\n').toStdString() << '\n';
+    }
+
+    // The save folder lies two levels below the temporary root, so a name
+    // escaping it by "../../" would land inside the root.
+    QString saveFolder() const { return m_root.path() + "/a/b/save/"; }
+
+    void pressKey(const char* key)
+    {
+        const QString x = QString::number(kKeyboardPoint.x());
+        const QString y = QString::number(kKeyboardPoint.y());
+        ASSERT_EQ(xdotool({"mousemove", x, y, "key", key}), 0);
+    }
+
+    int xdotool(const QStringList& arguments, QString* output = nullptr)
+    {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_x.display());
+        tool.setProcessEnvironment(env);
+        tool.start("xdotool", arguments);
+        tool.waitForFinished(kGenerousMs);
+        if (output)
+            *output = QString::fromUtf8(tool.readAllStandardOutput());
+        return tool.exitCode();
+    }
+
+    int countLines(const QString& text)
+    {
+        const QStringList& lines = m_console->lines();
+        return static_cast<int>(std::count_if(
+            lines.begin(), lines.end(), [&](const QString& line) { return line.contains(text); }));
+    }
+    bool sawLine(const QString& text) { return countLines(text) > 0; }
+    bool waitForLines(const QString& text, int count)
+    {
+        return m_console->waitFor([&] { return countLines(text) >= count; }, kGenerousMs);
+    }
+    // Lets the console run on, reading its output meanwhile.
+    void runFor(int ms)
+    {
+        m_console->waitFor([] { return false; }, ms);
+    }
+
+    QStringList saved(const QString& suffix) const
+    {
+        // Hidden too: a location of "../../x" makes a name that starts with a dot.
+        return QDir(saveFolder()).entryList({"*" + suffix}, QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    bool waitForSaved(const QString& suffix)
+    {
+        return m_console->waitFor([&] { return !saved(suffix).isEmpty(); }, kGenerousMs);
+    }
+
+    // F1, the time until F1 again, as the console's own start and stop lines say.
+    double record(int ms)
+    {
+        const int before = countLines(kRecordingStopped);
+        pressKey("F1");
+        EXPECT_TRUE(waitForLines(kRecordingStarted, countLines(kRecordingStarted) + 1));
+        QElapsedTimer clock;
+        clock.start();
+        runFor(ms);
+        pressKey("F1");
+        EXPECT_TRUE(waitForLines(kRecordingStopped, before + 1));
+        return clock.elapsed() / 1000.0;
+    }
+
+    XServer m_x{XServer::Use::Private};
+    simtest::SimProcess m_sim;
+    QTemporaryDir m_root;
+    std::unique_ptr<ConsoleProcess> m_console;
+
+private:
+    void writeConfig(const Project& project)
+    {
+        const QString camera = QStringLiteral("ip=sim:%1\nport=0\nname=e2e\npassword=e2e-pw\n");
+        const QString text =
+            QStringLiteral("[com]\nip=127.0.0.1\nport=%1\n"
+                           "[systemconfig]\ntaskname=端到端\nfontcolor=白\nstartflag=1\n"
+                           "location=%2\nstartwellno=%3\nendwellno=%4\n"
+                           "[came]\nfps=%5\n[savedir]\npath=%6\n")
+                .arg(m_sim.port())
+                .arg(project.location, project.startWell, project.endWell, project.fps,
+                     saveFolder()) +
+            "[lognone]\n" + camera.arg("main?w=1920&h=1080&fps=25") + "[logntwo]\n" +
+            camera.arg("back?w=320&h=240&fps=25");
+        QFile ini(m_console->configFile());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
+    }
+};
+
+TEST_F(VideoEndToEnd, RecordingHasTheProjectNameTheCroppedSizeAndEveryFrameWithoutTheIndicator)
+{
+    startConsole({"人民路", "Y1", "Y2"});
+    const QDateTime before = QDateTime::currentDateTime();
+    const double seconds = record(kRecordMs);
+
+    const QStringList videos = saved(".mp4");
+    ASSERT_EQ(videos.size(), 1) << videos.join(' ').toStdString();
+    const QRegularExpressionMatch name = QRegularExpression(kNamePattern).match(videos.front());
+    ASSERT_TRUE(name.hasMatch()) << videos.front().toStdString();
+    const QDateTime started = QDateTime::fromString(name.captured(1), kTimeFormat);
+    EXPECT_LE(std::abs(started.secsTo(before)), 60) << name.captured(1).toStdString();
+
+    const std::string path = (saveFolder() + videos.front()).toStdString();
+    const auto probe = probeVideo(path);
+    EXPECT_EQ(probe.at("width"), std::to_string(kRecordedSize.width()));
+    EXPECT_EQ(probe.at("height"), std::to_string(kRecordedSize.height()));
+    const double expected = seconds * kFps;
+    EXPECT_NEAR(std::atoi(probe.at("nb_read_frames").c_str()), expected,
+                expected * kFrameCountTolerance);
+
+    // One frame a second: the indicator alternates each second and is never in the file.
+    QTemporaryDir frames;
+    ASSERT_TRUE(frames.isValid());
+    ASSERT_EQ(QProcess::execute("ffmpeg", {"-hide_banner", "-loglevel", "error", "-i",
+                                           QString::fromStdString(path), "-vf", "fps=1",
+                                           frames.path() + "/%03d.png"}),
+              0);
+    const QStringList pictures = QDir(frames.path()).entryList({"*.png"}, QDir::Files);
+    ASSERT_GE(pictures.size(), kRecordMs / 1000 - 1);
+    for (const QString& picture : pictures) {
+        const QImage image(frames.path() + "/" + picture);
+        ASSERT_EQ(image.size(), kRecordedSize) << picture.toStdString();
+        int marked = 0;
+        for (int y = kIndicatorDot.top(); y <= kIndicatorDot.bottom(); ++y)
+            for (int x = kIndicatorDot.left(); x <= kIndicatorDot.right(); ++x)
+                marked += strongGreenOrRed(image.pixel(x, y)) ? 1 : 0;
+        EXPECT_EQ(marked, 0) << picture.toStdString();
+    }
+}
+
+TEST_F(VideoEndToEnd, SnapshotAndRecordingOfAnEscapingLocationStayInTheSaveFolder)
+{
+    startConsole({"../../x", "s1", "e2"});
+    pressKey("F2");
+    ASSERT_TRUE(waitForSaved(".jpg"));
+    const QStringList pictures = saved(".jpg");
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\.\\._\\.\\._x-s1-e2-\\d+\\.\\d\\dM-\\d{14}\\.jpg$"))
+            .match(pictures.front())
+            .hasMatch())
+        << pictures.front().toStdString();
+    EXPECT_EQ(QImage(saveFolder() + pictures.front()).size(), kRecordedSize);
+
+    record(kShortRecordMs);
+    ASSERT_EQ(saved(".mp4").size(), 1);
+    EXPECT_TRUE(saved(".mp4").front().startsWith(QStringLiteral(".._.._x-s1-e2-")));
+    EXPECT_GT(decodedFrames((saveFolder() + saved(".mp4").front()).toStdString()), 0);
+
+    // Nothing anywhere else below the root.
+    QStringList written;
+    QDirIterator all(m_root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (all.hasNext())
+        written << QFileInfo(all.next()).absolutePath() + "/";
+    ASSERT_EQ(written.size(), 2) << written.join(' ').toStdString();
+    for (const QString& folder : written)
+        EXPECT_EQ(QDir(folder).canonicalPath(), QDir(saveFolder()).canonicalPath());
+}
+
+TEST_F(VideoEndToEnd, RecordingCutOffBySigkillPlaysUpToTwoSecondsBeforeTheKill)
+{
+    startConsole({"人民路", "Y1", "Y2"});
+    pressKey("F1");
+    ASSERT_TRUE(waitForLines(kRecordingStarted, 1));
+    QElapsedTimer clock;
+    clock.start();
+    runFor(kRecordMs);
+    ASSERT_EQ(::kill(static_cast<pid_t>(m_console->pid()), SIGKILL), 0);
+    const double recorded = clock.elapsed() / 1000.0;
+    ASSERT_TRUE(m_console->waitForExit(kGenerousMs));
+    EXPECT_EQ(m_console->exitStatus(), QProcess::CrashExit);
+
+    const QStringList videos = saved(".mp4");
+    ASSERT_EQ(videos.size(), 1);
+    const std::string path = (saveFolder() + videos.front()).toStdString();
+    const double playable = probedDuration(path);
+    EXPECT_GE(playable, recorded - kKillLossSeconds) << "recorded " << recorded << " s";
+    EXPECT_GE(decodedFrames(path), static_cast<int>((recorded - kKillLossSeconds) * kFps));
+}
+
+TEST_F(VideoEndToEnd, RefusedRecordingIsReportedAndTheConsoleKeepsWorking)
+{
+    Project project{"人民路", "Y1", "Y2"};
+    project.fps = "0";
+    startConsole(project);
+    pressKey("F1");
+    ASSERT_TRUE(waitForLines(kFpsRefused, 1));
+    QString windows;
+    EXPECT_EQ(xdotool({"search", "--sync", "--name", "录像"}, &windows), 0);
+    EXPECT_FALSE(windows.trimmed().isEmpty()) << "no message window";
+
+    // Not faked: the next F1 tries to start again instead of stopping.
+    pressKey("F1");
+    ASSERT_TRUE(waitForLines(kFpsRefused, 2));
+    EXPECT_FALSE(sawLine(kRecordingStarted));
+    EXPECT_TRUE(saved(".mp4").isEmpty());
+    // The message does not hold up the console: frames still reach snapshots.
+    pressKey("F2");
+    EXPECT_TRUE(waitForSaved(".jpg"));
+}
+
+} // namespace
