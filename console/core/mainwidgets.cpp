@@ -62,6 +62,9 @@ mainWidgets::mainWidgets(QWidget* parent)
 
 mainWidgets::~mainWidgets()
 {
+    // A pad still held sends its release now, while the commands and the
+    // link exist; hiding it from the base destructor would be too late.
+    hide();
     delete m_pUi;
     // No start-up pass may run against the link (or cameras) torn down below.
     m_startup.stop();

@@ -1,0 +1,217 @@
+// The whole console in this process, connected to crawler-sim on 127.0.0.1,
+// and driven like an operator: real mouse events on its pads, sliders and
+// switches, found by their object names.
+#pragma once
+
+#include "SimProcess.h"
+#include "consoletestenv.h"
+#include "inisettings.h"
+#include "mainwidgets.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace consoletest {
+
+constexpr std::chrono::milliseconds kSimWait(20000);
+constexpr int kWaitMs = 20000;
+constexpr int kPollMs = 5;
+
+using Commands = std::vector<std::string>;
+
+// Polls the condition, pumping the GUI thread's events, until it holds.
+inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs);
+    }
+    return true;
+}
+
+// The point at the middle of a pad sector (GaugeCloud codes 1 right, 2
+// left, 3 top, 4 bottom, 5 centre): the sectors lie between 26 % and 46 %
+// of the pad's shorter side from its centre.
+inline QPoint padPoint(const QWidget* pad, int code)
+{
+    constexpr double kSectorMiddle = 0.36;
+    const QPoint c = pad->rect().center();
+    const int d = static_cast<int>(std::min(pad->width(), pad->height()) * kSectorMiddle);
+    switch (code) {
+    case 1:
+        return c + QPoint(d, 0);
+    case 2:
+        return c - QPoint(d, 0);
+    case 3:
+        return c - QPoint(0, d);
+    case 4:
+        return c + QPoint(0, d);
+    default:
+        return c;
+    }
+}
+
+// Collects the Qt debug stream of the test process while it lives.
+class DebugCapture {
+public:
+    DebugCapture() { s_previous = qInstallMessageHandler(&DebugCapture::handle); }
+    ~DebugCapture() { qInstallMessageHandler(s_previous); }
+    DebugCapture(const DebugCapture&) = delete;
+    DebugCapture& operator=(const DebugCapture&) = delete;
+
+    static bool contains(const QString& text)
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        return std::any_of(s_lines.begin(), s_lines.end(),
+                           [&](const QString& line) { return line.contains(text); });
+    }
+    static QStringList lines()
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        return s_lines;
+    }
+    static void clear()
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        s_lines.clear();
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& message)
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        s_lines << message;
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline std::mutex s_mutex;
+    static inline QStringList s_lines;
+};
+
+class ConsoleOnSim : public ::testing::Test {
+protected:
+    static constexpr char kReset[] = "cmd ResetControl";
+    static constexpr char kCommandPrefix[] = "cmd ";
+
+    void SetUp() override { testenv::removeConfig(); }
+
+    // Starts crawler-sim (verbose, plus the options) and the console
+    // configured for it; returns once the console opened the link, which
+    // it ends with one reset.
+    void startConsole(std::vector<std::string> options = {})
+    {
+        options.emplace_back("-v");
+        ASSERT_TRUE(sim.start(options));
+        SetQStringFromIni("/com/ip", "127.0.0.1");
+        SetQStringFromIni("/com/port", QString::number(sim.port()));
+        console = std::make_unique<mainWidgets>();
+        console->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+        const int at = sim.waitForLine(kReset, kSimWait);
+        ASSERT_GE(at, 0) << "the console never opened the link";
+        m_from = static_cast<size_t>(at) + 1;
+    }
+
+    template <typename T = QWidget> T* widget(const char* name) const
+    {
+        T* found = console->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    void pressPad(const char* pad, int code)
+    {
+        QWidget* w = widget(pad);
+        QTest::mousePress(w, Qt::LeftButton, {}, padPoint(w, code));
+    }
+    void releasePad(const char* pad, int code)
+    {
+        QWidget* w = widget(pad);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, padPoint(w, code));
+    }
+    void clickPad(const char* pad, int code)
+    {
+        pressPad(pad, code);
+        releasePad(pad, code);
+    }
+    // A press on a slider moves its fill to the pressed height.
+    void pressSlider(const char* slider, int y)
+    {
+        QTest::mousePress(widget(slider), Qt::LeftButton, {}, QPoint(1, y));
+        QTest::mouseRelease(widget(slider), Qt::LeftButton, {}, QPoint(1, y));
+    }
+    // The slider's top reads 100 %; its bottom 30 pixels read 0 %.
+    void sliderToFull(const char* slider) { pressSlider(slider, 0); }
+    void sliderToZero(const char* slider) { pressSlider(slider, widget(slider)->height() - 1); }
+    // Half way up the slider's range: makes the range even first so the
+    // half is a whole pixel.
+    void sliderToHalf(const char* slider)
+    {
+        constexpr int kFloor = 30;
+        QWidget* w = widget(slider);
+        if ((w->height() - kFloor) % 2 != 0) {
+            const int even = w->height() - 1;
+            w->setFixedHeight(even);
+            ASSERT_TRUE(waitUntil([&] { return w->height() == even; }));
+        }
+        pressSlider(slider, (w->height() - kFloor) / 2);
+    }
+
+    // The commands the simulator received since the last call, in order,
+    // as "Operation values". A click on the lens pad's centre (a zoom
+    // reset) ends each batch; the simulator prints commands in the order
+    // it received them.
+    Commands take()
+    {
+        clickPad("lensPad", 5);
+        const int at = sim.waitForLine("cmd SetPhoReset 150", kSimWait, m_from);
+        if (at < 0)
+            return {"<no marker>"};
+        return commandsUpTo(static_cast<size_t>(at));
+    }
+
+    // Commands received until the console's reset on closing, which the
+    // remote gate does not hold back.
+    Commands takeUntilClosed()
+    {
+        console->close();
+        const int at = sim.waitForLine(kReset, kSimWait, m_from);
+        if (at < 0)
+            return {"<no reset>"};
+        return commandsUpTo(static_cast<size_t>(at));
+    }
+
+    simtest::SimProcess sim;
+    std::unique_ptr<mainWidgets> console;
+
+private:
+    Commands commandsUpTo(size_t at)
+    {
+        const std::vector<std::string> lines = sim.lines();
+        Commands commands;
+        for (size_t i = m_from; i < at; ++i) {
+            if (lines[i].rfind(kCommandPrefix, 0) == 0)
+                commands.push_back(lines[i].substr(sizeof kCommandPrefix - 1));
+        }
+        m_from = at + 1;
+        return commands;
+    }
+
+    size_t m_from = 0;
+};
+
+} // namespace consoletest
