@@ -1,0 +1,163 @@
+// The console's video glue in this process: simulated cameras through the
+// real main-camera library and crawler-sim on 127.0.0.1. Snapshots (F2) show
+// what the frame path and the overlay hold.
+#include "ColorButton.h"
+#include "LinkedSim.h"
+#include "SimProcess.h"
+#include "consoletestenv.h"
+#include "inisettings.h"
+#include "mainwidgets.h"
+
+#include <QDir>
+#include <QImage>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using coretest::waitUntil;
+
+// Main frames wider than both crop margins lose 162 pixels each side; back
+// frames shown in the large view keep their width.
+const QSize kMainCropped(400 - 2 * 162, 300);
+const QSize kBackWhole(360, 240);
+const QString kMainSim = QStringLiteral("sim:main?w=400&h=300&fps=25");
+const QString kBackSim = QStringLiteral("sim:back?w=360&h=240&fps=25");
+// Cable paid out as the simulator reports it, in centimetres and metres.
+const char* const kCableSetting = "Wir_length=1225";
+constexpr double kCableMetres = 12.25;
+
+void setCamera(const QString& section, const QString& address)
+{
+    SetQStringFromIni(section + "ip", address);
+    SetQStringFromIni(section + "port", "0");
+    SetQStringFromIni(section + "name", "operator");
+    SetQStringFromIni(section + "password", "secret");
+}
+
+class ConsoleVideo : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testenv::removeConfig();
+        ASSERT_TRUE(m_save.isValid());
+        ASSERT_TRUE(sim.start({"-v", "--set", kCableSetting}));
+        SetQStringFromIni("/com/ip", "127.0.0.1");
+        SetQStringFromIni("/com/port", QString::number(sim.port()));
+        SetQStringFromIni("/savedir/path", folder());
+        SetQStringFromIni("/systemconfig/location", QStringLiteral("人民路"));
+        SetQStringFromIni("/systemconfig/startwellno", "Y1");
+        SetQStringFromIni("/systemconfig/endwellno", "Y2");
+        setCamera("/lognone/", kMainSim);
+        setCamera("/logntwo/", kBackSim);
+    }
+
+    void startConsole(const QString& fps = QStringLiteral("25"))
+    {
+        SetQStringFromIni("/came/fps", fps);
+        console = std::make_unique<mainWidgets>();
+        console->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+        ASSERT_TRUE(waitUntil([&] { return console->cameraLogins().allLoggedIn(); }));
+    }
+
+    QString folder() const { return m_save.path() + "/"; }
+    QStringList saved(const QString& suffix) const
+    {
+        return QDir(folder()).entryList({"*" + suffix}, QDir::Files, QDir::Name);
+    }
+
+    // F2 until a snapshot is written (none before the first frame); its name.
+    QString snapshot()
+    {
+        const QStringList before = saved(".jpg");
+        QString written;
+        waitUntil([&] {
+            QTest::keyClick(console.get(), Qt::Key_F2);
+            for (const QString& name : saved(".jpg"))
+                if (!before.contains(name))
+                    written = name;
+            return !written.isEmpty();
+        });
+        return written;
+    }
+    QSize snapshotSize() { return QImage(folder() + snapshot()).size(); }
+
+    simtest::SimProcess sim;
+    std::unique_ptr<mainWidgets> console;
+
+private:
+    QTemporaryDir m_save;
+};
+
+TEST_F(ConsoleVideo, SwappedBackCameraFramesAreNotCropped)
+{
+    startConsole();
+    EXPECT_EQ(snapshotSize(), kMainCropped);
+    console->GetChangeMainOrBackCame(true);
+    // Snapshots until one shows a back-camera frame; a cropped one never matches.
+    EXPECT_TRUE(waitUntil([&] { return snapshotSize() == kBackWhole; }));
+    console->GetChangeMainOrBackCame(false);
+    EXPECT_TRUE(waitUntil([&] { return snapshotSize() == kMainCropped; }));
+}
+
+TEST_F(ConsoleVideo, LinkReadingAndDialogCorrectionMeetInTheSnapshotDistance)
+{
+    startConsole();
+    ASSERT_TRUE(waitUntil(
+        [&] { return console->distanceCalibration().m_dCurrentReading == kCableMetres; }));
+    console->setDistanceCorrection(2.0, 0.5);
+    console->setDistanceOverlaySwitch(QStringLiteral("1"));
+    const DistanceCalibration calibration = console->distanceCalibration();
+    EXPECT_EQ(calibration.m_dCurrentReading, kCableMetres); // the correction keeps the reading
+    EXPECT_EQ(calibration.m_dZeroReference, 2.0);
+    EXPECT_EQ(calibration.m_dStartDistance, 0.5);
+    EXPECT_EQ(calibration.m_strOverlaySwitch, QStringLiteral("1"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^人民路-Y1-Y2-10\\.75M-\\d{14}\\.jpg$"))
+                    .match(snapshot())
+                    .hasMatch());
+}
+
+TEST_F(ConsoleVideo, DialogChangesReachTheOverlay)
+{
+    startConsole();
+    ProjectInfo info = *console->projectInfo();
+    info.m_strLocation = QStringLiteral("新地点");
+    console->applyProjectInfo(info);
+    EXPECT_TRUE(snapshot().startsWith(QStringLiteral("新地点-Y1-Y2-")));
+
+    OverlayFields fields{};
+    fields[2] = true;
+    console->setOverlayFields(fields);
+    console->setCustomText(QStringLiteral("自定义"));
+    EXPECT_EQ(console->overlayFields(), fields);
+    EXPECT_EQ(console->customText(), QStringLiteral("自定义"));
+}
+
+TEST_F(ConsoleVideo, RefusedRecordingShowsAModelessMessageAndLeavesF1Normal)
+{
+    startConsole(QStringLiteral("0"));
+    snapshot(); // a frame is there: only the frame rate stands in the way
+    QTest::keyClick(console.get(), Qt::Key_F1);
+    QMessageBox* message = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        message = console->findChild<QMessageBox*>(QStringLiteral("recordingMessage"));
+        return message != nullptr && message->isVisible();
+    }));
+    EXPECT_FALSE(message->isModal());
+    EXPECT_TRUE(message->text().contains(QStringLiteral("帧率")));
+    auto* f1 = console->findChild<ColorButton*>(QStringLiteral("F1"));
+    ASSERT_NE(f1, nullptr);
+    EXPECT_FALSE(f1->isPressedLook());
+    EXPECT_TRUE(saved(".mp4").isEmpty());
+    // The console goes on: frames still arrive while the message is up.
+    EXPECT_FALSE(snapshot().isEmpty());
+}
+
+} // namespace
