@@ -7,8 +7,10 @@
 #include "consoletestenv.h"
 #include "inisettings.h"
 #include "mainwidgets.h"
+#include "mediaprobe.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -32,6 +34,8 @@ const QString kBackSim = QStringLiteral("sim:back?w=360&h=240&fps=25");
 // Cable paid out as the simulator reports it, in centimetres and metres.
 const char* const kCableSetting = "Wir_length=1225";
 constexpr double kCableMetres = 12.25;
+// More than the file's header: encoded frames are in it.
+constexpr qint64 kSomeVideoBytes = 16 * 1024;
 
 void setCamera(const QString& section, const QString& address)
 {
@@ -158,6 +162,23 @@ TEST_F(ConsoleVideo, RefusedRecordingShowsAModelessMessageAndLeavesF1Normal)
     EXPECT_TRUE(saved(".mp4").isEmpty());
     // The console goes on: frames still arrive while the message is up.
     EXPECT_FALSE(snapshot().isEmpty());
+}
+
+TEST_F(ConsoleVideo, ClosingWhileRecordingFinishesAPlayableFile)
+{
+    startConsole();
+    snapshot(); // frames are flowing
+    QTest::keyClick(console.get(), Qt::Key_F1);
+    auto* f1 = console->findChild<ColorButton*>(QStringLiteral("F1"));
+    ASSERT_NE(f1, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return f1->isPressedLook(); }));
+    ASSERT_EQ(saved(".mp4").size(), 1);
+    const QString path = folder() + saved(".mp4").front();
+    // Frames reach the file; the camera keeps delivering while the console goes.
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(path).size() > kSomeVideoBytes; }));
+    console.reset();
+    EXPECT_GT(decodedFrames(path.toStdString()), 0);
+    EXPECT_GT(probedDuration(path.toStdString()), 0.0);
 }
 
 } // namespace
