@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -216,6 +217,8 @@ TEST_F(MainWidgetsPanels, F3AppliesTheProjectWithoutSaving)
             parent = dialog.parentWidget();
             auto* task = dialog.findChild<QLineEdit*>("lineEditOneTaskName");
             task->setText("T-17");
+            dialog.findChild<QComboBox*>("comboBoxFontColor")
+                ->setCurrentText(QString::fromUtf8("红"));
             dialog.findChild<QCheckBox*>("checkBoxSaveCurInfo")->setChecked(false);
             QTest::mouseClick(dialog.findChild<QPushButton*>("pushBtnOneSet"), Qt::LeftButton);
         }));
@@ -224,6 +227,8 @@ TEST_F(MainWidgetsPanels, F3AppliesTheProjectWithoutSaving)
     EXPECT_EQ(flags, Qt::Dialog | Qt::FramelessWindowHint);
     EXPECT_EQ(parent, console.get());
     EXPECT_EQ(console->projectInfo()->m_strTaskName, "T-17");
+    // Applying without saving also gives the overlay its new colour.
+    EXPECT_EQ(console->projectInfo()->m_overlayColor, cv::Scalar(0, 0, 255, 0));
     EXPECT_TRUE(GetQStringFromIni("/systemconfig/taskname").isEmpty());
 }
 
