@@ -5,6 +5,7 @@
 //
 //   framepath_bench [seconds]
 
+#include "FontFaces.h"
 #include "puttext.h"
 #include "videobench.h"
 

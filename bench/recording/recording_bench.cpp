@@ -5,6 +5,7 @@
 //   recording_bench [seconds]     (300 for the five-minute figure)
 
 #include "Mp4Recorder.h"
+#include "FontFaces.h"
 #include "puttext.h"
 #include "videobench.h"
 

@@ -1,7 +1,7 @@
 // Moravel: the operator console of the pipe-inspection crawler.
 #include "crashhandler.h"
 #include "mainwidgets.h"
-#include "puttext.h"
+#include "FontFaces.h"
 
 #include <QApplication>
 

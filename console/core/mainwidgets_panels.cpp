@@ -9,6 +9,7 @@
 #include "DisplayPanle.h"
 #include "GaugeCloud.h"
 #include "GaugeSpeed.h"
+#include "PadFactory.h"
 #include "PictureLookup.h"
 #include "SliderWidget.h"
 #include "StatusPanel.h"
@@ -48,53 +49,11 @@ constexpr int kEngineeringKey = 3;
 constexpr int kOverlayFieldsKey = 5;
 constexpr int kDistanceKey = 6;
 
-enum class Pad { ZoomFocus, CameraHead, Drive, Lift };
-
-QString transparentIcon(const char* name)
+// A pad of the given role, named so that tests and style sheets can find it.
+GaugeCloud* namedPad(Pad pad, QWidget* parent, const char* objectName)
 {
-    return QStringLiteral(":/icons/Transparent/%1.png").arg(QLatin1String(name));
-}
-
-// A pad with the sector pictures of its role; only the lift pad has no centre.
-GaugeCloud* makePad(Pad pad, QWidget* parent, const char* objectName)
-{
-    struct Icons {
-        const char* centre;
-        const char* top;
-        const char* bottom;
-        const char* right;
-        const char* left;
-    };
-    Icons icons{};
-    switch (pad) {
-    case Pad::ZoomFocus:
-        icons = {"reset", "Zoom_plus", "Zoom_sub", "Focus_far", "Focus_near"};
-        break;
-    case Pad::CameraHead:
-        icons = {"Came_center", "Came_Up", "Came_Down", "Came_Right", "Came_Left"};
-        break;
-    case Pad::Drive:
-        icons = {"Direction", "Direct_forward", "Direct_back", "Direct_turnRight",
-                 "Direct_turnLeft"};
-        break;
-    case Pad::Lift:
-        icons = {nullptr, "Lift_up", "Lift_Down", "Lift_right", "Lift_left"};
-        break;
-    }
-    auto* widget =
-        new GaugeCloud(parent, pad == Pad::Drive ? GaugeCloud::Drive : GaugeCloud::Momentary);
+    GaugeCloud* widget = makePad(pad, parent);
     widget->setObjectName(objectName);
-    if (icons.centre)
-        widget->setCenterText(transparentIcon(icons.centre),
-                              QStringLiteral(":/icons/Discolour/press_center.png"));
-    widget->setIconText(transparentIcon(icons.right),
-                        QStringLiteral(":/icons/Discolour/press_right.png"), GaugeCloud::Right);
-    widget->setIconText(transparentIcon(icons.left),
-                        QStringLiteral(":/icons/Discolour/press_left.png"), GaugeCloud::Left);
-    widget->setIconText(transparentIcon(icons.top),
-                        QStringLiteral(":/icons/Discolour/press_top.png"), GaugeCloud::Top);
-    widget->setIconText(transparentIcon(icons.bottom),
-                        QStringLiteral(":/icons/Discolour/press_bottpm.png"), GaugeCloud::Bottom);
     return widget;
 }
 
@@ -190,8 +149,8 @@ void mainWidgets::buildLeftColumn(PanelLayouts& panels)
     connect(laser, &SwitchButton::toggled, this, &mainWidgets::LaserDistanceCheck);
     m_pTiming->print("t2 - t1");
 
-    GaugeCloud* lensPad = makePad(Pad::ZoomFocus, this, "lensPad");
-    GaugeCloud* cameraHeadPad = makePad(Pad::CameraHead, this, "cameraHeadPad");
+    GaugeCloud* lensPad = namedPad(Pad::ZoomFocus, this, "lensPad");
+    GaugeCloud* cameraHeadPad = namedPad(Pad::CameraHead, this, "cameraHeadPad");
     connect(lensPad, &GaugeCloud::mousePressed, this, &mainWidgets::ControlFocus);
     connect(lensPad, &GaugeCloud::mouseRelease, this, &mainWidgets::ReControlFocus);
     connect(cameraHeadPad, &GaugeCloud::mousePressed, this, &mainWidgets::ControlCame);
@@ -233,8 +192,8 @@ void mainWidgets::buildRightColumn(PanelLayouts& panels)
             &mainWidgets::GetChangeMainOrBackCame);
     connect(cameras, &ControlView::OpenBackCame, this, &mainWidgets::GetOpenBackCame);
 
-    m_pDrivePad = makePad(Pad::Drive, this, "drivePad");
-    GaugeCloud* liftPad = makePad(Pad::Lift, this, "liftPad");
+    m_pDrivePad = namedPad(Pad::Drive, this, "drivePad");
+    GaugeCloud* liftPad = namedPad(Pad::Lift, this, "liftPad");
     connect(m_pDrivePad, &GaugeCloud::mousePressed, this, &mainWidgets::ControlDirection);
     connect(m_pDrivePad, &GaugeCloud::mouseRelease, this, &mainWidgets::ReControlDirection);
     connect(liftPad, &GaugeCloud::mousePressed, this, &mainWidgets::ControlUpDown);

@@ -1,5 +1,6 @@
 #include "puttext.h"
 
+#include "FontFaces.h"
 #include "coverageblend.h"
 #include "coveragecache.h"
 
@@ -18,18 +19,6 @@ constexpr size_t kCacheBytes = size_t{32} * 1024 * 1024;
 constexpr const char* kFunction = "putTextZH";
 constexpr const char* kDefaultFamily = "WenQuanYi Zen Hei";
 
-struct FaceSubstitution {
-    const char* face;
-    const char* family;
-};
-
-const FaceSubstitution kFaceSubstitutions[] = {
-    {"宋体", "AR PL UMing CN"},        {"SimSun", "AR PL UMing CN"},
-    {"黑体", "WenQuanYi Zen Hei"},     {"SimHei", "WenQuanYi Zen Hei"},
-    {"微软雅黑", "WenQuanYi Zen Hei"}, {"华文琥珀", "WenQuanYi Zen Hei"},
-    {"楷体", "AR PL UKai CN"},         {"KaiTi", "AR PL UKai CN"},
-};
-
 // Resolved here rather than through QFont's substitution table, so drawing
 // does not depend on when (or whether) the table was installed.
 std::string resolveFace(const char* face)
@@ -38,12 +27,7 @@ std::string resolveFace(const char* face)
     if (name.empty()) {
         return kDefaultFamily;
     }
-    for (const FaceSubstitution& substitution : kFaceSubstitutions) {
-        if (name == substitution.face) {
-            return substitution.family;
-        }
-    }
-    return name;
+    return installedFamily(name);
 }
 
 [[noreturn]] void raiseAssertion(const char* message)
@@ -86,12 +70,4 @@ void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, i
         raiseAssertion("pDibData != 0");
     }
     blendCoverage(dst, *coverage, org, color);
-}
-
-void installFontSubstitutions()
-{
-    for (const FaceSubstitution& substitution : kFaceSubstitutions) {
-        QFont::insertSubstitution(QString::fromUtf8(substitution.face),
-                                  QString::fromUtf8(substitution.family));
-    }
 }

@@ -14,8 +14,3 @@
 // 8-bit, and when the text bitmap cannot be allocated.
 void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, int fontSize,
                const char* fn, bool italic = false, bool underline = false);
-
-// Maps the Windows face names used in settings and style sheets (宋体, 黑体,
-// 微软雅黑, ...) to installed fonts. Call once at start, before any widget
-// uses a font.
-void installFontSubstitutions();

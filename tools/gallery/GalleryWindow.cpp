@@ -124,7 +124,7 @@ QWidget* GalleryWindow::leftColumn()
         const char* name;
     } padList[] = {{Pad::ZoomFocus, "lens pad"}, {Pad::CameraHead, "camera-head pad"}};
     for (const auto& entry : padList) {
-        GaugeCloud* pad = makePad(entry.pad, nullptr);
+        GaugeCloud* pad = makeSizedPad(entry.pad, nullptr);
         pad->setFixedSize(kPadSize);
         const QString name = QString::fromUtf8(entry.name);
         connect(pad, &GaugeCloud::mousePressed, this, [this, name](int code) {
@@ -163,8 +163,8 @@ QWidget* GalleryWindow::rightColumn()
     grid->addWidget(view, 2, 0, 1, 2);
 
     auto* pads = new QHBoxLayout;
-    GaugeCloud* drive = makePad(Pad::Drive, nullptr);
-    GaugeCloud* lift = makePad(Pad::Lift, nullptr);
+    GaugeCloud* drive = makeSizedPad(Pad::Drive, nullptr);
+    GaugeCloud* lift = makeSizedPad(Pad::Lift, nullptr);
     for (GaugeCloud* pad : {drive, lift}) {
         pad->setFixedSize(kPadSize);
         const QString name =

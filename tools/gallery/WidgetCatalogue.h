@@ -5,9 +5,11 @@
 #include "ColorButton.h"
 #include "ControlView.h"
 #include "DisplayPanle.h"
+#include "FontFaces.h"
 #include "GaugeCloud.h"
 #include "GaugeSpeed.h"
 #include "LightButton.h"
+#include "PadFactory.h"
 #include "PanelSpeed.h"
 #include "PitchPanel.h"
 #include "RollingPanel.h"
@@ -43,59 +45,9 @@ inline constexpr double kSampleSpeed = 40;
 inline constexpr double kSampleRoll = 15;
 inline constexpr double kSamplePitch = -10;
 
-// The console's font faces are Windows faces; map them to the installed CJK fonts.
-inline void installFontSubstitutes()
+inline GaugeCloud* makeSizedPad(Pad pad, QWidget* parent)
 {
-    const QString zenHei = QStringLiteral("WenQuanYi Zen Hei");
-    for (const char* face : {"华文琥珀", "微软雅黑", "黑体", "SimHei"})
-        QFont::insertSubstitution(QString::fromUtf8(face), zenHei);
-    for (const char* face : {"宋体", "SimSun"})
-        QFont::insertSubstitution(QString::fromUtf8(face), QStringLiteral("AR PL UMing CN"));
-}
-
-enum class Pad { ZoomFocus, CameraHead, Drive, Lift };
-
-inline GaugeCloud* makePad(Pad pad, QWidget* parent)
-{
-    struct Icons {
-        const char* centre;
-        const char* top;
-        const char* bottom;
-        const char* right;
-        const char* left;
-    };
-    Icons icons{};
-    switch (pad) {
-    case Pad::ZoomFocus:
-        icons = {"reset", "Zoom_plus", "Zoom_sub", "Focus_far", "Focus_near"};
-        break;
-    case Pad::CameraHead:
-        icons = {"Came_center", "Came_Up", "Came_Down", "Came_Right", "Came_Left"};
-        break;
-    case Pad::Drive:
-        icons = {"Direction", "Direct_forward", "Direct_back", "Direct_turnRight",
-                 "Direct_turnLeft"};
-        break;
-    case Pad::Lift:
-        icons = {nullptr, "Lift_up", "Lift_Down", "Lift_right", "Lift_left"};
-        break;
-    }
-    auto* widget =
-        new GaugeCloud(parent, pad == Pad::Drive ? GaugeCloud::Drive : GaugeCloud::Momentary);
-    const auto icon = [](const char* name) {
-        return QStringLiteral(":/icons/Transparent/%1.png").arg(QLatin1String(name));
-    };
-    if (icons.centre)
-        widget->setCenterText(icon(icons.centre),
-                              QStringLiteral(":/icons/Discolour/press_center.png"));
-    widget->setIconText(icon(icons.right), QStringLiteral(":/icons/Discolour/press_right.png"),
-                        GaugeCloud::Right);
-    widget->setIconText(icon(icons.left), QStringLiteral(":/icons/Discolour/press_left.png"),
-                        GaugeCloud::Left);
-    widget->setIconText(icon(icons.top), QStringLiteral(":/icons/Discolour/press_top.png"),
-                        GaugeCloud::Top);
-    widget->setIconText(icon(icons.bottom), QStringLiteral(":/icons/Discolour/press_bottpm.png"),
-                        GaugeCloud::Bottom);
+    GaugeCloud* widget = makePad(pad, parent);
     widget->resize(kPadSize);
     return widget;
 }
@@ -145,7 +97,7 @@ inline std::vector<Sample> samples()
         {"LightButton", [](QWidget* p) { return sized(new LightButton(p), kLampSize); }},
         {"ControlView", [](QWidget* p) { return sized(new ControlView(p), kControlViewSize); }},
         {"DisplayPanle", [](QWidget* p) { return sized(new DisplayPanle(p), kDisplayPanelSize); }},
-        {"GaugeCloud", [](QWidget* p) { return makePad(Pad::Drive, p); }},
+        {"GaugeCloud", [](QWidget* p) { return makeSizedPad(Pad::Drive, p); }},
         {"GaugeSpeed",
          [](QWidget* p) {
              auto* gauge = sized(new GaugeSpeed(p), kSpeedGaugeSize);

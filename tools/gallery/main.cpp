@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     parser.addOption(screenshot);
     parser.process(app);
 
-    catalogue::installFontSubstitutes();
+    installFontSubstitutions();
     GalleryWindow window;
     window.resize(window.sizeHint().expandedTo(QSize(1600, 1000)));
     window.show();

@@ -3,6 +3,7 @@
 #include "IVideoWindow.h"
 #include "guiapp.h"
 #include "overlay.h"
+#include "FontFaces.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "FontFaces.h"
 #include "puttext.h"
 
 #include "coverageblend.h"

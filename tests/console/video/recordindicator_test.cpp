@@ -2,6 +2,7 @@
 
 #include "guiapp.h"
 #include "overlay.h"
+#include "FontFaces.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "inisettings.h"
 #include "mediaprobe.h"
 #include "overlay.h"
+#include "FontFaces.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>

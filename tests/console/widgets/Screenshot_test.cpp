@@ -42,7 +42,7 @@ int distinctColours(const QImage& image)
 
 TEST(Screenshot, EveryWidgetRendersANonBlankPicture)
 {
-    catalogue::installFontSubstitutes();
+    installFontSubstitutions();
     const QString folder =
         QDir(QCoreApplication::applicationDirPath() + "/../screenshots").absolutePath();
     ASSERT_TRUE(QDir().mkpath(folder));
