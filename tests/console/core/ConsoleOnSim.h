@@ -3,6 +3,8 @@
 // switches, found by their object names.
 #pragma once
 
+#include "GuiWait.h"
+
 #include "SimProcess.h"
 #include "consoletestenv.h"
 #include "inisettings.h"
@@ -25,23 +27,10 @@
 namespace consoletest {
 
 constexpr std::chrono::milliseconds kSimWait(20000);
-constexpr int kWaitMs = 20000;
-constexpr int kPollMs = 5;
 
 using Commands = std::vector<std::string>;
 
-// Polls the condition, pumping the GUI thread's events, until it holds.
-inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs);
-    }
-    return true;
-}
+using guiwait::waitUntil;
 
 // The point at the middle of a pad sector (GaugeCloud codes 1 right, 2
 // left, 3 top, 4 bottom, 5 centre): the sectors lie between 26 % and 46 %

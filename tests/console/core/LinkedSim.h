@@ -2,6 +2,8 @@
 // the commands the simulator received read back batch by batch.
 #pragma once
 
+#include "GuiWait.h"
+
 #include "ISocketSystemHead.h"
 #include "SimProcess.h"
 
@@ -17,21 +19,9 @@
 namespace coretest {
 
 constexpr std::chrono::seconds kWait{20};
-constexpr int kWaitMs = 20000;
-constexpr int kPollMs = 5;
+using guiwait::kPollMs;
 
-// Polls the condition, pumping the GUI thread's events, until it holds.
-inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs);
-    }
-    return true;
-}
+using guiwait::waitUntil;
 
 class LinkedSim : public ISocketSystemHeadMsg {
 public:
