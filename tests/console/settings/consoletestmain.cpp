@@ -2,6 +2,7 @@
 #include "inisettings.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 
 namespace {
 QTemporaryDir* g_home = nullptr;
+int g_editCount = 0;
 } // namespace
 
 namespace testenv {
@@ -31,6 +33,12 @@ void writeConfigBytes(const QByteArray& bytes)
     QFile file(configFilePath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+    ASSERT_TRUE(file.flush());
+    // Qt's settings backend knows a file by its size and modification time;
+    // an edit of equal size within one clock tick of the last read would
+    // look unchanged, which no hand edit does.
+    const QDateTime edited = QDateTime::currentDateTime().addSecs(++g_editCount);
+    ASSERT_TRUE(file.setFileTime(edited, QFileDevice::FileModificationTime));
 }
 
 QByteArray readConfigBytes()
