@@ -1,5 +1,6 @@
 #include "Mp4Recorder.h"
 #include "VideoFileTestSupport.h"
+#include "childprocess.h"
 #include "mediaprobe.h"
 
 #include <gtest/gtest.h>
@@ -51,19 +52,6 @@ bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = k
         }
     }
     return true;
-}
-
-// Runs body in a child process and waits for it; returns its exit status
-// (or 128 + signal).
-template <typename Body> int inChild(Body body)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        _exit(body());
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 } // namespace
@@ -275,11 +263,8 @@ TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)
     constexpr rlim_t kFileLimit = 2 * 1024 * 1024;
     constexpr int kMaxFrames = 5000;
     enum Outcome { Failed = 0, OpenFailed, NeverFailed, StillOpen, NoMessage };
-    const int outcome = inChild([&] {
-        // The file size limit makes write(2) fail with EFBIG, as a full disk would.
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{kFileLimit, kFileLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int outcome = childprocess::inChild([&] {
+        childprocess::fillDiskAt(kFileLimit);
         Mp4Recorder recorder;
         if (!recorder.open(path, kXvid, kFps, kSize)) {
             return OpenFailed;

@@ -1,5 +1,6 @@
 #include "recordingwriter.h"
 
+#include "childprocess.h"
 #include "framequeue.h"
 #include "mediaprobe.h"
 
@@ -147,18 +148,6 @@ TEST(RecordingWriter, OpenFailureIsReported)
     EXPECT_EQ(queue.size(), 1u);
 }
 
-// Runs body in a child process and returns its exit code (-signal if killed).
-template <typename Body> int inChild(Body body)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        _exit(body());
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
-
 TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
 {
     QTemporaryDir dir;
@@ -167,11 +156,8 @@ TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
     constexpr rlim_t kDiskBytes = 2 * 1024 * 1024;
     int written[2];
     ASSERT_EQ(pipe(written), 0);
-    const int code = inChild([&path, &written] {
-        // The file size limit plays the full disk: writes past it fail.
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{kDiskBytes, kDiskBytes};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int code = childprocess::inChild([&path, &written] {
+        childprocess::fillDiskAt(kDiskBytes);
         FrameQueue queue;
         RecordingWriter writer;
         if (!writer.open(path, kFps, kSize, queue)) {
