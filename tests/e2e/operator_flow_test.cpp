@@ -26,7 +26,6 @@ using consoletest::waitUntil;
 constexpr int kForward = 3;
 constexpr int kDriveMs = 3000;
 constexpr int kRecordMs = 5000;
-constexpr int kModalPollMs = 10;
 // Each of the inspection's recordings lasts at least this long.
 constexpr double kMinRecordedSeconds = 3.0;
 
@@ -40,22 +39,13 @@ protected:
     // Clicks the key and runs act on the modal dialog it opens, then closes it.
     template <typename Dialog> bool inDialog(int number, const std::function<void(Dialog&)>& act)
     {
-        bool seen = false;
-        QTimer poll;
-        poll.setInterval(kModalPollMs);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            poll.stop();
-            seen = true;
-            act(*dialog);
-            QTest::mouseClick(dialog->template findChild<QPushButton*>("pushButtonClose"),
-                              Qt::LeftButton);
-        });
-        poll.start();
-        QTest::mouseClick(key(number), Qt::LeftButton);
-        return seen;
+        return consoletest::withModal<Dialog>(
+            [&] { QTest::mouseClick(key(number), Qt::LeftButton); },
+            [&](Dialog& dialog) {
+                act(dialog);
+                QTest::mouseClick(dialog.template findChild<QPushButton*>("pushButtonClose"),
+                                  Qt::LeftButton);
+            });
     }
 
     static QFileInfoList files(const char* pattern)

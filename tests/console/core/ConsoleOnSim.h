@@ -10,9 +10,11 @@
 #include "inisettings.h"
 #include "mainwidgets.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,29 @@ constexpr std::chrono::milliseconds kSimWait(20000);
 using Commands = std::vector<std::string>;
 
 using guiwait::waitUntil;
+
+constexpr int kModalPollMs = 10;
+
+// Runs act on the modal dialog the trigger opens, then closes it.
+template <typename Dialog>
+bool withModal(const std::function<void()>& trigger, const std::function<void(Dialog&)>& act)
+{
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(kModalPollMs);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        seen = true;
+        act(*dialog);
+        dialog->close();
+    });
+    poll.start();
+    trigger();
+    return seen;
+}
 
 // The point at the middle of a pad sector (GaugeCloud codes 1 right, 2
 // left, 3 top, 4 bottom, 5 centre): the sectors lie between 26 % and 46 %

@@ -27,8 +27,6 @@ namespace {
 using consoletest::DebugCapture;
 using consoletest::waitUntil;
 
-constexpr int kModalPollMs = 10;
-
 struct Cell {
     int row, column, rowSpan, columnSpan;
     Qt::Alignment alignment;
@@ -68,27 +66,6 @@ QGridLayout* gridHolding(const QWidget* console, const QWidget* widget)
         if (grid->indexOf(const_cast<QWidget*>(widget)) >= 0)
             return grid;
     return nullptr;
-}
-
-// Runs act on the modal dialog the trigger opens, then closes it.
-template <typename Dialog>
-bool withModal(const std::function<void()>& trigger, const std::function<void(Dialog&)>& act)
-{
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(kModalPollMs);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll.stop();
-        seen = true;
-        act(*dialog);
-        dialog->close();
-    });
-    poll.start();
-    trigger();
-    return seen;
 }
 
 // The console without a crawler: the link goes to a closed port on 127.0.0.1.
@@ -207,7 +184,7 @@ TEST_F(MainWidgetsPanels, F3AppliesTheProjectWithoutSaving)
     bool pressedWhileOpen = false;
     Qt::WindowFlags flags;
     QWidget* parent = nullptr;
-    ASSERT_TRUE(withModal<engineeringinfo>(
+    ASSERT_TRUE(consoletest::withModal<engineeringinfo>(
         [&] { QTest::mouseClick(key(3), Qt::LeftButton); },
         [&](engineeringinfo& dialog) {
             pressedWhileOpen = key(3)->isPressedLook();
@@ -235,7 +212,7 @@ TEST_F(MainWidgetsPanels, F3AppliesTheProjectWithoutSaving)
 TEST_F(MainWidgetsPanels, KeyboardF5ChoosesTheOverlayFields)
 {
     bool pressedWhileOpen = false;
-    ASSERT_TRUE(withModal<engineershoworhide>(
+    ASSERT_TRUE(consoletest::withModal<engineershoworhide>(
         [&] { EXPECT_TRUE(pressKey(Qt::Key_F5)); },
         [&](engineershoworhide& dialog) {
             pressedWhileOpen = key(5)->isPressedLook();
@@ -260,7 +237,7 @@ TEST_F(MainWidgetsPanels, F6AnchorsTheDistanceAtTheReadingOfTheLink)
     console->OnStatusData(&record);
     ASSERT_TRUE(waitUntil([&] { return console->distanceCalibration().m_dCurrentReading == 20; }));
     const auto setDistance = [&](const char* typed) {
-        return withModal<CodingSet>(
+        return consoletest::withModal<CodingSet>(
             [&] { QTest::mouseClick(key(6), Qt::LeftButton); },
             [&](CodingSet& dialog) {
                 EXPECT_TRUE(key(6)->isPressedLook());
@@ -280,7 +257,7 @@ TEST_F(MainWidgetsPanels, F6AnchorsTheDistanceAtTheReadingOfTheLink)
         waitUntil([&] { return console->distanceCalibration().m_dCurrentReading == 21.5; }));
     EXPECT_DOUBLE_EQ(shownDistance(console->distanceCalibration()), 6.5);
 
-    ASSERT_TRUE(withModal<CodingSet>(
+    ASSERT_TRUE(consoletest::withModal<CodingSet>(
         [&] { QTest::mouseClick(key(6), Qt::LeftButton); },
         [&](CodingSet& dialog) {
             QTest::mouseClick(dialog.findChild<QPushButton*>("pushButtonClear"), Qt::LeftButton);
