@@ -35,6 +35,9 @@ constexpr double kFrameCountTolerance = 0.10;
 constexpr double kKillLossSeconds = 2.0;
 constexpr int kRecordMs = 8000;
 constexpr int kShortRecordMs = 1500;
+constexpr int kCloseRecordMs = 4000;
+constexpr double kCloseLossSeconds = 2.0;
+const std::string kReset = "cmd ResetControl";
 const QSize kRecordedSize(1596, 1080); // a 1920 x 1080 frame less 162 pixels each side
 // Where the console takes the keyboard: over the large view, clear of any message box.
 const QPoint kKeyboardPoint(700, 240);
@@ -292,5 +295,57 @@ TEST_F(VideoEndToEnd, RefusedRecordingIsReportedAndTheConsoleKeepsWorking)
     pressKey("F2");
     EXPECT_TRUE(waitForSaved(".jpg"));
 }
+
+// Closing by a signal or by the window manager's Alt+F4 is a normal close:
+// the crawler's last command is the reset, the recording is finished and
+// the program exits with 0.
+struct CloseMeans {
+    const char* name;
+    int signalNumber; // 0: Alt+F4
+};
+
+class CloseEndToEnd : public VideoEndToEnd, public ::testing::WithParamInterface<CloseMeans> {};
+
+TEST_P(CloseEndToEnd, ResetsTheCrawlerLastFinishesTheRecordingAndExitsWithZero)
+{
+    const int signalNumber = GetParam().signalNumber;
+    if (signalNumber == 0) {
+        ASSERT_TRUE(m_x.startWindowManager());
+    }
+    startConsole({"人民路", "Y1", "Y2"});
+    pressKey("F1");
+    ASSERT_TRUE(waitForLines(kRecordingStarted, 1));
+    QElapsedTimer clock;
+    clock.start();
+    runFor(kCloseRecordMs);
+    if (signalNumber == 0) {
+        pressKey("alt+F4");
+    } else {
+        ASSERT_EQ(::kill(static_cast<pid_t>(m_console->pid()), signalNumber), 0);
+    }
+    const double recorded = clock.elapsed() / 1000.0;
+    ASSERT_TRUE(m_console->waitForExit(kGenerousMs));
+    EXPECT_EQ(m_console->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_console->exitCode(), 0);
+
+    // One reset on opening the link, one on closing, and nothing after it.
+    ASSERT_TRUE(m_sim.waitForPrefixCount(kReset, 2, std::chrono::milliseconds(kGenerousMs)));
+    EXPECT_EQ(m_sim.linesStartingWith("cmd ").back(), kReset);
+    EXPECT_EQ(m_sim.linesStartingWith(kReset).size(), 2u);
+
+    const QStringList videos = saved(".mp4");
+    ASSERT_EQ(videos.size(), 1);
+    const std::string path = (saveFolder() + videos.front()).toStdString();
+    EXPECT_GE(probedDuration(path), recorded - kCloseLossSeconds)
+        << "recorded " << recorded << " s";
+}
+
+INSTANTIATE_TEST_SUITE_P(SignalsAndAltF4, CloseEndToEnd,
+                         ::testing::Values(CloseMeans{"Sigterm", SIGTERM},
+                                           CloseMeans{"Sigint", SIGINT},
+                                           CloseMeans{"Sighup", SIGHUP}, CloseMeans{"AltF4", 0}),
+                         [](const ::testing::TestParamInfo<CloseMeans>& means) {
+                             return std::string(means.param.name);
+                         });
 
 } // namespace
