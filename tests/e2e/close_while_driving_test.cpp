@@ -105,9 +105,9 @@ TEST_P(CloseWhileDriving, TheResetIsTheLastCommand)
     EXPECT_EQ(takeAfter(kQuiet), Commands{"ResetControl"});
 }
 
-std::string nameOf(const ::testing::TestParamInfo<Means>& info)
+std::string nameOf(Means means)
 {
-    switch (info.param) {
+    switch (means) {
     case Means::TitleBar:
         return "TitleBar";
     case Means::CloseCall:
@@ -126,10 +126,18 @@ std::string nameOf(const ::testing::TestParamInfo<Means>& info)
     return "Unknown";
 }
 
+// Names the case in failure messages too.
+void PrintTo(Means means, std::ostream* out)
+{
+    *out << nameOf(means);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryMeans, CloseWhileDriving,
                          ::testing::Values(Means::TitleBar, Means::CloseCall, Means::AltF4,
                                            Means::Sigterm, Means::Sigint, Means::Sighup,
                                            Means::Destruction),
-                         nameOf);
+                         [](const ::testing::TestParamInfo<Means>& means) {
+                             return nameOf(means.param);
+                         });
 
 } // namespace

@@ -304,6 +304,12 @@ struct CloseMeans {
     int signalNumber; // 0: Alt+F4
 };
 
+// Names the case in test listings.
+void PrintTo(const CloseMeans& means, std::ostream* out)
+{
+    *out << means.name;
+}
+
 class CloseEndToEnd : public VideoEndToEnd, public ::testing::WithParamInterface<CloseMeans> {};
 
 TEST_P(CloseEndToEnd, ResetsTheCrawlerLastFinishesTheRecordingAndExitsWithZero)
