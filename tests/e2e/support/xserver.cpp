@@ -1,22 +1,10 @@
 #include "xserver.h"
 
-#include <QElapsedTimer>
-#include <QThread>
+#include "polling.h"
 
 namespace {
 constexpr int kStartTimeoutMs = 15000;
 constexpr int kStopTimeoutMs = 5000;
-constexpr int kPollMs = 50;
-
-void stopProcess(QProcess& process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(kStopTimeoutMs))
-        process.kill();
-    process.waitForFinished(kStopTimeoutMs);
-}
 
 // A window manager marks the root window once it manages the screen.
 bool windowManagerRunning(const QString& display)
@@ -52,8 +40,8 @@ XServer::XServer(Use use)
 
 XServer::~XServer()
 {
-    stopProcess(m_windowManager);
-    stopProcess(m_xvfb);
+    stopProcess(m_windowManager, kStopTimeoutMs);
+    stopProcess(m_xvfb, kStopTimeoutMs);
 }
 
 bool XServer::startWindowManager()
@@ -66,12 +54,5 @@ bool XServer::startWindowManager()
     m_windowManager.start(QStringLiteral("openbox"), {"--sm-disable"});
     if (!m_windowManager.waitForStarted(kStartTimeoutMs))
         return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (!windowManagerRunning(m_display)) {
-        if (waited.elapsed() > kStartTimeoutMs || m_windowManager.state() == QProcess::NotRunning)
-            return false;
-        QThread::msleep(kPollMs);
-    }
-    return true;
+    return waitUntil([this] { return windowManagerRunning(m_display); }, kStartTimeoutMs);
 }
