@@ -22,6 +22,14 @@ constexpr int kToolTimeoutMs = 20000;
 constexpr std::chrono::milliseconds kQuiet(1000);
 
 enum class Means { TitleBar, CloseCall, AltF4, Sigterm, Sigint, Sighup, Destruction };
+const char* const kMeansNames[] = {"TitleBar", "CloseCall", "AltF4",      "Sigterm",
+                                   "Sigint",   "Sighup",    "Destruction"};
+
+// Names the case in test listings and failure messages.
+void PrintTo(Means means, std::ostream* out)
+{
+    *out << kMeansNames[static_cast<int>(means)];
+}
 
 class CloseWhileDriving : public consoletest::ConsoleOnSim,
                           public ::testing::WithParamInterface<Means> {
@@ -105,39 +113,12 @@ TEST_P(CloseWhileDriving, TheResetIsTheLastCommand)
     EXPECT_EQ(takeAfter(kQuiet), Commands{"ResetControl"});
 }
 
-std::string nameOf(Means means)
-{
-    switch (means) {
-    case Means::TitleBar:
-        return "TitleBar";
-    case Means::CloseCall:
-        return "CloseCall";
-    case Means::AltF4:
-        return "AltF4";
-    case Means::Sigterm:
-        return "Sigterm";
-    case Means::Sigint:
-        return "Sigint";
-    case Means::Sighup:
-        return "Sighup";
-    case Means::Destruction:
-        return "Destruction";
-    }
-    return "Unknown";
-}
-
-// Names the case in failure messages too.
-void PrintTo(Means means, std::ostream* out)
-{
-    *out << nameOf(means);
-}
-
 INSTANTIATE_TEST_SUITE_P(EveryMeans, CloseWhileDriving,
                          ::testing::Values(Means::TitleBar, Means::CloseCall, Means::AltF4,
                                            Means::Sigterm, Means::Sigint, Means::Sighup,
                                            Means::Destruction),
                          [](const ::testing::TestParamInfo<Means>& means) {
-                             return nameOf(means.param);
+                             return std::string(kMeansNames[static_cast<int>(means.param)]);
                          });
 
 } // namespace
