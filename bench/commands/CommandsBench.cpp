@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     // Written by the sending thread, read on the GUI thread.
     std::vector<std::atomic<Clock::rep>> sentAt(kMaxRecords);
     Telemetry telemetry(
-        link, commands, panel, [](double) {},
+        commands, panel, [](double) {},
         [&](double roll, double) {
             // The record's number travels as its pitch angle; the labels are set by now.
             panel.repaint();

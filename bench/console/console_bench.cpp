@@ -201,7 +201,7 @@ int main(int argc, char** argv)
 
     mainWidgets console;
     console.show();
-    if (sim.waitForLine("cmd ResetControl", kSimWait) < 0 ||
+    if (!waitUntil([&] { return !sim.linesStartingWith("cmd ResetControl").empty(); }) ||
         !waitUntil([&] { return console.cameraLogins().allLoggedIn(); })) {
         std::printf("the console did not open the link and the cameras\n");
         return 1;

@@ -1,7 +1,8 @@
 // Moravel: the operator console of the pipe-inspection crawler.
+#include "FontFaces.h"
+#include "closeonsignals.h"
 #include "crashhandler.h"
 #include "mainwidgets.h"
-#include "FontFaces.h"
 
 #include <QApplication>
 
@@ -12,6 +13,10 @@ int main(int argc, char** argv)
     // config.ini lives in $XDG_CONFIG_HOME/Moravel whatever the program file is called.
     QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
     QApplication app(argc, argv);
+    // SIGTERM, SIGINT and SIGHUP close the console as its close button does,
+    // so the crawler is reset and a recording finished. Outlives the console:
+    // a signal during its shutdown cannot cut it short.
+    const CloseOnSignals closeOnSignals;
     // "微软雅黑" and the other Windows faces of the style sheets show CJK text.
     installFontSubstitutions();
     int result = 0;

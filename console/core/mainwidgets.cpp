@@ -62,8 +62,10 @@ mainWidgets::mainWidgets(QWidget* parent)
 
 mainWidgets::~mainWidgets()
 {
-    // A pad still held sends its release now, while the commands and the
-    // link exist; hiding it from the base destructor would be too late.
+    // Never closed (the program ended otherwise): reset the crawler as a
+    // close does. A pad still held then sees its release while the commands
+    // exist (and send nothing); from the base destructor it would be too late.
+    resetCrawlerOnce();
     hide();
     delete m_pUi;
     // No start-up pass may run against the link (or cameras) torn down below.
@@ -123,11 +125,8 @@ void mainWidgets::fillLayouts(const PanelLayouts& panels)
 
 void mainWidgets::resetCrawlerOnce()
 {
-    if (m_bResetSent)
-        return;
-    m_bResetSent = true;
-    if (m_pSocketSystem)
-        m_pSocketSystem->ResetControl();
+    // Also silences the pads, whose releases follow when the window hides.
+    m_pCommands->ResetControl(RobotCommands::AfterReset::Shutdown);
 }
 
 void mainWidgets::closeEvent(QCloseEvent* event)

@@ -188,7 +188,6 @@ private:
     // during a drop may still be inside one when the console closes.
     // Callbacks must never block on the GUI thread, which waits for them.
     std::atomic<int> m_iLinkCallbacks{0};
-    bool m_bResetSent = false;
 
     // Panels, commands and telemetry (mainwidgets_panels.cpp,
     // mainwidgets_commands.cpp, mainwidgets_project.cpp).

@@ -36,7 +36,7 @@ void mainWidgets::buildCommands()
         m_pSocketSystem, [this](double dValue) { emit sendSpeedValue(dValue); },
         [this](int latch) { m_pDrivePad->updateUpDowmStatus(latch); });
     m_pTelemetry = std::make_unique<Telemetry>(
-        m_pSocketSystem, *m_pCommands, *m_pDisplayPanle,
+        *m_pCommands, *m_pDisplayPanle,
         [this](double metres) {
             m_overlay.changeDistance(
                 [metres](DistanceCalibration& d) { d.m_dCurrentReading = metres; });
@@ -77,7 +77,11 @@ void mainWidgets::openLink()
     if (!m_pSocketSystem->IsConnected())
         return;
     m_pSocketSystem->Start();
-    m_pSocketSystem->ResetControl();
+    // The reset and what follows it run on the GUI thread with the other
+    // commands, so no operator command can slip in between them.
+    QMetaObject::invokeMethod(
+        this, [this] { m_pCommands->ResetControl(RobotCommands::AfterReset::Resume); },
+        Qt::QueuedConnection);
     // A drop reported meanwhile wins: the loop then opens the link again.
     m_linkState.confirmOpened(dropsBefore);
 }

@@ -254,7 +254,7 @@ void mainWidgets::placePanels(const PanelLayouts& panels)
 
 void mainWidgets::keyPressEvent(QKeyEvent* event)
 {
-    if (!m_pFunctionKeys->keyPressed(event->key()))
+    if (!m_pFunctionKeys->keyPressed(*event))
         QWidget::keyPressEvent(event);
 }
 

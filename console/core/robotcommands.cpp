@@ -100,7 +100,7 @@ void RobotCommands::resumeLatched()
 void RobotCommands::ControlDirection(int iDirection)
 {
     qDebug() << "ControlDirection iDirection" << iDirection;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     switch (iDirection) {
     case kTop:
@@ -128,7 +128,7 @@ void RobotCommands::ControlDirection(int iDirection)
 void RobotCommands::ReControlDirection(int iDirection)
 {
     qDebug() << "ReControlDirection iDirection" << iDirection << m_iDriveLatch;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     // Releasing a turn resumes the latched run, or stops.
     resumeLatched();
@@ -138,7 +138,7 @@ void RobotCommands::ReControlDirection(int iDirection)
 void RobotCommands::ControlUpDown(int iUpDown)
 {
     qDebug() << "ControlUpDown iUpDown" << iUpDown;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     if (iUpDown == kTop)
         m_pLink->SetArmPwm(kArmRaise);
@@ -149,7 +149,7 @@ void RobotCommands::ControlUpDown(int iUpDown)
 void RobotCommands::ReControlUpDown(int iUpDown)
 {
     qDebug() << "ReControlUpDown iUpDown" << iUpDown;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     m_pLink->SetArmPwm(kNeutral);
 }
@@ -157,7 +157,7 @@ void RobotCommands::ReControlUpDown(int iUpDown)
 void RobotCommands::ControlFocus(int iFocus)
 {
     qDebug() << "ControlFocus iFocus" << iFocus;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     switch (iFocus) {
     case kRight:
@@ -183,7 +183,7 @@ void RobotCommands::ControlFocus(int iFocus)
 void RobotCommands::ReControlFocus(int iFocus)
 {
     qDebug() << "ReControlFocus iFocus" << iFocus;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     if (iFocus == kRight || iFocus == kLeft)
         m_pLink->SetPhoForN(kLensStop);
@@ -194,7 +194,7 @@ void RobotCommands::ReControlFocus(int iFocus)
 void RobotCommands::ControlCame(int iCame)
 {
     qDebug() << "ControlCame iCame" << iCame;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     switch (iCame) {
     case kRight:
@@ -221,7 +221,7 @@ void RobotCommands::ControlCame(int iCame)
 void RobotCommands::ReControlCame(int iCame)
 {
     qDebug() << "ReControlCame iCame" << iCame;
-    if (remoteHasControl())
+    if (heldBack())
         return;
     // Crosswise: a sideways press moves channel 1, its release centres channel 0;
     // an up or down press moves channel 0, its release centres channel 1.
@@ -233,16 +233,15 @@ void RobotCommands::ReControlCame(int iCame)
 
 void RobotCommands::GetSpeedValue(double dValue)
 {
-    if (remoteHasControl())
+    m_shown.speed = dValue;
+    if (heldBack())
         return;
     qDebug() << "GetSpeedValue" << m_iDriveOffset;
     m_dSpeedValue = dValue;
     if (dValue > 0) {
         if (m_iDriveOffset == 0)
             m_pLink->SetKeySafe(kSwitchOn);
-        // Kept within the track range even for a value beyond the slider's 100.
-        m_iDriveOffset =
-            static_cast<int>(std::min(kOffsetAtZero + kOffsetPerPercent * dValue, kMaxOffset));
+        m_iDriveOffset = driveOffsetFor(dValue);
         if (m_iDriveLatch == kForwardLatched)
             sendTracks(Motion::Forward);
         else if (m_iDriveLatch == kBackwardLatched)
@@ -256,29 +255,29 @@ void RobotCommands::GetSpeedValue(double dValue)
 
 void RobotCommands::GetMainLightValue(double dValue)
 {
-    if (remoteHasControl())
+    m_shown.mainLight = dValue;
+    if (heldBack())
         return;
-    // Kept within the lamp range for any input, NaN included.
-    const auto value =
-        static_cast<uint16_t>(dValue > 0 ? std::min(dValue * kLampPerPercent, kMaxLamp) : 0);
+    const uint16_t value = lampValueFor(dValue);
     qDebug() << "GetMainLightValue" << value;
     m_pLink->SetLampPwm(value);
 }
 
 void RobotCommands::GetBackLightValue(double dValue)
 {
-    if (remoteHasControl())
+    m_shown.backLight = dValue;
+    if (heldBack())
         return;
-    // On or off: every position above 0 means on.
-    const int value = dValue > 0 ? kBackLedOn : 0;
-    qDebug() << "GetBackLightValue" << value;
-    m_pLink->SetBackLed(static_cast<uint8_t>(value));
+    const uint8_t value = backLedValueFor(dValue);
+    qDebug() << "GetBackLightValue" << int(value);
+    m_pLink->SetBackLed(value);
 }
 
 void RobotCommands::LensDemisterCheck(bool bCheck)
 {
     qDebug() << "LensDemisterCheck bCheck" << bCheck;
-    if (remoteHasControl())
+    m_shown.lensDemister = bCheck;
+    if (heldBack())
         return;
     m_pLink->SetPhoDisHum(switchValue(bCheck));
 }
@@ -286,7 +285,8 @@ void RobotCommands::LensDemisterCheck(bool bCheck)
 void RobotCommands::ElectricTakeupCheck(bool bCheck)
 {
     qDebug() << "ElectricTakeupCheck bCheck" << bCheck;
-    if (remoteHasControl())
+    m_shown.electricTakeup = bCheck;
+    if (heldBack())
         return;
     m_pLink->SetAutoWir(switchValue(bCheck));
 }
@@ -294,7 +294,59 @@ void RobotCommands::ElectricTakeupCheck(bool bCheck)
 void RobotCommands::LaserDistanceCheck(bool bCheck)
 {
     qDebug() << "LaserDistanceCheck bCheck" << bCheck;
-    if (remoteHasControl())
+    m_shown.laserDistance = bCheck;
+    if (heldBack())
         return;
     m_pLink->SetDisMeasure(switchValue(bCheck));
+}
+
+void RobotCommands::ResetControl(AfterReset after)
+{
+    if (m_bShutDown)
+        return;
+    m_bShutDown = after == AfterReset::Shutdown;
+    m_pLink->ResetControl();
+    // The neutral set stops the tracks and clears the drive enable key.
+    m_iDriveLatch = kNoLatch;
+    m_drivePad(kNoLatch);
+    m_speedGauge(0);
+    m_dSpeedValue = m_shown.speed;
+    m_iDriveOffset = driveOffsetFor(m_shown.speed);
+    // Whether the remote holds control is known for sure only from a record
+    // that arrives after the reset.
+    m_bResendPending = !m_bShutDown;
+}
+
+void RobotCommands::statusApplied()
+{
+    if (!m_bResendPending || heldBack())
+        return;
+    m_bResendPending = false;
+    if (m_iDriveOffset > 0)
+        m_pLink->SetKeySafe(kSwitchOn);
+    m_pLink->SetLampPwm(lampValueFor(m_shown.mainLight));
+    m_pLink->SetBackLed(backLedValueFor(m_shown.backLight));
+    m_pLink->SetPhoDisHum(switchValue(m_shown.lensDemister));
+    m_pLink->SetAutoWir(switchValue(m_shown.electricTakeup));
+    m_pLink->SetDisMeasure(switchValue(m_shown.laserDistance));
+}
+
+int RobotCommands::driveOffsetFor(double speed)
+{
+    if (!(speed > 0))
+        return 0;
+    // Kept within the track range even for a value beyond the slider's 100.
+    return static_cast<int>(std::min(kOffsetAtZero + kOffsetPerPercent * speed, kMaxOffset));
+}
+
+uint16_t RobotCommands::lampValueFor(double light)
+{
+    // Kept within the lamp range for any input, NaN included.
+    return static_cast<uint16_t>(light > 0 ? std::min(light * kLampPerPercent, kMaxLamp) : 0);
+}
+
+uint8_t RobotCommands::backLedValueFor(double light)
+{
+    // On or off: every position above 0 means on.
+    return light > 0 ? kBackLedOn : 0;
 }

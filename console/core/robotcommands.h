@@ -2,6 +2,8 @@
 // switches turned into link calls. mainWidgets forwards its command slots
 // here one to one. Everything runs on the GUI thread except setRemoteState,
 // which the link library's thread calls with every status record.
+// Every ResetControl the console sends goes through here, so that the
+// console's drive state always matches the crawler's neutral set.
 #pragma once
 
 #include "ISocketSystemHead.h"
@@ -17,6 +19,12 @@ public:
 
     // Drive latch values, mirrored on the drive pad.
     enum Latch { kNoLatch = 0, kForwardLatched = 1, kBackwardLatched = 2 };
+
+    // What follows a ResetControl.
+    enum class AfterReset {
+        Resume,  // the link is open again or the remote has handed back
+        Shutdown // the console closes: nothing is sent any more
+    };
 
     // speedGauge receives what sendSpeedValue carries to the speed gauge;
     // drivePad receives the latch for the drive pad's updateUpDowmStatus.
@@ -46,6 +54,15 @@ public:
     void ElectricTakeupCheck(bool bCheck);
     void LaserDistanceCheck(bool bCheck);
 
+    // Sends ResetControl; the latch becomes 0 (the pad shows it) and the gauge
+    // 0. After Resume, the next status record that finds the remote without
+    // control re-sends the drive enable key (speed slider above 0) and the
+    // outputs the controls show; motion stays neutral until a pad is
+    // pressed. Shutdown silences every later call, later resets included.
+    void ResetControl(AfterReset after);
+    // GUI thread, after each status record: the re-send a Resume left.
+    void statusApplied();
+
     int driveLatch() const { return m_iDriveLatch; }
     int driveOffset() const { return m_iDriveOffset; }
     double speedValue() const { return m_dSpeedValue; }
@@ -53,7 +70,24 @@ public:
 private:
     enum class Motion { Forward, Backward, TurnRight, TurnLeft, Stop };
 
+    // What the sliders and switches show, followed also while nothing is
+    // sent, so a reset can bring the crawler back in line with the screen.
+    struct Shown {
+        double speed = 0;
+        double mainLight = 0;
+        double backLight = 0;
+        bool lensDemister = false;
+        bool electricTakeup = false;
+        bool laserDistance = false;
+    };
+
     bool remoteHasControl() const { return m_remoteState.load() == kRemoteHasControl; }
+    // The remote holds control or the console has shut down.
+    bool heldBack() const { return m_bShutDown || remoteHasControl(); }
+    // Slider values as the crawler takes them.
+    static int driveOffsetFor(double speed);
+    static uint16_t lampValueFor(double light);
+    static uint8_t backLedValueFor(double light);
     void sendTracks(Motion motion);
     // Sends the latched run (or stop) and reports its speed to the gauge.
     void resumeLatched();
@@ -68,4 +102,7 @@ private:
     int m_iDriveOffset = 0;
     int m_iDriveLatch = kNoLatch;
     double m_dSpeedValue = 0;
+    Shown m_shown;
+    bool m_bShutDown = false;
+    bool m_bResendPending = false;
 };

@@ -5,10 +5,10 @@
 
 #include <utility>
 
-Telemetry::Telemetry(ISocketSystemHead* link, RobotCommands& commands, DisplayPanle& panel,
+Telemetry::Telemetry(RobotCommands& commands, DisplayPanle& panel,
                      std::function<void(double)> distanceReading,
                      std::function<void(double, double)> attitude, QObject* parent)
-    : QObject(parent), m_pLink(link), m_commands(commands), m_panel(panel),
+    : QObject(parent), m_commands(commands), m_panel(panel),
       m_distanceReading(std::move(distanceReading)), m_attitude(std::move(attitude))
 {
 }
@@ -33,7 +33,8 @@ void Telemetry::apply(const LinkStatusRecord& record)
     m_attitude(readout.rollInstrument, readout.pitchInstrument);
     const RemoteStateTracker::Change change = m_remote.update(record.NRF_Status);
     if (change.resetControl)
-        m_pLink->ResetControl();
+        m_commands.ResetControl(RobotCommands::AfterReset::Resume);
     if (change.showChanged)
         showRemoteState(m_panel, change.connected);
+    m_commands.statusApplied();
 }

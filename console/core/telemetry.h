@@ -2,8 +2,9 @@
 // are applied on the GUI thread. The remote-control gate of the commands is
 // set at once on arrival; the record itself travels by value through a
 // queued call and is applied in order: distance reading, panel texts,
-// attitude instruments, remote caption and lamp (with ResetControl when
-// the remote gives control back).
+// attitude instruments, remote caption and lamp. When the remote gives
+// control back, the commands reset the crawler and resume the operator's
+// outputs.
 #pragma once
 
 #include "ISocketSystemHead.h"
@@ -22,9 +23,9 @@ class Telemetry : public QObject {
 public:
     // distanceReading takes the cable length in metres (the distance
     // calibration's current reading); attitude takes the roll and pitch
-    // instruments' values, in that order. The link system, the commands
-    // and the panel must outlive this object, which lives on the GUI thread.
-    Telemetry(ISocketSystemHead* link, RobotCommands& commands, DisplayPanle& panel,
+    // instruments' values, in that order. The commands and the panel must
+    // outlive this object, which lives on the GUI thread.
+    Telemetry(RobotCommands& commands, DisplayPanle& panel,
               std::function<void(double)> distanceReading,
               std::function<void(double roll, double pitch)> attitude, QObject* parent = nullptr);
 
@@ -34,7 +35,6 @@ public:
     void apply(const LinkStatusRecord& record);
 
 private:
-    ISocketSystemHead* m_pLink;
     RobotCommands& m_commands;
     DisplayPanle& m_panel;
     std::function<void(double)> m_distanceReading;

@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QPixmap>
 
 namespace {
@@ -52,10 +53,15 @@ void FunctionKeys::placeIn(QGridLayout* bottomLayout) const
     }
 }
 
-bool FunctionKeys::keyPressed(int qtKey)
+bool FunctionKeys::keyPressed(const QKeyEvent& event)
 {
+    const int qtKey = event.key();
     if (qtKey < Qt::Key_F1 || qtKey > Qt::Key_F7) {
         return false;
+    }
+    // One physical press, one recording, snapshot or dialog.
+    if (event.isAutoRepeat()) {
+        return true;
     }
     const int number = qtKey - Qt::Key_F1 + 1;
     ColorButton* button = key(number);

@@ -14,6 +14,7 @@ class ColorButton;
 class FramePath;
 class Overlay;
 class QGridLayout;
+class QKeyEvent;
 class QWidget;
 class Recording;
 class SaveFolder;
@@ -38,8 +39,9 @@ public:
     // Row 2, columns 0 to 6 of the bottom band, stretch 1 each.
     void placeIn(QGridLayout* bottomLayout) const;
     // Keyboard F1 to F7 act as a click of the key (F2 also shows its press
-    // look for 200 ms). False for any other key.
-    bool keyPressed(int qtKey);
+    // look for 200 ms). A key held down acts once: its auto-repeated presses
+    // are taken and ignored. False for any other key.
+    bool keyPressed(const QKeyEvent& event);
 
     void connectVideoKeys(Recording& recording, const FramePath& framePath, const Overlay& overlay,
                           SaveFolder& saveFolder, FolderPicker picker = systemFolderPicker);

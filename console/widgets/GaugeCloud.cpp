@@ -112,7 +112,10 @@ int GaugeCloud::hitAt(const QPointF& pos) const
 bool GaugeCloud::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == this) {
-        if (event->type() == QEvent::MouseButtonPress) {
+        // The second press of a quick double tap arrives as a double click:
+        // it is a press all the same, or a second tap to stop would be lost.
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonDblClick) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && rect().contains(mouse->pos()))
                 onPress(mouse->pos());

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -32,17 +33,22 @@ namespace {
 constexpr int kGenerousMs = 60000;
 constexpr int kFps = 25;
 constexpr double kFrameCountTolerance = 0.10;
-constexpr double kKillLossSeconds = 2.0;
+// A recording cut off or closed plays to within this of its end.
+constexpr double kLossSeconds = 2.0;
 constexpr int kRecordMs = 8000;
 constexpr int kShortRecordMs = 1500;
-const QSize kRecordedSize(1596, 1080); // a 1920 x 1080 frame less 162 pixels each side
+constexpr int kCloseRecordMs = 4000;
+const QSize kSmallFrame(640, 360);
+const std::string kReset = "cmd ResetControl";
+const QSize kMainFrame(1920, 1080);
+constexpr int kCropEachSide = 162;
+const QSize kRecordedSize(kMainFrame.width() - 2 * kCropEachSide, kMainFrame.height());
 // Where the console takes the keyboard: over the large view, clear of any message box.
 const QPoint kKeyboardPoint(700, 240);
 // The record indicator's dot on a 1596 x 1080 frame: 160 pixels left of the
 // right edge, a quarter text row down, radius 10; checked with a margin.
 const QRect kIndicatorDot(1426, 19, 21, 21);
 constexpr int kStrongColour = 100;
-const QString kFirstFrame = QStringLiteral("GetImage m_iMatWidth 1596 1080");
 const QString kFirstPaint = QStringLiteral("first paint");
 const QString kRecordingStarted = QStringLiteral("m_pTimer start");
 const QString kRecordingStopped = QStringLiteral("m_pTimer Stop");
@@ -55,6 +61,7 @@ struct Project {
     QString startWell;
     QString endWell;
     QString fps = QString::number(kFps);
+    QSize mainFrame = kMainFrame;
 };
 
 // Saturated green or red: the indicator's dot, never the white overlay or
@@ -78,7 +85,10 @@ protected:
         m_console = std::make_unique<ConsoleProcess>(m_x.display(), m_sim.port());
         writeConfig(project);
         m_console->start();
-        ASSERT_TRUE(m_console->waitFor([this] { return sawLine(kFirstFrame); }, kGenerousMs))
+        const QString firstFrame = QStringLiteral("GetImage m_iMatWidth %1 %2")
+                                       .arg(project.mainFrame.width() - 2 * kCropEachSide)
+                                       .arg(project.mainFrame.height());
+        ASSERT_TRUE(m_console->waitFor([&] { return sawLine(firstFrame); }, kGenerousMs))
             << "no cropped frame from the simulated camera";
         // Keys reach the window once it is on screen.
         ASSERT_TRUE(m_console->waitFor([this] { return sawLine(kFirstPaint); }, kGenerousMs));
@@ -156,6 +166,29 @@ protected:
         return clock.elapsed() / 1000.0;
     }
 
+    // F1, and the recording runs for ms until cut() ends the program; the
+    // seconds from the recording's start to the cut.
+    double recordUntil(int ms, const std::function<void()>& cut)
+    {
+        pressKey("F1");
+        EXPECT_TRUE(waitForLines(kRecordingStarted, 1));
+        QElapsedTimer clock;
+        clock.start();
+        runFor(ms);
+        cut();
+        const double recorded = clock.elapsed() / 1000.0;
+        EXPECT_TRUE(m_console->waitForExit(kGenerousMs));
+        return recorded;
+    }
+
+    // The save folder's only recording, or an empty path.
+    std::string onlyRecording() const
+    {
+        const QStringList videos = saved(".mp4");
+        EXPECT_EQ(videos.size(), 1);
+        return videos.size() == 1 ? (saveFolder() + videos.front()).toStdString() : std::string();
+    }
+
     XServer m_x{XServer::Use::Private};
     simtest::SimProcess m_sim;
     QTemporaryDir m_root;
@@ -173,8 +206,11 @@ private:
                 .arg(m_sim.port())
                 .arg(project.location, project.startWell, project.endWell, project.fps,
                      saveFolder()) +
-            "[lognone]\n" + camera.arg("main?w=1920&h=1080&fps=25") + "[logntwo]\n" +
-            camera.arg("back?w=320&h=240&fps=25");
+            "[lognone]\n" +
+            camera.arg(QStringLiteral("main?w=%1&h=%2&fps=25")
+                           .arg(project.mainFrame.width())
+                           .arg(project.mainFrame.height())) +
+            "[logntwo]\n" + camera.arg("back?w=320&h=240&fps=25");
         QFile ini(m_console->configFile());
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
@@ -254,22 +290,13 @@ TEST_F(VideoEndToEnd, SnapshotAndRecordingOfAnEscapingLocationStayInTheSaveFolde
 TEST_F(VideoEndToEnd, RecordingCutOffBySigkillPlaysUpToTwoSecondsBeforeTheKill)
 {
     startConsole({"人民路", "Y1", "Y2"});
-    pressKey("F1");
-    ASSERT_TRUE(waitForLines(kRecordingStarted, 1));
-    QElapsedTimer clock;
-    clock.start();
-    runFor(kRecordMs);
-    ASSERT_EQ(::kill(static_cast<pid_t>(m_console->pid()), SIGKILL), 0);
-    const double recorded = clock.elapsed() / 1000.0;
-    ASSERT_TRUE(m_console->waitForExit(kGenerousMs));
+    const double recorded = recordUntil(
+        kRecordMs, [this] { EXPECT_EQ(::kill(static_cast<pid_t>(m_console->pid()), SIGKILL), 0); });
     EXPECT_EQ(m_console->exitStatus(), QProcess::CrashExit);
 
-    const QStringList videos = saved(".mp4");
-    ASSERT_EQ(videos.size(), 1);
-    const std::string path = (saveFolder() + videos.front()).toStdString();
-    const double playable = probedDuration(path);
-    EXPECT_GE(playable, recorded - kKillLossSeconds) << "recorded " << recorded << " s";
-    EXPECT_GE(decodedFrames(path), static_cast<int>((recorded - kKillLossSeconds) * kFps));
+    const std::string path = onlyRecording();
+    EXPECT_GE(probedDuration(path), recorded - kLossSeconds) << "recorded " << recorded << " s";
+    EXPECT_GE(decodedFrames(path), static_cast<int>((recorded - kLossSeconds) * kFps));
 }
 
 TEST_F(VideoEndToEnd, RefusedRecordingIsReportedAndTheConsoleKeepsWorking)
@@ -292,5 +319,58 @@ TEST_F(VideoEndToEnd, RefusedRecordingIsReportedAndTheConsoleKeepsWorking)
     pressKey("F2");
     EXPECT_TRUE(waitForSaved(".jpg"));
 }
+
+// Closing by a signal or by the window manager's Alt+F4 is a normal close:
+// the crawler's last command is the reset, the recording is finished and
+// the program exits with 0.
+struct CloseMeans {
+    const char* name;
+    int signalNumber; // 0: Alt+F4
+};
+
+// Names the case in test listings.
+void PrintTo(const CloseMeans& means, std::ostream* out)
+{
+    *out << means.name;
+}
+
+class CloseEndToEnd : public VideoEndToEnd, public ::testing::WithParamInterface<CloseMeans> {};
+
+TEST_P(CloseEndToEnd, ResetsTheCrawlerLastFinishesTheRecordingAndExitsWithZero)
+{
+    const int signalNumber = GetParam().signalNumber;
+    if (signalNumber == 0) {
+        ASSERT_TRUE(m_x.startWindowManager());
+    }
+    // A small picture: the close is under test, not the encoder's pace.
+    Project project{"人民路", "Y1", "Y2"};
+    project.mainFrame = kSmallFrame;
+    startConsole(project);
+    const double recorded = recordUntil(kCloseRecordMs, [&] {
+        if (signalNumber == 0) {
+            pressKey("alt+F4");
+        } else {
+            EXPECT_EQ(::kill(static_cast<pid_t>(m_console->pid()), signalNumber), 0);
+        }
+    });
+    EXPECT_EQ(m_console->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_console->exitCode(), 0);
+
+    // One reset on opening the link, one on closing, and nothing after it.
+    ASSERT_TRUE(m_sim.waitForPrefixCount(kReset, 2, std::chrono::milliseconds(kGenerousMs)));
+    EXPECT_EQ(m_sim.linesStartingWith("cmd ").back(), kReset);
+    EXPECT_EQ(m_sim.linesStartingWith(kReset).size(), 2u);
+
+    EXPECT_GE(probedDuration(onlyRecording()), recorded - kLossSeconds)
+        << "recorded " << recorded << " s";
+}
+
+INSTANTIATE_TEST_SUITE_P(SignalsAndAltF4, CloseEndToEnd,
+                         ::testing::Values(CloseMeans{"Sigterm", SIGTERM},
+                                           CloseMeans{"Sigint", SIGINT},
+                                           CloseMeans{"Sighup", SIGHUP}, CloseMeans{"AltF4", 0}),
+                         [](const ::testing::TestParamInfo<CloseMeans>& means) {
+                             return std::string(means.param.name);
+                         });
 
 } // namespace

@@ -123,10 +123,20 @@ protected:
 
     void SetUp() override { testenv::removeConfig(); }
 
+    // The outputs of untouched controls, which the console re-sends after a
+    // reset once the crawler reports that its remote does not hold control.
+    static inline const Commands kUntouchedOutputs{"SetLampPwm 0", "SetBackLed 0", "SetPhoDisHum 0",
+                                                   "SetAutoWir 0", "SetDisMeasure 0"};
+
+    // What startConsole waits for after the reset that opens the link: the
+    // re-sent outputs, or nothing more (the remote holds control from the
+    // start or changes too soon for the outputs to come at a known moment).
+    enum class Opening { WithOutputs, ResetOnly };
+
     // Starts crawler-sim (verbose, plus the options) and the console
-    // configured for it; returns once the console opened the link, which
-    // it ends with one reset.
-    void startConsole(std::vector<std::string> options = {})
+    // configured for it; returns once the console opened the link.
+    void startConsole(std::vector<std::string> options = {},
+                      Opening opening = Opening::WithOutputs)
     {
         options.emplace_back("-v");
         ASSERT_TRUE(sim.start(options));
@@ -135,9 +145,25 @@ protected:
         console = std::make_unique<mainWidgets>();
         console->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
-        const int at = sim.waitForLine(kReset, kSimWait);
-        ASSERT_GE(at, 0) << "the console never opened the link";
-        m_from = static_cast<size_t>(at) + 1;
+        ASSERT_EQ(takeThrough("ResetControl"), Commands{"ResetControl"})
+            << "the console never opened the link";
+        if (opening == Opening::WithOutputs) {
+            ASSERT_EQ(takeThrough(kUntouchedOutputs.back()), kUntouchedOutputs);
+        }
+    }
+
+    // The commands received since the last call up to and including the
+    // given one, which the console sends from its GUI thread: that thread
+    // keeps running meanwhile.
+    Commands takeThrough(const std::string& command)
+    {
+        const std::string line = kCommandPrefix + command;
+        const auto at = [&] { return sim.waitForLine(line, std::chrono::milliseconds(0), m_from); };
+        if (!waitUntil([&] { return at() >= 0; }))
+            return {"<no " + command + ">"};
+        Commands commands = commandsUpTo(static_cast<size_t>(at()));
+        commands.push_back(command);
+        return commands;
     }
 
     template <typename T = QWidget> T* widget(const char* name) const
@@ -203,10 +229,29 @@ protected:
     Commands takeUntilClosed()
     {
         console->close();
-        const int at = sim.waitForLine(kReset, kSimWait, m_from);
-        if (at < 0)
-            return {"<no reset>"};
-        return commandsUpTo(static_cast<size_t>(at));
+        Commands commands = takeThrough("ResetControl");
+        commands.pop_back();
+        return commands;
+    }
+
+    // Commands received since the last call, after a quiet while in which
+    // the GUI thread keeps running.
+    Commands takeAfter(std::chrono::milliseconds quiet)
+    {
+        waitUntil([] { return false; }, static_cast<int>(quiet.count()));
+        const size_t end = sim.lines().size();
+        Commands commands = commandsUpTo(end);
+        m_from = end;
+        return commands;
+    }
+
+    // A quick double tap, delivered through the console's window as the
+    // display server does: the second press arrives as a double click.
+    void doubleTapPad(const char* pad, int code)
+    {
+        QWidget* w = widget(pad);
+        QTest::mouseDClick(console->windowHandle(), Qt::LeftButton, {},
+                           w->mapTo(console.get(), padPoint(w, code)));
     }
 
     simtest::SimProcess sim;

@@ -305,6 +305,71 @@ TEST_F(RobotCommandsTest, NothingReachesTheLinkWhileTheRemoteHasControl)
     EXPECT_EQ(take(), Commands{"SetArmPwm 2000"});
 }
 
+TEST_F(RobotCommandsTest, ResetClearsTheLatchAndResumesTheShownOutputsWithoutMotion)
+{
+    commands.GetSpeedValue(50);
+    commands.ControlDirection(kTop);
+    commands.GetMainLightValue(40);
+    commands.LaserDistanceCheck(true);
+    EXPECT_EQ(take(), (Commands{"SetKeySafe 255", "SetCarPwm 1193 1193", "SetLampPwm 400",
+                                "SetDisMeasure 255"}));
+    commands.ResetControl(RobotCommands::AfterReset::Resume);
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kNoLatch);
+    EXPECT_EQ(pad, std::vector<int>{RobotCommands::kNoLatch});
+    EXPECT_EQ(gauge, std::vector<double>{0});
+    // The outputs wait for the crawler's next report, and go once.
+    EXPECT_EQ(take(), Commands{"ResetControl"});
+    commands.statusApplied();
+    commands.statusApplied();
+    EXPECT_EQ(take(), (Commands{"SetKeySafe 255", "SetLampPwm 400", "SetBackLed 0",
+                                "SetPhoDisHum 0", "SetAutoWir 0", "SetDisMeasure 255"}));
+    // Forward drives again instead of stopping a latch that is gone.
+    commands.ControlDirection(kTop);
+    EXPECT_EQ(take(), Commands{"SetCarPwm 1193 1193"});
+}
+
+TEST_F(RobotCommandsTest, ControlsMovedUnderTheRemoteAreResumedWhenItHandsBack)
+{
+    commands.GetSpeedValue(50);
+    EXPECT_EQ(take(), Commands{"SetKeySafe 255"});
+    commands.setRemoteState(RobotCommands::kRemoteHasControl);
+    commands.GetSpeedValue(0);
+    commands.GetBackLightValue(30);
+    commands.ElectricTakeupCheck(true);
+    // A reset while the remote holds control (the link reopened) resumes nothing yet.
+    commands.ResetControl(RobotCommands::AfterReset::Resume);
+    commands.statusApplied();
+    EXPECT_EQ(take(), Commands{"ResetControl"});
+    commands.setRemoteState(0);
+    commands.ResetControl(RobotCommands::AfterReset::Resume);
+    commands.statusApplied();
+    // The slider shows 0: the drive enable key stays off.
+    EXPECT_EQ(take(), (Commands{"ResetControl", "SetLampPwm 0", "SetBackLed 100", "SetPhoDisHum 0",
+                                "SetAutoWir 255", "SetDisMeasure 0"}));
+    EXPECT_EQ(commands.driveOffset(), 0);
+}
+
+TEST_F(RobotCommandsTest, AfterTheShutdownResetNothingIsSent)
+{
+    commands.GetSpeedValue(50);
+    commands.ControlDirection(kTop);
+    commands.ControlDirection(kRight);
+    EXPECT_EQ(take(), (Commands{"SetKeySafe 255", "SetCarPwm 1193 1193", "SetCarPwm 1193 1807"}));
+    commands.ResetControl(RobotCommands::AfterReset::Shutdown);
+    // The held turn's release as the window hides, a late hand-back, any input.
+    commands.ReControlDirection(kRight);
+    commands.ResetControl(RobotCommands::AfterReset::Resume);
+    commands.ResetControl(RobotCommands::AfterReset::Shutdown);
+    commands.statusApplied();
+    commands.ControlDirection(kTop);
+    commands.GetSpeedValue(100);
+    commands.GetMainLightValue(10);
+    commands.LensDemisterCheck(true);
+    commands.ControlUpDown(kTop);
+    EXPECT_EQ(take(), Commands{"ResetControl"});
+    EXPECT_EQ(commands.driveLatch(), RobotCommands::kNoLatch);
+}
+
 TEST_F(RobotCommandsTest, DebugLinesNameTheSlotAndItsValues)
 {
     DebugLines debug;

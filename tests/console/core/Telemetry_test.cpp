@@ -147,7 +147,7 @@ protected:
     std::vector<double> distances;
     std::vector<std::pair<double, double>> attitudes;
     std::atomic<bool> offGuiThread{false};
-    Telemetry telemetry{linked.link, commands, panel,
+    Telemetry telemetry{commands, panel,
                         [this](double metres) {
                             checkThread();
                             distances.push_back(metres);
@@ -180,8 +180,7 @@ TEST_F(TelemetryTest, AppliesEachRecordInOrderAndResetsOnHandBack)
         QString cableWhenAttitudeArrived;
         QString captionWhenAttitudeArrived;
         Telemetry ordered(
-            linked.link, commands, own,
-            [&](double) { cableWhenDistanceArrived = own.m_pCableLength->text(); },
+            commands, own, [&](double) { cableWhenDistanceArrived = own.m_pCableLength->text(); },
             [&](double, double) {
                 cableWhenAttitudeArrived = own.m_pCableLength->text();
                 captionWhenAttitudeArrived = own.m_pRemoteStatus->text();

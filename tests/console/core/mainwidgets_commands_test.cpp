@@ -94,6 +94,16 @@ TEST_F(MainWidgetsCommands, CentreWhileLatchedSendsNothingUntilItsReleaseStops)
     EXPECT_EQ(take(), Commands{"SetCarPwm 1500 1500"});
 }
 
+TEST_F(MainWidgetsCommands, QuickSecondTapOnForwardStops)
+{
+    startConsole();
+    sliderToHalf("speedSlider");
+    EXPECT_EQ(take(), Commands{"SetKeySafe 255"});
+    doubleTapPad("drivePad", kTop);
+    EXPECT_EQ(take(), (Commands{"SetCarPwm 1193 1193", "SetCarPwm 1500 1500"}));
+    EXPECT_EQ(gauge(), 0);
+}
+
 TEST_F(MainWidgetsCommands, LiftLensAndCameraHeadPadsReleaseCrosswise)
 {
     startConsole();
@@ -135,7 +145,7 @@ TEST_F(MainWidgetsCommands, LightsAndAccessorySwitches)
 
 TEST_F(MainWidgetsCommands, NothingReachesTheCrawlerWhileTheRemoteHasControl)
 {
-    startConsole({"--nrf", "255"});
+    startConsole({"--nrf", "255"}, Opening::ResetOnly);
     auto* caption = widget<DisplayPanle>("displayPanle")->m_pRemoteStatus;
     ASSERT_TRUE(waitUntil([&] { return caption->text() == QString::fromUtf8("已连接"); }));
     sliderToFull("speedSlider");

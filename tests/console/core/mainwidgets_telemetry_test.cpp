@@ -2,6 +2,7 @@
 // control's caption and lamp, and the console's recovery from a link drop.
 #include "ConsoleOnSim.h"
 #include "DisplayPanle.h"
+#include "GaugeSpeed.h"
 #include "LightButton.h"
 
 #include <QLabel>
@@ -9,7 +10,12 @@
 
 namespace {
 
+using consoletest::Commands;
+using consoletest::DebugCapture;
 using consoletest::waitUntil;
+
+constexpr int kRight = 1;
+constexpr int kTop = 3;
 
 const QColor kGreen(0, 255, 0);
 const QColor kRed(255, 0, 0);
@@ -51,7 +57,7 @@ TEST_F(MainWidgetsTelemetry, RemoteCaptionFollowsTheRemoteAndItsDepartureResetsT
 {
     // 255 -> 7 and 255 -> 0 each hand control back: one reset each, after
     // the console's own reset on opening the link.
-    startConsole({"--nrf", "0,255,255,7,255,0"});
+    startConsole({"--nrf", "0,255,255,7,255,0"}, Opening::ResetOnly);
     // The resets go out from the GUI thread: keep it running while waiting.
     const auto resets = [&] { return sim.linesStartingWith(kReset).size(); };
     EXPECT_TRUE(waitUntil([&] { return resets() >= 3; }));
@@ -63,28 +69,66 @@ TEST_F(MainWidgetsTelemetry, RemoteCaptionFollowsTheRemoteAndItsDepartureResetsT
 
 TEST_F(MainWidgetsTelemetry, RemoteHoldingControlShowsGreen)
 {
-    startConsole({"--nrf", "0,255"});
+    startConsole({"--nrf", "0,255"}, Opening::ResetOnly);
     ASSERT_TRUE(waitUntil([&] { return panel()->m_pRemoteStatus->text() == text("已连接"); }));
     EXPECT_EQ(panel()->m_pRemoteLamp->bgColor(), kGreen);
 }
 
-TEST_F(MainWidgetsTelemetry, DroppedLinkIsOpenedAgain)
+TEST_F(MainWidgetsTelemetry, AfterALinkDropTheKeyAndTheShownOutputsReturnButNoMotion)
 {
-    startConsole({"--drop-after", "2"});
-    ASSERT_TRUE(sim.waitForPrefixCount("client disconnected", 1, consoletest::kSimWait));
-    // The start-up thread runs again and ends its opening with a reset.
-    EXPECT_TRUE(sim.waitForPrefixCount("client connected", 2, consoletest::kSimWait));
-    EXPECT_TRUE(sim.waitForPrefixCount(kReset, 2, consoletest::kSimWait));
-    // Commands reach the crawler on a new link (which drops again later:
-    // a click that meets a dropped link is tried again).
-    constexpr int kTries = 20;
-    constexpr std::chrono::milliseconds kEachTry(500);
-    bool arrived = false;
-    for (int i = 0; i < kTries && !arrived; ++i) {
-        QTest::mouseClick(widget("laserDistanceSwitch"), Qt::LeftButton);
-        arrived = sim.waitForPrefixCount("cmd SetDisMeasure", 1, kEachTry);
-    }
-    EXPECT_TRUE(arrived);
+    DebugCapture debug;
+    // Every connection drops after 6 s: the steps after each opening fit well within.
+    startConsole({"--drop-after", "6"});
+    sliderToHalf("speedSlider");
+    clickPad("drivePad", kTop);
+    sliderToFull("mainLightSlider");
+    QTest::mouseClick(widget("laserDistanceSwitch"), Qt::LeftButton);
+    EXPECT_EQ(take(), (Commands{"SetKeySafe 255", "SetCarPwm 1193 1193", "SetLampPwm 1000",
+                                "SetDisMeasure 255"}));
+    pressPad("drivePad", kRight); // a turn held across the drop
+    DebugCapture::clear();
+
+    // The start-up thread opens the link again and ends with the reset.
+    EXPECT_EQ(takeThrough("ResetControl"), (Commands{"SetCarPwm 1193 1807", "ResetControl"}));
+    EXPECT_EQ(takeThrough("SetDisMeasure 255"),
+              (Commands{"SetKeySafe 255", "SetLampPwm 1000", "SetBackLed 0", "SetPhoDisHum 0",
+                        "SetAutoWir 0", "SetDisMeasure 255"}));
+    EXPECT_TRUE(DebugCapture::contains("updateUpDowmStatus 0")); // the pad shows no latch
+    EXPECT_EQ(widget<GaugeSpeed>("speedGauge")->currentValue(), 0);
+    EXPECT_EQ(take(), Commands{});
+    // Releasing the turn resumes no run; forward drives.
+    releasePad("drivePad", kRight);
+    clickPad("drivePad", kTop);
+    EXPECT_EQ(take(), (Commands{"SetCarPwm 1500 1500", "SetCarPwm 1193 1193"}));
+}
+
+TEST_F(MainWidgetsTelemetry, RemoteHandBackResetsOnceAndResumesTheShownOutputs)
+{
+    // 5 s without the remote, 3 s with it, then without it for good.
+    constexpr int kRecordsBefore = 100;
+    constexpr int kRecordsHeld = 60;
+    std::string sequence;
+    for (int i = 0; i < kRecordsBefore + kRecordsHeld; ++i)
+        sequence += i < kRecordsBefore ? "0," : "255,";
+    startConsole({"--nrf", sequence + "0"});
+    sliderToHalf("speedSlider");
+    clickPad("drivePad", kTop);
+    EXPECT_EQ(take(), (Commands{"SetKeySafe 255", "SetCarPwm 1193 1193"}));
+    auto* caption = panel()->m_pRemoteStatus;
+    ASSERT_TRUE(waitUntil([&] { return caption->text() == text("已连接"); }));
+    // Moved while the remote holds control: nothing goes out now.
+    sliderToFull("mainLightSlider");
+    QTest::mouseClick(widget("lensDemisterSwitch"), Qt::LeftButton);
+
+    EXPECT_EQ(takeThrough("ResetControl"), Commands{"ResetControl"});
+    EXPECT_EQ(takeThrough("SetDisMeasure 0"),
+              (Commands{"SetKeySafe 255", "SetLampPwm 1000", "SetBackLed 0", "SetPhoDisHum 255",
+                        "SetAutoWir 0", "SetDisMeasure 0"}));
+    EXPECT_EQ(caption->text(), text("未连接"));
+    EXPECT_EQ(take(), Commands{});
+    clickPad("drivePad", kTop); // no latch left to stop: it drives
+    EXPECT_EQ(take(), Commands{"SetCarPwm 1193 1193"});
+    EXPECT_EQ(sim.linesStartingWith(kReset).size(), 2u); // the opening's and the hand-back's
 }
 
 } // namespace

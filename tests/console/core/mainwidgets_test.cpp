@@ -1,3 +1,4 @@
+#include "GuiWait.h"
 #include "SimProcess.h"
 #include "consoletestenv.h"
 #include "inisettings.h"
@@ -148,8 +149,8 @@ protected:
         SetQStringFromIni("/com/port", QString::number(sim.port()));
         console = std::make_unique<mainWidgets>();
         console->show();
-        // The start-up sequence ends with one reset.
-        ASSERT_TRUE(sim.waitForPrefixCount(kReset, 1, kLinkTimeout));
+        // The start-up sequence ends with one reset, sent from the GUI thread.
+        ASSERT_TRUE(guiwait::waitUntil([&] { return !sim.linesStartingWith(kReset).empty(); }));
     }
 
     void expectOneMoreResetOnly()

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,6 +54,14 @@ protected:
                                 [this] { return m_picked; });
     }
 
+    // A key press as the keyboard delivers it; a key held down repeats it
+    // with autoRepeat set.
+    bool press(int key, bool autoRepeat = false)
+    {
+        const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+        return m_keys.keyPressed(event);
+    }
+
     QStringList savedFiles() const { return QDir(m_dir.path()).entryList(QDir::Files); }
 
     void frameArrives() { m_path.GetMatImage(cv::Mat(240, 640, CV_8UC3, cv::Scalar(9, 9, 9))); }
@@ -88,19 +97,19 @@ TEST_F(FunctionKeysTest, KeyboardFunctionKeysClickTheirKeyOnly)
         QObject::connect(m_keys.key(n), &ColorButton::clicked,
                          [&clicks, n] { ++clicks[static_cast<size_t>(n - 1)]; });
     }
-    EXPECT_TRUE(m_keys.keyPressed(Qt::Key_F7));
-    EXPECT_FALSE(m_keys.keyPressed(Qt::Key_F8));
-    EXPECT_FALSE(m_keys.keyPressed(Qt::Key_A));
-    EXPECT_TRUE(m_keys.keyPressed(Qt::Key_F3));
+    EXPECT_TRUE(press(Qt::Key_F7));
+    EXPECT_FALSE(press(Qt::Key_F8));
+    EXPECT_FALSE(press(Qt::Key_A));
+    EXPECT_TRUE(press(Qt::Key_F3));
     EXPECT_EQ(clicks, (std::array<int, 7>{0, 0, 1, 0, 0, 0, 1}));
 }
 
 TEST_F(FunctionKeysTest, KeyboardF2TakesASnapshotAndLooksPressedForAMoment)
 {
-    EXPECT_TRUE(m_keys.keyPressed(Qt::Key_F2));
+    EXPECT_TRUE(press(Qt::Key_F2));
     EXPECT_TRUE(savedFiles().isEmpty()); // no frame yet
     frameArrives();
-    EXPECT_TRUE(m_keys.keyPressed(Qt::Key_F2));
+    EXPECT_TRUE(press(Qt::Key_F2));
     EXPECT_TRUE(m_keys.key(2)->isPressedLook());
     const QStringList files = savedFiles();
     ASSERT_EQ(files.size(), 1);
@@ -119,28 +128,52 @@ TEST_F(FunctionKeysTest, KeyboardF2TakesASnapshotAndLooksPressedForAMoment)
 
 TEST_F(FunctionKeysTest, F1LooksPressedOnlyWhileRecording)
 {
-    m_keys.keyPressed(Qt::Key_F1); // no frame: does not start
+    press(Qt::Key_F1); // no frame: does not start
     EXPECT_FALSE(m_recording.isRecording());
     EXPECT_FALSE(m_keys.key(1)->isPressedLook());
     frameArrives();
-    m_keys.keyPressed(Qt::Key_F1);
+    press(Qt::Key_F1);
     EXPECT_TRUE(m_recording.isRecording());
     EXPECT_TRUE(m_keys.key(1)->isPressedLook());
-    m_keys.keyPressed(Qt::Key_F1);
+    press(Qt::Key_F1);
     EXPECT_FALSE(m_recording.isRecording());
     EXPECT_FALSE(m_keys.key(1)->isPressedLook());
     ASSERT_EQ(savedFiles().size(), 1);
     EXPECT_TRUE(savedFiles().front().endsWith(QStringLiteral(".mp4")));
 }
 
+TEST_F(FunctionKeysTest, HeldKeysActOnceForTheirFirstPress)
+{
+    constexpr int kRepeats = 5;
+    frameArrives();
+    ASSERT_TRUE(press(Qt::Key_F1));
+    ASSERT_TRUE(press(Qt::Key_F2));
+    std::array<int, FunctionKeys::kKeyCount> clicks{};
+    for (int n = 1; n <= FunctionKeys::kKeyCount; ++n) {
+        QObject::connect(m_keys.key(n), &ColorButton::clicked,
+                         [&clicks, n] { ++clicks[static_cast<size_t>(n - 1)]; });
+    }
+    for (int i = 0; i < kRepeats; ++i) {
+        for (int key = Qt::Key_F1; key <= Qt::Key_F7; ++key)
+            EXPECT_TRUE(press(key, true)) << "repeated key " << key - Qt::Key_F1 + 1;
+        EXPECT_FALSE(press(Qt::Key_F8, true));
+    }
+    EXPECT_EQ(clicks, (std::array<int, 7>{}));
+    // The recording of the first F1 still runs; the next press ends it.
+    EXPECT_TRUE(m_recording.isRecording());
+    press(Qt::Key_F1);
+    EXPECT_FALSE(m_recording.isRecording());
+    EXPECT_EQ(savedFiles().filter(QStringLiteral(".mp4")).size(), 1);
+}
+
 TEST_F(FunctionKeysTest, F4SetsTheChosenFolderAndCancelKeepsIt)
 {
     const QString before = m_saveFolder.path();
     m_picked.clear();
-    m_keys.keyPressed(Qt::Key_F4);
+    press(Qt::Key_F4);
     EXPECT_EQ(m_saveFolder.path(), before);
     m_picked = m_dir.path() + QStringLiteral("/chosen");
-    m_keys.keyPressed(Qt::Key_F4);
+    press(Qt::Key_F4);
     EXPECT_EQ(m_saveFolder.path(), m_picked + QLatin1Char('/'));
     EXPECT_EQ(GetQStringFromIni(QStringLiteral("/savedir/path")), m_picked + QLatin1Char('/'));
     EXPECT_FALSE(m_keys.key(4)->isPressedLook());

@@ -208,6 +208,32 @@ TEST(GaugeCloud, HidingAHeldPadReleasesItsButton)
     }
 }
 
+TEST(GaugeCloud, QuickSecondTapIsASecondPress)
+{
+    // Through the window, as the display server delivers a fast double tap: the
+    // second press arrives as a double click.
+    constexpr double kSectorMiddle = 0.36;
+    for (int mode : {GaugeCloud::Momentary, GaugeCloud::Drive}) {
+        Pad pad(mode);
+        pad.widget.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad.widget));
+        std::map<int, QPoint> points{{GaugeCloud::Centre, pad.widget.rect().center()}};
+        for (const SectorProbe& s : kSectors)
+            points[s.code] = polar(pad.widget, kSectorMiddle, s.middle);
+        for (const auto& [code, point] : points) {
+            QSignalSpy pressed(&pad.widget, &GaugeCloud::mousePressed);
+            QSignalSpy released(&pad.widget, &GaugeCloud::mouseRelease);
+            QTest::mouseDClick(pad.widget.windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+            const bool latching = mode == GaugeCloud::Drive &&
+                                  (code == GaugeCloud::Top || code == GaugeCloud::Bottom);
+            EXPECT_EQ(Pad::codes(pressed), (Codes{code, code}))
+                << "mode " << mode << " code " << code;
+            EXPECT_EQ(Pad::codes(released), latching ? Codes{} : (Codes{code, code}))
+                << "mode " << mode << " code " << code;
+        }
+    }
+}
+
 TEST(GaugeCloud, OnlyLeftPressesInsideThePadCount)
 {
     Pad pad(GaugeCloud::Momentary);

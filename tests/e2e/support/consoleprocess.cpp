@@ -51,12 +51,7 @@ void ConsoleProcess::start()
 
 void ConsoleProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(kStopTimeoutMs))
-        m_process.kill();
-    m_process.waitForFinished(kStopTimeoutMs);
+    stopProcess(m_process, kStopTimeoutMs);
 }
 
 bool ConsoleProcess::waitForExit(int timeoutMs)

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QThread>
 
 namespace {
@@ -19,4 +20,14 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
         QThread::msleep(kPollMs);
     }
     return true;
+}
+
+void stopProcess(QProcess& process, int timeoutMs)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(timeoutMs))
+        process.kill();
+    process.waitForFinished(timeoutMs);
 }

@@ -1,8 +1,20 @@
 #include "xserver.h"
 
+#include "polling.h"
+
 namespace {
 constexpr int kStartTimeoutMs = 15000;
 constexpr int kStopTimeoutMs = 5000;
+
+// A window manager marks the root window once it manages the screen.
+bool windowManagerRunning(const QString& display)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {"-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"});
+    xprop.waitForFinished(kStartTimeoutMs);
+    return xprop.readAllStandardOutput().contains("window id");
+}
 } // namespace
 
 XServer::XServer(Use use)
@@ -28,9 +40,19 @@ XServer::XServer(Use use)
 
 XServer::~XServer()
 {
-    if (m_xvfb.state() != QProcess::NotRunning) {
-        m_xvfb.terminate();
-        if (!m_xvfb.waitForFinished(kStopTimeoutMs))
-            m_xvfb.kill();
-    }
+    stopProcess(m_windowManager, kStopTimeoutMs);
+    stopProcess(m_xvfb, kStopTimeoutMs);
+}
+
+bool XServer::startWindowManager()
+{
+    if (m_display.isEmpty())
+        return false;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_display);
+    m_windowManager.setProcessEnvironment(env);
+    m_windowManager.start(QStringLiteral("openbox"), {"--sm-disable"});
+    if (!m_windowManager.waitForStarted(kStartTimeoutMs))
+        return false;
+    return waitUntil([this] { return windowManagerRunning(m_display); }, kStartTimeoutMs);
 }

@@ -1,6 +1,7 @@
 // An X display for tests that run the console for real: the one in
 // DISPLAY, or a private Xvfb started for the test's lifetime. Tests that
 // send input ask for a private one, so no other window is in the way.
+// Without a window manager nothing closes a window on Alt+F4.
 #pragma once
 
 #include <QProcess>
@@ -17,7 +18,13 @@ public:
     // ":N", or empty when no server could be had.
     const QString& display() const { return m_display; }
 
+    // Starts Openbox on the display, whose keys close the focused window
+    // with Alt+F4 as a desktop's window manager does; true once it manages
+    // the screen. It ends with this object.
+    bool startWindowManager();
+
 private:
     QProcess m_xvfb;
+    QProcess m_windowManager;
     QString m_display;
 };
