@@ -1,11 +1,11 @@
 #include "Log.h"
 
+#include "GzipRotatingSink.h"
 #include "Utf8.h"
 #include "WideFormat.h"
 
 #include <spdlog/async.h>
 #include <spdlog/async_logger.h>
-#include <spdlog/sinks/rotating_file_sink.h>
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include <cstdarg>
@@ -106,9 +106,9 @@ bool Log::init(const char* path, int queueSize, int maxFileBytes, int maxFiles)
         if (file.has_parent_path()) {
             std::filesystem::create_directories(file.parent_path());
         }
-        // maxFiles counts every file kept: the current one and the rotated ones.
-        auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
-            path, static_cast<std::size_t>(maxFileBytes), static_cast<std::size_t>(maxFiles - 1));
+        // maxFiles counts every file kept: the current one and the compressed ones.
+        auto sink = std::make_shared<lorvet::GzipRotatingSink>(
+            path, static_cast<std::size_t>(maxFileBytes), static_cast<std::size_t>(maxFiles));
         auto pool = std::make_shared<spdlog::details::thread_pool>(
             static_cast<std::size_t>(queueSize), kWorkerThreads);
         // Blocking when the queue is full: a burst slows writers, never loses lines.
