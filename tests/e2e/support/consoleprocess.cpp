@@ -32,6 +32,18 @@ ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
     m_process.setStandardOutputFile(QProcess::nullDevice());
 }
 
+void ConsoleProcess::appendConfig(const QString& text)
+{
+    QFile ini(configFile());
+    if (ini.open(QIODevice::Append))
+        ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
+}
+
+void ConsoleProcess::discardDebugOutput()
+{
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+}
+
 ConsoleProcess::~ConsoleProcess()
 {
     stop();

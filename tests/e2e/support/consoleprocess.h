@@ -18,6 +18,11 @@ public:
     static QString programPath();
     // The private config.ini; tests may add sections before start().
     QString configFile() const { return m_config.path() + "/Moravel/config.ini"; }
+    // Adds INI text (sections and keys) to the private config.ini.
+    void appendConfig(const QString& text);
+    // The debug stream goes nowhere instead of into lines(): for runs that
+    // would print more than anyone reads.
+    void discardDebugOutput();
     void start();
     void stop();
     bool running() const { return m_process.state() == QProcess::Running; }

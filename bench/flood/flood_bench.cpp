@@ -1,0 +1,195 @@
+// Figures for the whole program under a hostile crawler. Moravel runs for
+// real on an X display (DISPLAY, or a private Xvfb) with two simulated
+// cameras, 1920 x 1080 and 320 x 240 at 25 fps; its link goes to a peer on
+// 127.0.0.1 that sends status records at 20 Hz, then as fast as the console
+// takes them, then as fast with absurd values (NaN, infinities, FLT_MAX,
+// INT_MIN, 0xFFFFFFFF), then at 20 Hz again. For each phase: records per
+// second, the program's CPU time (user + system, % of one core), its
+// resident memory (at the start, at the end, highest) and how long F2 takes
+// to leave a snapshot in the save folder, which is how long the GUI thread
+// keeps the operator waiting.
+#include "consoleprocess.h"
+#include "floodpeer.h"
+#include "polling.h"
+#include "xserver.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDefaultFloodSeconds = 45;
+constexpr int kQuietSeconds = 10;
+constexpr int kAbsurdSeconds = 15;
+constexpr int kAfterSeconds = 15;
+constexpr int kMsPerSecond = 1000;
+constexpr int kSampleMs = 500;
+constexpr int kProbeEveryMs = 10000;
+constexpr int kSnapshotWaitMs = 180000;
+constexpr int kStartWaitMs = 60000;
+constexpr int kRetryF2Ms = 2000;
+constexpr double kKbPerMb = 1024.0;
+constexpr int kUtimeField = 14; // of /proc/<pid>/stat, counting from 1
+// Over the large view: where the console takes the keyboard.
+const char* const kKeyboardX = "700";
+const char* const kKeyboardY = "240";
+
+struct Usage {
+    double cpuSeconds = 0;
+    double rssMb = 0;
+};
+
+Usage usageOf(qint64 pid)
+{
+    Usage usage;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        // Fields after the command name, which may hold spaces: state is field 3.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        const int utime = kUtimeField - 3;
+        if (fields.size() > utime + 1) {
+            usage.cpuSeconds = (fields[utime].toDouble() + fields[utime + 1].toDouble()) /
+                               static_cast<double>(sysconf(_SC_CLK_TCK));
+        }
+    }
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                usage.rssMb = line.mid(6).trimmed().split(' ').value(0).toDouble() / kKbPerMb;
+        }
+    }
+    return usage;
+}
+
+class Bench {
+public:
+    Bench(const QString& display, const QString& saveFolder, ConsoleProcess& console,
+          FloodPeer& peer)
+        : m_display(display), m_saveFolder(saveFolder), m_console(console), m_peer(peer)
+    {
+    }
+
+    // Presses F2 until the first snapshot appears: frames are flowing.
+    bool waitForPictures()
+    {
+        QElapsedTimer since;
+        since.start();
+        while (since.elapsed() < kStartWaitMs) {
+            if (snapshotMs(kRetryF2Ms) >= 0)
+                return true;
+        }
+        return false;
+    }
+
+    void phase(const char* name, FloodPeer::Pace pace, bool absurd, int seconds)
+    {
+        m_peer.setHostile(absurd);
+        m_peer.setPace(pace);
+        const qint64 pid = m_console.pid();
+        const Usage start = usageOf(pid);
+        const uint64_t sentBefore = m_peer.recordsSent();
+        double highest = start.rssMb;
+        std::vector<double> snapshots;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 nextProbe = 0;
+        while (clock.elapsed() < seconds * kMsPerSecond && m_console.running()) {
+            if (clock.elapsed() >= nextProbe) {
+                snapshots.push_back(snapshotMs(kSnapshotWaitMs));
+                nextProbe = clock.elapsed() + kProbeEveryMs;
+            }
+            waitUntil([] { return false; }, kSampleMs);
+            highest = std::max(highest, usageOf(pid).rssMb);
+        }
+        const double elapsed = clock.elapsed() / double(kMsPerSecond);
+        const Usage end = usageOf(pid);
+        std::printf("%-22s %5.1f s  %9.0f records/s  CPU %6.1f %%  RSS %7.1f -> %7.1f MB "
+                    "(highest %7.1f)  F2 -> snapshot:",
+                    name, elapsed, static_cast<double>(m_peer.recordsSent() - sentBefore) / elapsed,
+                    100.0 * (end.cpuSeconds - start.cpuSeconds) / elapsed, start.rssMb, end.rssMb,
+                    highest);
+        for (double ms : snapshots) {
+            if (ms < 0)
+                std::printf(" none");
+            else
+                std::printf(" %.0f ms", ms);
+        }
+        std::printf("%s\n", m_console.running() ? "" : "  (the program has ended)");
+        std::fflush(stdout);
+    }
+
+private:
+    // F2 until a new snapshot is there; -1 when none came within waitMs.
+    double snapshotMs(int waitMs)
+    {
+        const int before = pictures();
+        QElapsedTimer clock;
+        clock.start();
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral("xdotool"), {"mousemove", kKeyboardX, kKeyboardY, "key", "F2"});
+        tool.waitForFinished();
+        if (!waitUntil([&] { return pictures() > before; }, waitMs))
+            return -1;
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+
+    int pictures() const
+    {
+        return QDir(m_saveFolder).entryList({QStringLiteral("*.jpg")}, QDir::Files).size();
+    }
+
+    QString m_display;
+    QString m_saveFolder;
+    ConsoleProcess& m_console;
+    FloodPeer& m_peer;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int floodSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultFloodSeconds;
+    XServer x;
+    QTemporaryDir save;
+    if (x.display().isEmpty() || !save.isValid()) {
+        std::printf("no X display or no temporary folder\n");
+        return 1;
+    }
+    FloodPeer peer;
+    ConsoleProcess console(x.display(), peer.port());
+    const QString camera = QStringLiteral("ip=sim:%1\nport=0\nname=bench\npassword=bench-pw\n");
+    console.appendConfig(QStringLiteral("[came]\nfps=25\n[savedir]\npath=%1/\n").arg(save.path()) +
+                         "[lognone]\n" + camera.arg("main?w=1920&h=1080&fps=25") + "[logntwo]\n" +
+                         camera.arg("back?w=320&h=240&fps=25"));
+    console.discardDebugOutput();
+    console.start();
+    Bench bench(x.display(), save.path(), console, peer);
+    if (!peer.accept(std::chrono::milliseconds(kStartWaitMs)) || !bench.waitForPictures()) {
+        std::printf("the program did not link up or show pictures\n");
+        return 1;
+    }
+    bench.phase("20 Hz", FloodPeer::Pace::Crawler, false, kQuietSeconds);
+    bench.phase("flood", FloodPeer::Pace::Flood, false, floodSeconds);
+    bench.phase("flood, absurd values", FloodPeer::Pace::Flood, true, kAbsurdSeconds);
+    bench.phase("20 Hz again", FloodPeer::Pace::Crawler, false, kAfterSeconds);
+    std::printf("link %s\n", peer.connected() ? "still open" : "lost");
+    return 0;
+}
