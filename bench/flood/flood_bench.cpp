@@ -11,13 +11,14 @@
 #include "consoleprocess.h"
 #include "floodpeer.h"
 #include "polling.h"
+#include "xinput.h"
 #include "xserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <unistd.h>
@@ -26,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -37,14 +37,14 @@ constexpr int kAfterSeconds = 15;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSampleMs = 500;
 constexpr int kProbeEveryMs = 10000;
-constexpr int kSnapshotWaitMs = 180000;
+// Growth of the program's memory at which a phase stops early.
+constexpr double kMemoryCapMb = 3000;
 constexpr int kStartWaitMs = 60000;
 constexpr int kRetryF2Ms = 2000;
 constexpr double kKbPerMb = 1024.0;
 constexpr int kUtimeField = 14; // of /proc/<pid>/stat, counting from 1
 // Over the large view: where the console takes the keyboard.
-const char* const kKeyboardX = "700";
-const char* const kKeyboardY = "240";
+const QPoint kKeyboardPoint(700, 240);
 
 struct Usage {
     double cpuSeconds = 0;
@@ -89,12 +89,19 @@ public:
         QElapsedTimer since;
         since.start();
         while (since.elapsed() < kStartWaitMs) {
-            if (snapshotMs(kRetryF2Ms) >= 0)
+            pressF2();
+            if (waitUntil([this] { return pictures() > m_picturesBefore; }, kRetryF2Ms)) {
+                m_startRssMb = usageOf(m_console.pid()).rssMb;
                 return true;
+            }
         }
         return false;
     }
 
+    // A phase runs its full time unless the program ends or, as the machine
+    // is shared, its memory grows by more than kMemoryCapMb. F2 is pressed
+    // every kProbeEveryMs once the previous press has left its snapshot; a
+    // press still unanswered at the end of a phase is answered in a later one.
     void phase(const char* name, FloodPeer::Pace pace, bool absurd, int seconds)
     {
         m_peer.setHostile(absurd);
@@ -103,51 +110,46 @@ public:
         const Usage start = usageOf(pid);
         const uint64_t sentBefore = m_peer.recordsSent();
         double highest = start.rssMb;
-        std::vector<double> snapshots;
+        QStringList answers;
         QElapsedTimer clock;
         clock.start();
         qint64 nextProbe = 0;
-        while (clock.elapsed() < seconds * kMsPerSecond && m_console.running()) {
-            if (clock.elapsed() >= nextProbe) {
-                snapshots.push_back(snapshotMs(kSnapshotWaitMs));
+        bool capped = false;
+        while (clock.elapsed() < seconds * kMsPerSecond && m_console.running() && !capped) {
+            if (m_pressed.isValid() && pictures() > m_picturesBefore) {
+                answers << QStringLiteral("%1 ms").arg(m_pressed.elapsed());
+                m_pressed.invalidate();
                 nextProbe = clock.elapsed() + kProbeEveryMs;
             }
-            waitUntil([] { return false; }, kSampleMs);
+            if (!m_pressed.isValid() && clock.elapsed() >= nextProbe)
+                pressF2();
+            // Sampling waits end early when the snapshot comes.
+            waitUntil([this] { return m_pressed.isValid() && pictures() > m_picturesBefore; },
+                      kSampleMs);
             highest = std::max(highest, usageOf(pid).rssMb);
+            capped = highest - m_startRssMb > kMemoryCapMb;
         }
-        const double elapsed = clock.elapsed() / double(kMsPerSecond);
+        m_peer.setPace(FloodPeer::Pace::Crawler);
+        if (m_pressed.isValid())
+            answers << QStringLiteral("none yet after %1 ms").arg(m_pressed.elapsed());
+        const double elapsed = static_cast<double>(clock.elapsed()) / kMsPerSecond;
         const Usage end = usageOf(pid);
         std::printf("%-22s %5.1f s  %9.0f records/s  CPU %6.1f %%  RSS %7.1f -> %7.1f MB "
-                    "(highest %7.1f)  F2 -> snapshot:",
+                    "(highest %7.1f)  F2 -> snapshot: %s%s%s\n",
                     name, elapsed, static_cast<double>(m_peer.recordsSent() - sentBefore) / elapsed,
                     100.0 * (end.cpuSeconds - start.cpuSeconds) / elapsed, start.rssMb, end.rssMb,
-                    highest);
-        for (double ms : snapshots) {
-            if (ms < 0)
-                std::printf(" none");
-            else
-                std::printf(" %.0f ms", ms);
-        }
-        std::printf("%s\n", m_console.running() ? "" : "  (the program has ended)");
+                    highest, qPrintable(answers.join(QStringLiteral(", "))),
+                    capped ? "  (stopped early: memory cap)" : "",
+                    m_console.running() ? "" : "  (the program has ended)");
         std::fflush(stdout);
     }
 
 private:
-    // F2 until a new snapshot is there; -1 when none came within waitMs.
-    double snapshotMs(int waitMs)
+    void pressF2()
     {
-        const int before = pictures();
-        QElapsedTimer clock;
-        clock.start();
-        QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        tool.setProcessEnvironment(env);
-        tool.start(QStringLiteral("xdotool"), {"mousemove", kKeyboardX, kKeyboardY, "key", "F2"});
-        tool.waitForFinished();
-        if (!waitUntil([&] { return pictures() > before; }, waitMs))
-            return -1;
-        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        m_picturesBefore = pictures();
+        m_pressed.start();
+        xinput::pressKeyAt(m_display, kKeyboardPoint, QStringLiteral("F2"));
     }
 
     int pictures() const
@@ -159,6 +161,9 @@ private:
     QString m_saveFolder;
     ConsoleProcess& m_console;
     FloodPeer& m_peer;
+    double m_startRssMb = 0;
+    int m_picturesBefore = 0;
+    QElapsedTimer m_pressed; // valid while an F2 waits for its snapshot
 };
 
 } // namespace

@@ -11,6 +11,9 @@
 
 namespace lorvet {
 
+// One log line: local time with milliseconds, then the line's body.
+constexpr char kLinePattern[] = "%Y-%m-%d %H:%M:%S.%e %v";
+
 // <name>.log is plain text. When the next line would take it past
 // maxFileBytes, its lines are compressed and appended, as one more gzip
 // member, to <name>.1.log.gz; when that would take <name>.1.log.gz past

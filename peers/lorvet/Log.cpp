@@ -23,7 +23,6 @@ namespace {
 constexpr std::size_t kMaxMessageChars = 4096;
 // Longest source file name kept per line, in characters.
 constexpr std::size_t kMaxFileChars = 260;
-constexpr char kLinePattern[] = "%Y-%m-%d %H:%M:%S.%e %v";
 constexpr char kLoggerName[] = "Lorvet";
 constexpr std::size_t kWorkerThreads = 1;
 
@@ -33,7 +32,7 @@ std::shared_ptr<spdlog::logger> makeStderrLogger()
 {
     auto logger = std::make_shared<spdlog::logger>(
         kLoggerName, std::make_shared<spdlog::sinks::stderr_sink_mt>());
-    logger->set_pattern(kLinePattern);
+    logger->set_pattern(lorvet::kLinePattern);
     return logger;
 }
 
@@ -114,7 +113,7 @@ bool Log::init(const char* path, int queueSize, int maxFileBytes, int maxFiles)
         // Blocking when the queue is full: a burst slows writers, never loses lines.
         auto logger = std::make_shared<spdlog::async_logger>(kLoggerName, std::move(sink), pool,
                                                              spdlog::async_overflow_policy::block);
-        logger->set_pattern(kLinePattern);
+        logger->set_pattern(lorvet::kLinePattern);
         logger->set_level(spdlog::level::trace);
         // The worker flushes after each line, so a crash loses nothing written.
         logger->flush_on(spdlog::level::trace);
