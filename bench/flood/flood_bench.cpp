@@ -17,11 +17,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -41,39 +38,8 @@ constexpr int kProbeEveryMs = 10000;
 constexpr double kMemoryCapMb = 3000;
 constexpr int kStartWaitMs = 60000;
 constexpr int kRetryF2Ms = 2000;
-constexpr double kKbPerMb = 1024.0;
-constexpr int kUtimeField = 14; // of /proc/<pid>/stat, counting from 1
 // Over the large view: where the console takes the keyboard.
 const QPoint kKeyboardPoint(700, 240);
-
-struct Usage {
-    double cpuSeconds = 0;
-    double rssMb = 0;
-};
-
-Usage usageOf(qint64 pid)
-{
-    Usage usage;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        // Fields after the command name, which may hold spaces: state is field 3.
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        const int utime = kUtimeField - 3;
-        if (fields.size() > utime + 1) {
-            usage.cpuSeconds = (fields[utime].toDouble() + fields[utime + 1].toDouble()) /
-                               static_cast<double>(sysconf(_SC_CLK_TCK));
-        }
-    }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                usage.rssMb = line.mid(6).trimmed().split(' ').value(0).toDouble() / kKbPerMb;
-        }
-    }
-    return usage;
-}
 
 class Bench {
 public:
@@ -91,7 +57,7 @@ public:
         while (since.elapsed() < kStartWaitMs) {
             pressF2();
             if (waitUntil([this] { return pictures() > m_picturesBefore; }, kRetryF2Ms)) {
-                m_startRssMb = usageOf(m_console.pid()).rssMb;
+                m_startRssMb = m_console.residentMb();
                 return true;
             }
         }
@@ -106,10 +72,10 @@ public:
     {
         m_peer.setHostile(absurd);
         m_peer.setPace(pace);
-        const qint64 pid = m_console.pid();
-        const Usage start = usageOf(pid);
+        const double cpuBefore = m_console.cpuSeconds();
+        const double rssBefore = m_console.residentMb();
         const uint64_t sentBefore = m_peer.recordsSent();
-        double highest = start.rssMb;
+        double highest = rssBefore;
         QStringList answers;
         QElapsedTimer clock;
         clock.start();
@@ -126,19 +92,20 @@ public:
             // Sampling waits end early when the snapshot comes.
             waitUntil([this] { return m_pressed.isValid() && pictures() > m_picturesBefore; },
                       kSampleMs);
-            highest = std::max(highest, usageOf(pid).rssMb);
+            highest = std::max(highest, m_console.residentMb());
             capped = highest - m_startRssMb > kMemoryCapMb;
         }
         m_peer.setPace(FloodPeer::Pace::Crawler);
         if (m_pressed.isValid())
             answers << QStringLiteral("none yet after %1 ms").arg(m_pressed.elapsed());
         const double elapsed = static_cast<double>(clock.elapsed()) / kMsPerSecond;
-        const Usage end = usageOf(pid);
+        const double cpu = m_console.cpuSeconds() - cpuBefore;
+        const double rssAfter = m_console.residentMb();
         std::printf("%-22s %5.1f s  %9.0f records/s  CPU %6.1f %%  RSS %7.1f -> %7.1f MB "
                     "(highest %7.1f)  F2 -> snapshot: %s%s%s\n",
                     name, elapsed, static_cast<double>(m_peer.recordsSent() - sentBefore) / elapsed,
-                    100.0 * (end.cpuSeconds - start.cpuSeconds) / elapsed, start.rssMb, end.rssMb,
-                    highest, qPrintable(answers.join(QStringLiteral(", "))),
+                    100.0 * cpu / elapsed, rssBefore, rssAfter, highest,
+                    qPrintable(answers.join(QStringLiteral(", "))),
                     capped ? "  (stopped early: memory cap)" : "",
                     m_console.running() ? "" : "  (the program has ended)");
         std::fflush(stdout);

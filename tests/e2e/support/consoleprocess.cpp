@@ -6,9 +6,15 @@
 #include <QFile>
 #include <QTextCodec>
 
+#include <unistd.h>
+
 namespace {
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kPollMs = 10;
+constexpr double kKbPerMb = 1024.0;
+// utime and stime of /proc/<pid>/stat, counted from its field 3 (state),
+// which follows the command name in parentheses.
+constexpr int kUserTimeField = 14 - 3;
 } // namespace
 
 ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
@@ -69,6 +75,31 @@ void ConsoleProcess::stop()
     if (!m_process.waitForFinished(kStopTimeoutMs))
         m_process.kill();
     m_process.waitForFinished(kStopTimeoutMs);
+}
+
+double ConsoleProcess::cpuSeconds() const
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid()));
+    if (!running() || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() <= kUserTimeField + 1)
+        return 0;
+    return (fields[kUserTimeField].toDouble() + fields[kUserTimeField + 1].toDouble()) /
+           static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double ConsoleProcess::residentMb() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
+    if (!running() || !status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / kKbPerMb;
+    }
+    return 0;
 }
 
 bool ConsoleProcess::waitForExit(int timeoutMs)

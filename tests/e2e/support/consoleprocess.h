@@ -27,6 +27,10 @@ public:
     void stop();
     bool running() const { return m_process.state() == QProcess::Running; }
     qint64 pid() const { return m_process.processId(); }
+    // CPU time used so far (user and system), and resident memory now, of
+    // the running program; 0 when it is not running.
+    double cpuSeconds() const;
+    double residentMb() const;
     // Waits for the program to end by itself; false when it is still running.
     bool waitForExit(int timeoutMs);
     QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
