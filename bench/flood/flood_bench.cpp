@@ -11,11 +11,10 @@
 #include "consoleprocess.h"
 #include "floodpeer.h"
 #include "polling.h"
-#include "xinput.h"
+#include "snapshotkey.h"
 #include "xserver.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -37,31 +36,19 @@ constexpr int kProbeEveryMs = 10000;
 // Growth of the program's memory at which a phase stops early.
 constexpr double kMemoryCapMb = 3000;
 constexpr int kStartWaitMs = 60000;
-constexpr int kRetryF2Ms = 2000;
-// Over the large view: where the console takes the keyboard.
-const QPoint kKeyboardPoint(700, 240);
 
 class Bench {
 public:
-    Bench(const QString& display, const QString& saveFolder, ConsoleProcess& console,
-          FloodPeer& peer)
-        : m_display(display), m_saveFolder(saveFolder), m_console(console), m_peer(peer)
+    Bench(ConsoleProcess& console, FloodPeer& peer, SnapshotKey& f2)
+        : m_console(console), m_peer(peer), m_f2(f2)
     {
     }
 
-    // Presses F2 until the first snapshot appears: frames are flowing.
+    // Frames are flowing once F2 leaves a snapshot.
     bool waitForPictures()
     {
-        QElapsedTimer since;
-        since.start();
-        while (since.elapsed() < kStartWaitMs) {
-            pressF2();
-            if (waitUntil([this] { return pictures() > m_picturesBefore; }, kRetryF2Ms)) {
-                m_startRssMb = m_console.residentMb();
-                return true;
-            }
-        }
-        return false;
+        m_startRssMb = m_console.residentMb();
+        return m_f2.pressUntilAnswered(kStartWaitMs);
     }
 
     // A phase runs its full time unless the program ends or, as the machine
@@ -82,22 +69,23 @@ public:
         qint64 nextProbe = 0;
         bool capped = false;
         while (clock.elapsed() < seconds * kMsPerSecond && m_console.running() && !capped) {
-            if (m_pressed.isValid() && pictures() > m_picturesBefore) {
-                answers << QStringLiteral("%1 ms").arg(m_pressed.elapsed());
-                m_pressed.invalidate();
+            if (m_waiting && m_f2.answered()) {
+                answers << QStringLiteral("%1 ms").arg(m_f2.sincePressMs());
+                m_waiting = false;
                 nextProbe = clock.elapsed() + kProbeEveryMs;
             }
-            if (!m_pressed.isValid() && clock.elapsed() >= nextProbe)
-                pressF2();
+            if (!m_waiting && clock.elapsed() >= nextProbe) {
+                m_f2.press();
+                m_waiting = true;
+            }
             // Sampling waits end early when the snapshot comes.
-            waitUntil([this] { return m_pressed.isValid() && pictures() > m_picturesBefore; },
-                      kSampleMs);
+            waitUntil([this] { return m_waiting && m_f2.answered(); }, kSampleMs);
             highest = std::max(highest, m_console.residentMb());
             capped = highest - m_startRssMb > kMemoryCapMb;
         }
         m_peer.setPace(FloodPeer::Pace::Crawler);
-        if (m_pressed.isValid())
-            answers << QStringLiteral("none yet after %1 ms").arg(m_pressed.elapsed());
+        if (m_waiting)
+            answers << QStringLiteral("none yet after %1 ms").arg(m_f2.sincePressMs());
         const double elapsed = static_cast<double>(clock.elapsed()) / kMsPerSecond;
         const double cpu = m_console.cpuSeconds() - cpuBefore;
         const double rssAfter = m_console.residentMb();
@@ -112,25 +100,11 @@ public:
     }
 
 private:
-    void pressF2()
-    {
-        m_picturesBefore = pictures();
-        m_pressed.start();
-        xinput::pressKeyAt(m_display, kKeyboardPoint, QStringLiteral("F2"));
-    }
-
-    int pictures() const
-    {
-        return QDir(m_saveFolder).entryList({QStringLiteral("*.jpg")}, QDir::Files).size();
-    }
-
-    QString m_display;
-    QString m_saveFolder;
     ConsoleProcess& m_console;
     FloodPeer& m_peer;
+    SnapshotKey& m_f2;
     double m_startRssMb = 0;
-    int m_picturesBefore = 0;
-    QElapsedTimer m_pressed; // valid while an F2 waits for its snapshot
+    bool m_waiting = false; // an F2 waits for its snapshot
 };
 
 } // namespace
@@ -147,13 +121,12 @@ int main(int argc, char** argv)
     }
     FloodPeer peer;
     ConsoleProcess console(x.display(), peer.port());
-    const QString camera = QStringLiteral("ip=sim:%1\nport=0\nname=bench\npassword=bench-pw\n");
-    console.appendConfig(QStringLiteral("[came]\nfps=25\n[savedir]\npath=%1/\n").arg(save.path()) +
-                         "[lognone]\n" + camera.arg("main?w=1920&h=1080&fps=25") + "[logntwo]\n" +
-                         camera.arg("back?w=320&h=240&fps=25"));
+    console.useSimulatedCameras("main?w=1920&h=1080&fps=25", "back?w=320&h=240&fps=25",
+                                save.path());
     console.discardDebugOutput();
     console.start();
-    Bench bench(x.display(), save.path(), console, peer);
+    SnapshotKey f2(x.display(), save.path());
+    Bench bench(console, peer, f2);
     if (!peer.accept(std::chrono::milliseconds(kStartWaitMs)) || !bench.waitForPictures()) {
         std::printf("the program did not link up or show pictures\n");
         return 1;

@@ -4,11 +4,9 @@
 // the operator's keys.
 #include "consoleprocess.h"
 #include "floodpeer.h"
-#include "polling.h"
-#include "xinput.h"
+#include "snapshotkey.h"
 #include "xserver.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,10 +22,8 @@ constexpr int kSnapshotMs = 10000;
 constexpr int kFloodMs = 20000;
 // A console that kept every record would grow by hundreds of megabytes.
 constexpr double kMemoryGrowthMb = 100;
-constexpr int kRetryF2Ms = 2000;
 // At 20 Hz the whole test would send a few hundred.
 constexpr uint64_t kFloodRecords = 20000;
-const QPoint kKeyboardPoint(700, 240);
 
 TEST(HostilePeer, AFloodOfAbsurdValuesLeavesTheConsoleFlatAndTakingSnapshots)
 {
@@ -37,32 +33,19 @@ TEST(HostilePeer, AFloodOfAbsurdValuesLeavesTheConsoleFlatAndTakingSnapshots)
     ASSERT_TRUE(save.isValid());
     FloodPeer peer;
     ConsoleProcess console(x.display(), peer.port());
-    const QString camera = QStringLiteral("ip=sim:%1\nport=0\nname=e2e\npassword=e2e-pw\n");
-    console.appendConfig(QStringLiteral("[came]\nfps=25\n[savedir]\npath=%1/\n").arg(save.path()) +
-                         "[lognone]\n" + camera.arg("main?w=640&h=360&fps=25") + "[logntwo]\n" +
-                         camera.arg("back?w=320&h=240&fps=25"));
+    console.useSimulatedCameras("main?w=640&h=360&fps=25", "back?w=320&h=240&fps=25", save.path());
     console.start();
     ASSERT_TRUE(peer.accept(std::chrono::milliseconds(kGenerousMs)));
     peer.setHostile(true);
     peer.setPace(FloodPeer::Pace::Flood);
 
-    const auto pictures = [&] {
-        return QDir(save.path()).entryList({"*.jpg"}, QDir::Files).size();
-    };
-    // F2 until the first frame is there to be saved.
-    ASSERT_TRUE(console.waitFor(
-        [&] {
-            const int before = pictures();
-            xinput::pressKeyAt(x.display(), kKeyboardPoint, QStringLiteral("F2"));
-            return waitUntil([&] { return pictures() > before; }, kRetryF2Ms);
-        },
-        kGenerousMs));
+    SnapshotKey f2(x.display(), save.path());
+    ASSERT_TRUE(f2.pressUntilAnswered(kGenerousMs)) << "no frame to save";
     const double memoryBefore = console.residentMb();
     console.waitFor([] { return false; }, kFloodMs);
     EXPECT_LT(console.residentMb() - memoryBefore, kMemoryGrowthMb);
-    const int before = pictures();
-    ASSERT_TRUE(xinput::pressKeyAt(x.display(), kKeyboardPoint, QStringLiteral("F2")));
-    EXPECT_TRUE(console.waitFor([&] { return pictures() > before; }, kSnapshotMs));
+    f2.press();
+    EXPECT_TRUE(f2.waitForAnswer(kSnapshotMs));
     EXPECT_TRUE(console.running());
     EXPECT_TRUE(peer.connected());
     EXPECT_GT(peer.recordsSent(), kFloodRecords);

@@ -45,6 +45,15 @@ void ConsoleProcess::appendConfig(const QString& text)
         ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
 }
 
+void ConsoleProcess::useSimulatedCameras(const QString& main, const QString& back,
+                                         const QString& saveFolder)
+{
+    const QString camera = QStringLiteral("ip=sim:%1\nport=0\nname=e2e\npassword=e2e-pw\n");
+    appendConfig(QStringLiteral("[came]\nfps=25\n[savedir]\npath=%1/\n").arg(saveFolder) +
+                 QStringLiteral("[lognone]\n") + camera.arg(main) + QStringLiteral("[logntwo]\n") +
+                 camera.arg(back));
+}
+
 void ConsoleProcess::discardDebugOutput()
 {
     m_process.setStandardErrorFile(QProcess::nullDevice());

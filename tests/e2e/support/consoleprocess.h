@@ -20,6 +20,9 @@ public:
     QString configFile() const { return m_config.path() + "/Moravel/config.ini"; }
     // Adds INI text (sections and keys) to the private config.ini.
     void appendConfig(const QString& text);
+    // Simulated cameras (netcam "sim:" addresses such as
+    // "main?w=640&h=360&fps=25") recorded at 25 fps into saveFolder.
+    void useSimulatedCameras(const QString& main, const QString& back, const QString& saveFolder);
     // The debug stream goes nowhere instead of into lines(): for runs that
     // would print more than anyone reads.
     void discardDebugOutput();
