@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 namespace {
+constexpr int kStartTimeoutMs = 10000;
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kPollMs = 10;
 constexpr double kKbPerMb = 1024.0;
@@ -74,6 +75,9 @@ void ConsoleProcess::start()
     m_lines.clear();
     m_pending.clear();
     m_process.start(programPath(), QStringList());
+    // Without it the process would count as running only once some wait
+    // had let QProcess see it start.
+    m_process.waitForStarted(kStartTimeoutMs);
 }
 
 void ConsoleProcess::stop()
@@ -89,7 +93,7 @@ void ConsoleProcess::stop()
 double ConsoleProcess::cpuSeconds() const
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid()));
-    if (!running() || !stat.open(QIODevice::ReadOnly))
+    if (pid() <= 0 || !stat.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray text = stat.readAll();
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
@@ -102,7 +106,7 @@ double ConsoleProcess::cpuSeconds() const
 double ConsoleProcess::residentMb() const
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
-    if (!running() || !status.open(QIODevice::ReadOnly))
+    if (pid() <= 0 || !status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith("VmRSS:"))

@@ -31,7 +31,7 @@ public:
     bool running() const { return m_process.state() == QProcess::Running; }
     qint64 pid() const { return m_process.processId(); }
     // CPU time used so far (user and system), and resident memory now, of
-    // the running program; 0 when it is not running.
+    // the program; 0 when it has not started or has ended.
     double cpuSeconds() const;
     double residentMb() const;
     // Waits for the program to end by itself; false when it is still running.
