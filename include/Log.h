@@ -7,8 +7,9 @@ class LORVET_API Log {
 public:
     static Log* get_instance();
 
-    // path: log file; queueSize: pending lines; maxFileBytes: rotation
-    // size; maxFiles: rotated files kept. Creates the file's folder.
+    // path: log file; queueSize: pending lines; maxFileBytes: largest
+    // file; maxFiles: files kept, the plain one at path and the older lines
+    // gzip-compressed beside it. Creates the file's folder.
     bool init(const char* path, int queueSize, int maxFileBytes, int maxFiles);
 
     // One line: local time with milliseconds, level, file:line, message.

@@ -177,7 +177,9 @@ private:
     // recording. Recording is no Qt child: its destructor finishes the file
     // through the frame path, so the destructor resets it first.
     void buildVideoPipeline();
-    void showRecordingMessage(const QString& message);
+    // One short modeless message box at a time, reused: each line elided
+    // in the middle. The whole text goes to the log.
+    void showRecordingMessage(const QString& title, const QString& message);
     Overlay m_overlay;
     std::unique_ptr<FramePath> m_pFramePath;
     std::unique_ptr<Recording> m_pRecording;

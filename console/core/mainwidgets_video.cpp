@@ -4,12 +4,35 @@
 // the distance; the console forwards to them.
 #include "mainwidgets.h"
 
+#include "consolelog.h"
 #include "framepath.h"
 #include "functionkeys.h"
 #include "recording.h"
 #include "videolabel.h"
 
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QStringList>
+
+#include <string>
+
+namespace {
+
+const QString kMessageName = QStringLiteral("recordingMessage");
+// A message stays a few lines of at most this many pixels: a long line
+// (a path, a field of thousands of characters) loses its middle.
+constexpr int kMessageLineWidth = 560;
+constexpr int kMessageLines = 4;
+
+QString shortMessage(const QString& text, const QFontMetrics& metrics)
+{
+    QStringList lines = text.split(QLatin1Char('\n')).mid(0, kMessageLines);
+    for (QString& line : lines)
+        line = metrics.elidedText(line, Qt::ElideMiddle, kMessageLineWidth);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
 
 void mainWidgets::buildVideoPipeline()
 {
@@ -18,17 +41,31 @@ void mainWidgets::buildVideoPipeline()
                                                [this] { return m_saveFolder.path(); });
     m_pFunctionKeys->connectVideoKeys(*m_pRecording, *m_pFramePath, m_overlay, m_saveFolder);
     connect(m_pRecording.get(), &Recording::recordingMessage, this,
-            &mainWidgets::showRecordingMessage);
+            [this](const QString& message) { showRecordingMessage(tr("录像"), message); });
+    connect(m_pFunctionKeys, &FunctionKeys::snapshotFailed, this,
+            [this](const QString& message) { showRecordingMessage(tr("抓图"), message); });
 }
 
 // Modeless: the camera frames and the link keep flowing while it is shown.
-void mainWidgets::showRecordingMessage(const QString& message)
+// Plain text: project fields in a file name are never taken for markup.
+void mainWidgets::showRecordingMessage(const QString& title, const QString& message)
 {
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("录像"), message, QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("recordingMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
+    const std::wstring wideTitle = title.toStdWString();
+    const std::wstring wideMessage =
+        QString(message).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdWString();
+    MORAVEL_LOG(L"[Moravel] showRecordingMessage [%s] [%s]", wideTitle.c_str(),
+                wideMessage.c_str());
+    auto* box = findChild<QMessageBox*>(kMessageName, Qt::FindDirectChildrenOnly);
+    if (box == nullptr) {
+        box = new QMessageBox(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok, this);
+        box->setObjectName(kMessageName);
+        box->setTextFormat(Qt::PlainText);
+        box->setModal(false);
+    }
+    box->setWindowTitle(title);
+    box->setText(shortMessage(message, box->fontMetrics()));
     box->show();
+    box->raise();
 }
 
 void mainWidgets::GetImage(Mat image)

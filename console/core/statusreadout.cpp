@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 
+#include <cmath>
+
 namespace {
 
 constexpr double kCentimetresPerMetre = 100.0;
@@ -17,9 +19,10 @@ QString text(const char* source)
     return QCoreApplication::translate("DisplayPanle", source);
 }
 
+// A sensor's NaN or infinity shows as "--", never as "nan" or "inf".
 QString decimal(double value)
 {
-    return QString::number(value, 'f', kDecimals);
+    return std::isfinite(value) ? QString::number(value, 'f', kDecimals) : QStringLiteral("--");
 }
 
 // Integer division truncates toward zero: 999 Pa shows 0 kpa.

@@ -26,7 +26,8 @@ struct StatusReadout {
     QString crawlDistance;
     QString remainingCable;
 
-    // The instruments take the negated angles crosswise.
+    // The instruments take the negated angles crosswise; they ignore values
+    // that are not finite.
     double rollInstrument = 0;  // -Angle_Pitch
     double pitchInstrument = 0; // -Angle_Roll
 };

@@ -3,14 +3,20 @@
 #include "robotcommands.h"
 #include "statusreadout.h"
 
+#include <QTimer>
+
 #include <utility>
 
 Telemetry::Telemetry(RobotCommands& commands, DisplayPanle& panel,
                      std::function<void(double)> distanceReading,
                      std::function<void(double, double)> attitude, QObject* parent)
     : QObject(parent), m_commands(commands), m_panel(panel),
-      m_distanceReading(std::move(distanceReading)), m_attitude(std::move(attitude))
+      m_distanceReading(std::move(distanceReading)), m_attitude(std::move(attitude)),
+      m_pPaintWait(new QTimer(this))
 {
+    m_pPaintWait->setSingleShot(true);
+    m_pPaintWait->setTimerType(Qt::PreciseTimer);
+    connect(m_pPaintWait, &QTimer::timeout, this, &Telemetry::applyNewest);
 }
 
 int Telemetry::receive(const LinkStatusRecord* record)
@@ -20,9 +26,39 @@ int Telemetry::receive(const LinkStatusRecord* record)
     // The gate closes with the record that hands control to the remote,
     // not only once the GUI thread has caught up.
     m_commands.setRemoteState(record->NRF_Status);
-    QMetaObject::invokeMethod(
-        this, [this, copy = *record] { apply(copy); }, Qt::QueuedConnection);
+    bool wake = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_newestMutex);
+        m_newest = *record;
+        m_remoteHeldMeanwhile |= record->NRF_Status == RobotCommands::kRemoteHasControl;
+        wake = !std::exchange(m_newestWaiting, true);
+    }
+    // One queued call at a time: a flood never piles up work for the GUI.
+    if (wake)
+        QMetaObject::invokeMethod(
+            this, [this] { applyNewest(); }, Qt::QueuedConnection);
     return 0;
+}
+
+void Telemetry::applyNewest()
+{
+    if (m_sinceApplied.isValid() && m_sinceApplied.elapsed() < kPaintIntervalMs) {
+        m_pPaintWait->start(static_cast<int>(kPaintIntervalMs - m_sinceApplied.elapsed()));
+        return;
+    }
+    LinkStatusRecord newest{};
+    bool remoteHeld = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_newestMutex);
+        newest = m_newest;
+        remoteHeld = std::exchange(m_remoteHeldMeanwhile, false);
+        m_newestWaiting = false;
+    }
+    m_sinceApplied.start();
+    // The remote took control and gave it back between two applied records.
+    if (remoteHeld && newest.NRF_Status != RobotCommands::kRemoteHasControl)
+        applyRemoteState(RobotCommands::kRemoteHasControl);
+    apply(newest);
 }
 
 void Telemetry::apply(const LinkStatusRecord& record)
@@ -31,10 +67,15 @@ void Telemetry::apply(const LinkStatusRecord& record)
     m_distanceReading(readout.cableLength);
     showReadout(m_panel, readout);
     m_attitude(readout.rollInstrument, readout.pitchInstrument);
-    const RemoteStateTracker::Change change = m_remote.update(record.NRF_Status);
+    applyRemoteState(record.NRF_Status);
+    m_commands.statusApplied();
+}
+
+void Telemetry::applyRemoteState(uint8_t nrfStatus)
+{
+    const RemoteStateTracker::Change change = m_remote.update(nrfStatus);
     if (change.resetControl)
         m_commands.ResetControl(RobotCommands::AfterReset::Resume);
     if (change.showChanged)
         showRemoteState(m_panel, change.connected);
-    m_commands.statusApplied();
 }

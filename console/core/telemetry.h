@@ -1,26 +1,34 @@
 // Telemetry intake: status records arrive on the link library's thread and
 // are applied on the GUI thread. The remote-control gate of the commands is
-// set at once on arrival; the record itself travels by value through a
-// queued call and is applied in order: distance reading, panel texts,
-// attitude instruments, remote caption and lamp. When the remote gives
-// control back, the commands reset the crawler and resume the operator's
-// outputs.
+// set at once on arrival, for every record. The GUI applies the newest
+// record at most once per paint interval, however fast records come, in
+// order: distance reading, panel texts, attitude instruments, remote caption
+// and lamp. When the remote gives control back, the commands reset the
+// crawler and resume the operator's outputs.
 #pragma once
 
 #include "ISocketSystemHead.h"
 #include "remotestate.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
+#include <mutex>
 
 class DisplayPanle;
+class QTimer;
 class RobotCommands;
 
 class Telemetry : public QObject {
     Q_OBJECT
 
 public:
+    // One frame of a 60 Hz screen: nobody sees records applied faster, and
+    // the crawler's 20 Hz records are each applied at once.
+    static constexpr int kPaintIntervalMs = 16;
+
     // distanceReading takes the cable length in metres (the distance
     // calibration's current reading); attitude takes the roll and pitch
     // instruments' values, in that order. The commands and the panel must
@@ -31,13 +39,28 @@ public:
 
     // Link library thread: the body of OnStatusData. Returns 0.
     int receive(const LinkStatusRecord* record);
-    // GUI thread.
+    // GUI thread: one record, step by step.
     void apply(const LinkStatusRecord& record);
 
 private:
+    // GUI thread: the newest record received since the last one applied.
+    void applyNewest();
+    void applyRemoteState(uint8_t nrfStatus);
+
     RobotCommands& m_commands;
     DisplayPanle& m_panel;
     std::function<void(double)> m_distanceReading;
     std::function<void(double, double)> m_attitude;
     RemoteStateTracker m_remote;
+
+    // The one record waiting for the GUI, whatever the rate: memory stays flat.
+    std::mutex m_newestMutex;
+    LinkStatusRecord m_newest{};
+    bool m_newestWaiting = false;
+    // A record since the last one applied had the remote holding control, so
+    // a hand-back in between is not lost when only the newest is applied.
+    bool m_remoteHeldMeanwhile = false;
+
+    QTimer* m_pPaintWait;
+    QElapsedTimer m_sinceApplied;
 };

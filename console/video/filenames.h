@@ -1,5 +1,7 @@
 // Names of recordings and snapshots, made of project fields and the local
-// time. Every field is cleaned first, so a name never leaves the save folder.
+// time. Every field is cleaned first, so a name never leaves the save folder,
+// never hides itself and never displays reversed; names are shortened to fit
+// the file system.
 #pragma once
 
 #include "projectinfo.h"
@@ -9,13 +11,22 @@
 
 namespace filenames {
 
-// Path separators, \ / : * ? " < > | and control characters become "_".
+// The longest name of one file (ext4, XFS, tmpfs, ...), in UTF-8 bytes.
+constexpr int kMaxNameBytes = 255;
+
+// Path separators, \ / : * ? " < > |, control, format and line or paragraph
+// separator characters (U+202E, U+200B, U+2028, ...) become "_"; so does a
+// leading ".", which would hide the file.
 QString cleanField(const QString& field);
 
 // location-startwell-endwell-yyyyMMddHHmmss, without folder or extension.
+// With a four-byte extension (".mp4", ".csv") and a "-2" to "-999" from
+// unusedPath the name stays within kMaxNameBytes: the project fields are
+// shortened (the longest first, at character boundaries), the time is kept.
 QString videoBaseName(const ProjectInfo& info, const QDateTime& now);
 
-// location-startwell-endwell-<distance>M-yyyyMMddHHmmss.jpg, without folder.
+// location-startwell-endwell-<distance>M-yyyyMMddHHmmss.jpg, without folder;
+// shortened as videoBaseName, the distance is kept too.
 QString snapshotName(const ProjectInfo& info, const QString& distanceText, const QDateTime& now);
 
 // name inside folder; a folder without a trailing "/" gets one, an empty

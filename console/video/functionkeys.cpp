@@ -102,10 +102,14 @@ void FunctionKeys::connectVideoKeys(Recording& recording, const FramePath& frame
     ColorButton* record = key(kRecordKey);
     connect(record, &ColorButton::clicked, &recording, [&recording] { recording.recordAction(); });
     connect(&recording, &Recording::recordingChanged, record, &ColorButton::updataStatus);
-    connect(key(kSnapshotKey), &ColorButton::clicked, this, [&framePath, &overlay, &saveFolder] {
-        SavePicture(framePath.lastFrame(), saveFolder.path(), overlay.projectInfo(),
-                    overlay.distanceText(), QDateTime::currentDateTime());
-    });
+    connect(key(kSnapshotKey), &ColorButton::clicked, this,
+            [this, &framePath, &overlay, &saveFolder] {
+                QString error;
+                SavePicture(framePath.lastFrame(), saveFolder.path(), overlay.projectInfo(),
+                            overlay.distanceText(), QDateTime::currentDateTime(), &error);
+                if (!error.isEmpty())
+                    emit snapshotFailed(error);
+            });
     ColorButton* folder = key(kFolderKey);
     connect(folder, &ColorButton::clicked, this, [folder, &saveFolder, picker = std::move(picker)] {
         chooseSaveFolder(folder, saveFolder, picker);

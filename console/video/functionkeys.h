@@ -53,6 +53,10 @@ public:
     static void chooseSaveFolder(ColorButton* key, SaveFolder& saveFolder,
                                  const FolderPicker& picker);
 
+signals:
+    // F2 could not write its snapshot: the reason and the file name.
+    void snapshotFailed(const QString& message);
+
 private:
     std::array<ColorButton*, kKeyCount> m_keys{};
 };

@@ -1,5 +1,6 @@
 #include "DisplayPanle.h"
 
+#include "ElidedLabel.h"
 #include "LightButton.h"
 #include "PanelFrame.h"
 
@@ -40,16 +41,17 @@ DisplayPanle::DisplayPanle(QWidget* parent) : QWidget(parent)
 
     setFont(QFont(QStringLiteral("Arial"), kFontPoints, -1, false));
 
-    m_pBodyAirPressure = new QLabel(tr("车体气压：____kpa"), this);
-    m_pLensAirPressure = new QLabel(tr("镜头气压：____kpa"), this);
-    m_pBodyTemperature = new QLabel(tr("车体温度：____℃"), this);
-    m_pLensTemperature = new QLabel(tr("镜头温度：____℃"), this);
-    m_pCableLength = new QLabel(tr("线缆长度：____m"), this);
-    m_pRollAngle = new QLabel(tr("横滚角度：____°"), this);
-    m_pPitchAngle = new QLabel(tr("俯仰角度：____°"), this);
-    m_pHeadingAngle = new QLabel(tr("航向角度：____°"), this);
-    m_pCrawlDistance = new QLabel(tr("爬行距离：____m"), this);
-    m_pRemainingCable = new QLabel(tr("剩余线缆：____m"), this);
+    // Whatever the crawler reports, the values keep the placeholders' room.
+    m_pBodyAirPressure = new ElidedLabel(tr("车体气压：____kpa"), this);
+    m_pLensAirPressure = new ElidedLabel(tr("镜头气压：____kpa"), this);
+    m_pBodyTemperature = new ElidedLabel(tr("车体温度：____℃"), this);
+    m_pLensTemperature = new ElidedLabel(tr("镜头温度：____℃"), this);
+    m_pCableLength = new ElidedLabel(tr("线缆长度：____m"), this);
+    m_pRollAngle = new ElidedLabel(tr("横滚角度：____°"), this);
+    m_pPitchAngle = new ElidedLabel(tr("俯仰角度：____°"), this);
+    m_pHeadingAngle = new ElidedLabel(tr("航向角度：____°"), this);
+    m_pCrawlDistance = new ElidedLabel(tr("爬行距离：____m"), this);
+    m_pRemainingCable = new ElidedLabel(tr("剩余线缆：____m"), this);
 
     auto* layout = new QGridLayout(this);
     layout->setObjectName(QStringLiteral("mainLayout"));

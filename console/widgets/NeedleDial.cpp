@@ -4,6 +4,8 @@
 
 #include <QDebug>
 
+#include <cmath>
+
 NeedleDial::NeedleDial(QWidget* parent, const QString& background, const QColor& needleColor,
                        int needleLength)
     : QWidget(parent),
@@ -24,6 +26,9 @@ QSize NeedleDial::minimumSizeHint() const
 
 void NeedleDial::SetCurrentValue(double dValue)
 {
+    // A NaN or infinite value would make the needle vanish; keep the last one.
+    if (!std::isfinite(dValue))
+        return;
     m_dValue = dValue;
     qDebug() << "SetCurrentValue" << dValue;
     update();

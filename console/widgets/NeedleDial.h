@@ -17,6 +17,7 @@ public:
     QSize minimumSizeHint() const override;
 
 public slots:
+    // A value that is not finite is ignored.
     void SetCurrentValue(double dValue);
 
 protected:

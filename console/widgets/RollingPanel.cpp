@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 // The picture fills 198 of the 200 logical units, leaving a hairline margin.
 constexpr int kPictureSide = 198;
@@ -23,6 +25,9 @@ RollingPanel::RollingPanel(QWidget* parent, const QString& picture)
 
 void RollingPanel::SetAngle(double angle)
 {
+    // A NaN or infinite turn would make the picture vanish; keep the last one.
+    if (!std::isfinite(angle))
+        return;
     m_dAngle = angle;
     update();
 }

@@ -12,6 +12,7 @@ public:
     explicit RollingPanel(QWidget* parent = nullptr);
 
     // Degrees, clockwise on screen; not a slot, the attitude block calls it.
+    // A value that is not finite is ignored.
     void SetAngle(double angle);
     double angle() const { return m_dAngle; }
 

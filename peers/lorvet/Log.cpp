@@ -1,11 +1,11 @@
 #include "Log.h"
 
+#include "GzipRotatingSink.h"
 #include "Utf8.h"
 #include "WideFormat.h"
 
 #include <spdlog/async.h>
 #include <spdlog/async_logger.h>
-#include <spdlog/sinks/rotating_file_sink.h>
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include <cstdarg>
@@ -23,7 +23,6 @@ namespace {
 constexpr std::size_t kMaxMessageChars = 4096;
 // Longest source file name kept per line, in characters.
 constexpr std::size_t kMaxFileChars = 260;
-constexpr char kLinePattern[] = "%Y-%m-%d %H:%M:%S.%e %v";
 constexpr char kLoggerName[] = "Lorvet";
 constexpr std::size_t kWorkerThreads = 1;
 
@@ -33,7 +32,7 @@ std::shared_ptr<spdlog::logger> makeStderrLogger()
 {
     auto logger = std::make_shared<spdlog::logger>(
         kLoggerName, std::make_shared<spdlog::sinks::stderr_sink_mt>());
-    logger->set_pattern(kLinePattern);
+    logger->set_pattern(lorvet::kLinePattern);
     return logger;
 }
 
@@ -106,15 +105,15 @@ bool Log::init(const char* path, int queueSize, int maxFileBytes, int maxFiles)
         if (file.has_parent_path()) {
             std::filesystem::create_directories(file.parent_path());
         }
-        // maxFiles counts every file kept: the current one and the rotated ones.
-        auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
-            path, static_cast<std::size_t>(maxFileBytes), static_cast<std::size_t>(maxFiles - 1));
+        // maxFiles counts every file kept: the current one and the compressed ones.
+        auto sink = std::make_shared<lorvet::GzipRotatingSink>(
+            path, static_cast<std::size_t>(maxFileBytes), static_cast<std::size_t>(maxFiles));
         auto pool = std::make_shared<spdlog::details::thread_pool>(
             static_cast<std::size_t>(queueSize), kWorkerThreads);
         // Blocking when the queue is full: a burst slows writers, never loses lines.
         auto logger = std::make_shared<spdlog::async_logger>(kLoggerName, std::move(sink), pool,
                                                              spdlog::async_overflow_policy::block);
-        logger->set_pattern(kLinePattern);
+        logger->set_pattern(lorvet::kLinePattern);
         logger->set_level(spdlog::level::trace);
         // The worker flushes after each line, so a crash loses nothing written.
         logger->flush_on(spdlog::level::trace);

@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -159,8 +160,12 @@ std::string Mp4Recorder::Output::open(const std::string& path, double fps, cv::S
     ret = avformat_write_header(format.get(), &options);
     av_dict_free(&options);
     if (ret < 0 || ioFailed()) {
-        return "cannot write the MP4 header to " + path + ": " +
-               avError(ret < 0 ? ret : format->pb->error);
+        const std::string reason = "cannot write the MP4 header to " + path + ": " +
+                                   avError(ret < 0 ? ret : format->pb->error);
+        // A file without its header can never play: leave none behind.
+        avio_closep(&format->pb);
+        std::remove(path.c_str());
+        return reason;
     }
     headerWritten = true;
     return {};

@@ -16,7 +16,8 @@ public:
 
     // fourcc as cv::VideoWriter::fourcc(...): x,v,i,d and m,p,4,v both give
     // MPEG-4 Part 2 stored as 'mp4v'. False with lastError() when fps < 1, the
-    // size is empty, the code is not one of those, or the file cannot be created.
+    // size is empty, the code is not one of those, or the file cannot be created;
+    // a file created but refused its header (full disk) is removed again.
     bool open(const std::string& path, int fourcc, double fps, cv::Size frameSize);
     bool isOpened() const;
     // 8-bit BGR of the opened size. A frame of another type or size is refused

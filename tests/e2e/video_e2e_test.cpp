@@ -5,6 +5,8 @@
 #include "SimProcess.h"
 #include "consoleprocess.h"
 #include "mediaprobe.h"
+#include "troubledfolder.h"
+#include "xinput.h"
 #include "xserver.h"
 
 #include <QDateTime>
@@ -43,6 +45,7 @@ const std::string kReset = "cmd ResetControl";
 const QSize kMainFrame(1920, 1080);
 constexpr int kCropEachSide = 162;
 const QSize kRecordedSize(kMainFrame.width() - 2 * kCropEachSide, kMainFrame.height());
+constexpr int kMaxNameBytes = 255; // of one file name, in UTF-8
 // Where the console takes the keyboard: over the large view, clear of any message box.
 const QPoint kKeyboardPoint(700, 240);
 // The record indicator's dot on a 1596 x 1080 frame: 160 pixels left of the
@@ -107,22 +110,7 @@ protected:
 
     void pressKey(const char* key)
     {
-        const QString x = QString::number(kKeyboardPoint.x());
-        const QString y = QString::number(kKeyboardPoint.y());
-        ASSERT_EQ(xdotool({"mousemove", x, y, "key", key}), 0);
-    }
-
-    int xdotool(const QStringList& arguments, QString* output = nullptr)
-    {
-        QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", m_x.display());
-        tool.setProcessEnvironment(env);
-        tool.start("xdotool", arguments);
-        tool.waitForFinished(kGenerousMs);
-        if (output)
-            *output = QString::fromUtf8(tool.readAllStandardOutput());
-        return tool.exitCode();
+        ASSERT_TRUE(xinput::pressKeyAt(m_x.display(), kKeyboardPoint, QString::fromLatin1(key)));
     }
 
     int countLines(const QString& text)
@@ -144,7 +132,7 @@ protected:
 
     QStringList saved(const QString& suffix) const
     {
-        // Hidden too: a location of "../../x" makes a name that starts with a dot.
+        // Hidden too: none may be there.
         return QDir(saveFolder()).entryList({"*" + suffix}, QDir::Files | QDir::Hidden, QDir::Name);
     }
     bool waitForSaved(const QString& suffix)
@@ -266,7 +254,7 @@ TEST_F(VideoEndToEnd, SnapshotAndRecordingOfAnEscapingLocationStayInTheSaveFolde
     const QStringList pictures = saved(".jpg");
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("^\\.\\._\\.\\._x-s1-e2-\\d+\\.\\d\\dM-\\d{14}\\.jpg$"))
+        QRegularExpression(QStringLiteral("^_\\._\\.\\._x-s1-e2-\\d+\\.\\d\\dM-\\d{14}\\.jpg$"))
             .match(pictures.front())
             .hasMatch())
         << pictures.front().toStdString();
@@ -274,7 +262,7 @@ TEST_F(VideoEndToEnd, SnapshotAndRecordingOfAnEscapingLocationStayInTheSaveFolde
 
     record(kShortRecordMs);
     ASSERT_EQ(saved(".mp4").size(), 1);
-    EXPECT_TRUE(saved(".mp4").front().startsWith(QStringLiteral(".._.._x-s1-e2-")));
+    EXPECT_TRUE(saved(".mp4").front().startsWith(QStringLiteral("_._.._x-s1-e2-")));
     EXPECT_GT(decodedFrames((saveFolder() + saved(".mp4").front()).toStdString()), 0);
 
     // Nothing anywhere else below the root.
@@ -306,9 +294,7 @@ TEST_F(VideoEndToEnd, RefusedRecordingIsReportedAndTheConsoleKeepsWorking)
     startConsole(project);
     pressKey("F1");
     ASSERT_TRUE(waitForLines(kFpsRefused, 1));
-    QString windows;
-    EXPECT_EQ(xdotool({"search", "--sync", "--name", "录像"}, &windows), 0);
-    EXPECT_FALSE(windows.trimmed().isEmpty()) << "no message window";
+    EXPECT_TRUE(xinput::windowShows(m_x.display(), QStringLiteral("录像"))) << "no message window";
 
     // Not faked: the next F1 tries to start again instead of stopping.
     pressKey("F1");
@@ -372,5 +358,56 @@ INSTANTIATE_TEST_SUITE_P(SignalsAndAltF4, CloseEndToEnd,
                          [](const ::testing::TestParamInfo<CloseMeans>& means) {
                              return std::string(means.param.name);
                          });
+
+TEST_F(VideoEndToEnd, ALongChineseLocationStillGivesASnapshotAndARecordingWhoseNamesFit)
+{
+    const QString location = QStringLiteral("人民路北段雨水管道检测").repeated(7).left(76);
+    startConsole({location, "W1", "W2"});
+    pressKey("F2");
+    ASSERT_TRUE(waitForSaved(".jpg"));
+    const QString picture = saved(".jpg").front();
+    EXPECT_LE(picture.toUtf8().size(), kMaxNameBytes) << picture.toStdString();
+    EXPECT_TRUE(location.startsWith(picture.section('-', 0, 0))) << picture.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("-W1-W2-\\d+\\.\\d\\dM-\\d{14}\\.jpg$"))
+                    .match(picture)
+                    .hasMatch())
+        << picture.toStdString();
+    EXPECT_EQ(QImage(saveFolder() + picture).size(), kRecordedSize);
+
+    record(kShortRecordMs);
+    ASSERT_EQ(saved(".mp4").size(), 1);
+    const QString video = saved(".mp4").front();
+    EXPECT_LE(video.toUtf8().size(), kMaxNameBytes) << video.toStdString();
+    EXPECT_GT(decodedFrames((saveFolder() + video).toStdString()), 0);
+}
+
+TEST_F(VideoEndToEnd, ASnapshotThatCannotBeWrittenIsShownToTheOperator)
+{
+    ASSERT_TRUE(QDir().mkpath(saveFolder()));
+    const TroubledFolder readOnly(saveFolder(), TroubledFolder::Trouble::ReadOnly);
+    ASSERT_TRUE(readOnly.ready());
+    startConsole({"人民路", "Y1", "Y2"});
+    pressKey("F2");
+    EXPECT_TRUE(xinput::windowShows(m_x.display(), QStringLiteral("抓图"))) << "no message window";
+    EXPECT_TRUE(saved(".jpg").isEmpty());
+}
+
+TEST_F(VideoEndToEnd, AFullDiskIsShownAndLeavesNoEmptyFile)
+{
+    ASSERT_TRUE(QDir().mkpath(saveFolder()));
+    const TroubledFolder full(saveFolder(), TroubledFolder::Trouble::Full);
+    if (!full.ready())
+        GTEST_SKIP() << "only root can give the test a full disk";
+    startConsole({"人民路", "Y1", "Y2"});
+    pressKey("F1");
+    EXPECT_TRUE(waitForLines(QStringLiteral("No space left on device"), 1));
+    EXPECT_TRUE(xinput::windowShows(m_x.display(), QStringLiteral("录像"))) << "no message window";
+    EXPECT_FALSE(sawLine(kRecordingStarted));
+    pressKey("F2");
+    EXPECT_TRUE(xinput::windowShows(m_x.display(), QStringLiteral("抓图"))) << "no message window";
+    // Only the file that filled the disk.
+    EXPECT_EQ(QDir(saveFolder()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("filler")});
+}
 
 } // namespace

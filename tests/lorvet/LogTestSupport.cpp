@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -15,6 +16,8 @@ constexpr auto kWaitTimeout = std::chrono::seconds(60);
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 // '0' stands for any digit.
 constexpr std::string_view kTimestampShape = "0000-00-00 00:00:00.000 ";
+constexpr int kMaxRingFiles = 100;
+constexpr std::size_t kReadChunk = 64 * 1024;
 } // namespace
 
 TempDir::TempDir()
@@ -40,6 +43,67 @@ std::vector<std::string> readLines(const std::filesystem::path& file)
         lines.push_back(line);
     }
     return lines;
+}
+
+namespace {
+
+std::string quoted(const std::filesystem::path& file)
+{
+    return "'" + file.string() + "'";
+}
+
+std::vector<std::string> linesOfCommand(const std::string& command)
+{
+    std::vector<std::string> lines;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return lines;
+    }
+    std::string text;
+    char buffer[kReadChunk];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        text.append(buffer, n);
+    }
+    pclose(pipe);
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+} // namespace
+
+std::vector<std::string> readRing(const std::filesystem::path& plainFile,
+                                  std::vector<std::filesystem::path>* files)
+{
+    std::vector<std::filesystem::path> ring;
+    const std::string stem = plainFile.stem().string();
+    const std::string extension = plainFile.extension().string();
+    for (int index = kMaxRingFiles; index > 0; --index) {
+        const auto compressed =
+            plainFile.parent_path() / (stem + "." + std::to_string(index) + extension + ".gz");
+        if (std::filesystem::exists(compressed)) {
+            ring.push_back(compressed);
+        }
+    }
+    std::vector<std::string> lines;
+    for (const auto& file : ring) {
+        const auto more = linesOfCommand("gzip -dc " + quoted(file));
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
+    const auto plain = readLines(plainFile);
+    lines.insert(lines.end(), plain.begin(), plain.end());
+    ring.push_back(plainFile);
+    if (files != nullptr) {
+        *files = ring;
+    }
+    return lines;
+}
+
+bool gzipAccepts(const std::filesystem::path& file)
+{
+    return std::system(("gzip -t " + quoted(file)).c_str()) == 0;
 }
 
 std::vector<std::string> waitForLines(const std::filesystem::path& file, std::size_t count)

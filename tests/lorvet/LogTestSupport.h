@@ -22,6 +22,15 @@ private:
 
 std::vector<std::string> readLines(const std::filesystem::path& file);
 
+// The lines of a ring of log files, oldest first: "gzip -dc" of
+// <name>.<n>.log.gz from the highest n down, then <name>.log. files gets the
+// files read, in that order.
+std::vector<std::string> readRing(const std::filesystem::path& plainFile,
+                                  std::vector<std::filesystem::path>* files = nullptr);
+
+// True when "gzip -t" finds the file a valid gzip file.
+bool gzipAccepts(const std::filesystem::path& file);
+
 // Polls until the file holds at least count lines; returns what it read last.
 std::vector<std::string> waitForLines(const std::filesystem::path& file, std::size_t count);
 

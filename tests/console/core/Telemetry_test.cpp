@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,6 +88,22 @@ TEST(StatusReadout, AnglesShowUnderTheirNamesAndReachTheInstrumentsNegatedCrossw
     EXPECT_EQ(readout.pitchInstrument, -3.5);
     EXPECT_EQ(readout.bodyTemperature, QStringLiteral("车体温度：21.46 ℃"));
     EXPECT_EQ(readout.lensTemperature, QStringLiteral("镜头温度：5.00 ℃"));
+}
+
+TEST(StatusReadout, ValuesThatAreNotFiniteShowAsDashes)
+{
+    LinkStatusRecord status = record();
+    status.Car_temperature = std::numeric_limits<float>::quiet_NaN();
+    status.Cam_temperature = std::numeric_limits<float>::infinity();
+    status.Angle_Roll = -std::numeric_limits<float>::infinity();
+    status.Angle_Pitch = std::numeric_limits<float>::quiet_NaN();
+    status.Angle_Yaw = std::numeric_limits<float>::infinity();
+    const StatusReadout readout = StatusReadout::fromRecord(status);
+    EXPECT_EQ(readout.bodyTemperature, QStringLiteral("车体温度：-- ℃"));
+    EXPECT_EQ(readout.lensTemperature, QStringLiteral("镜头温度：-- ℃"));
+    EXPECT_EQ(readout.rollAngle, QStringLiteral("横滚角度：-- °"));
+    EXPECT_EQ(readout.pitchAngle, QStringLiteral("俯仰角度：-- °"));
+    EXPECT_EQ(readout.headingAngle, QStringLiteral("航向角度：-- °"));
 }
 
 TEST(StatusReadout, ShownOnTheTelemetryPanel)
@@ -245,6 +263,50 @@ TEST_F(TelemetryTest, TheRemoteGateClosesOnTheLinkThreadBeforeTheGuiCatchesUp)
 
     ASSERT_TRUE(waitUntil([this] { return !distances.empty(); }));
     EXPECT_EQ(panel.m_pRemoteStatus->text(), QStringLiteral("已连接"));
+}
+
+TEST_F(TelemetryTest, AFloodIsAppliedNewestOnlyOncePerPaintIntervalAndNoHandBackIsLost)
+{
+    ASSERT_TRUE(linked.open());
+    constexpr int kRecords = 100000;
+    constexpr int kBurst = 500;
+    using Clock = std::chrono::steady_clock;
+    std::vector<Clock::time_point> applied;
+    std::vector<double> readings;
+    Telemetry flooded(
+        commands, panel,
+        [&](double metres) {
+            applied.push_back(Clock::now());
+            readings.push_back(metres);
+        },
+        [](double, double) {});
+    std::atomic<bool> sent{false};
+    const auto start = Clock::now();
+    std::thread link([&] {
+        LinkStatusRecord status = record();
+        for (int i = 1; i <= kRecords; ++i) {
+            status.Wir_length = static_cast<uint32_t>(i);
+            // The remote holds control for a single record in the middle.
+            status.NRF_Status = i == kRecords / 2 ? RobotCommands::kRemoteHasControl : 0;
+            flooded.receive(&status);
+            if (i % kBurst == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        sent = true;
+    });
+    const double last = static_cast<float>(kRecords / 100.0);
+    ASSERT_TRUE(waitUntil([&] { return sent && !readings.empty() && readings.back() == last; }));
+    link.join();
+    const auto elapsedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_LE(static_cast<long>(applied.size()), elapsedMs / Telemetry::kPaintIntervalMs + 2);
+    for (size_t i = 1; i < applied.size(); ++i)
+        EXPECT_GE(applied[i] - applied[i - 1],
+                  std::chrono::milliseconds(Telemetry::kPaintIntervalMs - 1));
+    EXPECT_TRUE(std::is_sorted(readings.begin(), readings.end()));
+    EXPECT_EQ(panel.m_pCableLength->text(), QStringLiteral("线缆长度：1000.00 m"));
+    EXPECT_EQ(panel.m_pRemoteStatus->text(), QStringLiteral("未连接"));
+    EXPECT_EQ(resets(), 1);
 }
 
 TEST_F(TelemetryTest, MissingRecordIsIgnored)

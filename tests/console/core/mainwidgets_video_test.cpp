@@ -10,10 +10,13 @@
 #include "mediaprobe.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -162,6 +165,56 @@ TEST_F(ConsoleVideo, RefusedRecordingShowsAModelessMessageAndLeavesF1Normal)
     EXPECT_TRUE(saved(".mp4").isEmpty());
     // The console goes on: frames still arrive while the message is up.
     EXPECT_FALSE(snapshot().isEmpty());
+}
+
+// The console's log as far as it reaches back: the newest compressed file and the plain one.
+QString recentLog()
+{
+    const QString plain = QCoreApplication::applicationDirPath() + "/Logs/Moravel.log";
+    QProcess unzip;
+    unzip.start("gzip", {"-dc", QCoreApplication::applicationDirPath() + "/Logs/Moravel.1.log.gz"});
+    unzip.waitForFinished();
+    QFile file(plain);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(unzip.readAllStandardOutput() + file.readAll());
+}
+
+TEST_F(ConsoleVideo, FailuresShareOneShortMessageAtATimeAndAreLogged)
+{
+    // A "folder" that is a file: no snapshot can be written below it, not even by root.
+    QFile blocker(folder() + "file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    SetQStringFromIni("/savedir/path", folder() + "file/");
+    const QString hugeFps(10000, QLatin1Char('9'));
+    startConsole(hugeFps);
+    QTest::keyClick(console.get(), Qt::Key_F1);
+    QMessageBox* message = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        message = console->findChild<QMessageBox*>(QStringLiteral("recordingMessage"));
+        return message != nullptr && message->isVisible();
+    }));
+    const QRect screen = message->screen()->availableGeometry();
+    EXPECT_LE(message->frameGeometry().width(), screen.width());
+    EXPECT_LE(message->frameGeometry().height(), screen.height() / 2);
+    EXPECT_TRUE(message->text().contains(QStringLiteral("帧率")));
+    EXPECT_TRUE(message->text().contains(QChar(0x2026))) << "the 10000 digits are cut";
+
+    // F2 until a frame is there and its snapshot fails: the same box, now about it.
+    ASSERT_TRUE(waitUntil([&] {
+        QTest::keyClick(console.get(), Qt::Key_F2);
+        return message->windowTitle() == QStringLiteral("抓图");
+    }));
+    EXPECT_EQ(console->findChildren<QMessageBox*>().size(), 1);
+    EXPECT_TRUE(message->isVisible());
+    const QStringList lines = message->text().split('\n');
+    ASSERT_EQ(lines.size(), 2) << message->text().toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("Not a directory"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("人民路-Y1-Y2-"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(".jpg"))) << lines[1].toStdString();
+    EXPECT_TRUE(waitUntil([&] {
+        return recentLog().contains(QStringLiteral(
+            "showRecordingMessage [抓图] [无法保存抓图：Not a directory 人民路-Y1-Y2-"));
+    }));
 }
 
 TEST_F(ConsoleVideo, ClosingWhileRecordingFinishesAPlayableFile)

@@ -1,11 +1,11 @@
 #include "recording.h"
 
+#include "FontFaces.h"
 #include "framepath.h"
 #include "guiapp.h"
 #include "inisettings.h"
 #include "mediaprobe.h"
 #include "overlay.h"
-#include "FontFaces.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>
@@ -244,11 +244,17 @@ TEST_F(RecordingTest, DoesNotStartInAMissingOrReadOnlyFolder)
     }
 }
 
-TEST_F(RecordingTest, WriterThatCannotOpenIsReported)
+TEST_F(RecordingTest, WriterThatCannotWriteItsHeaderIsReportedAndLeavesNoFile)
 {
     m_path.GetMatImage(cv::Mat(kCameraSize, CV_8UC3, kBackground));
-    setLocation(QString(300, QLatin1Char('L'))); // longer than a file name may be
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_IGN);
+    // A disk already full: the file can be created, not a byte written.
+    const rlimit full{0, saved.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
     expectNotStarted();
+    setrlimit(RLIMIT_FSIZE, &saved);
 }
 
 TEST_F(RecordingTest, HostileLocationStillWritesInsideTheSaveFolder)

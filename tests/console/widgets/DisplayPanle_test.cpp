@@ -116,3 +116,20 @@ TEST(DisplayPanle, HasNoSignalsSlotsOrPropertiesOfItsOwn)
     EXPECT_EQ(meta.methodCount(), meta.methodOffset());
     EXPECT_EQ(meta.propertyCount(), meta.propertyOffset());
 }
+
+TEST(DisplayPanle, KeepsItsSizeWhateverTheValues)
+{
+    DisplayPanle panel;
+    const QSize hint = panel.sizeHint();
+    const QSize minimum = panel.minimumSizeHint();
+    // Values as a float's largest magnitude prints them with two decimals.
+    const QString huge = QStringLiteral("-%1.00").arg(QString(39, QLatin1Char('9')));
+    for (QLabel* label :
+         {panel.m_pBodyAirPressure, panel.m_pLensAirPressure, panel.m_pBodyTemperature,
+          panel.m_pLensTemperature, panel.m_pCableLength, panel.m_pRollAngle, panel.m_pPitchAngle,
+          panel.m_pHeadingAngle, panel.m_pCrawlDistance, panel.m_pRemainingCable})
+        label->setText(label->text().replace(QStringLiteral("____"), huge));
+    EXPECT_EQ(panel.sizeHint(), hint);
+    EXPECT_EQ(panel.minimumSizeHint(), minimum);
+    EXPECT_TRUE(panel.m_pRollAngle->text().contains(huge));
+}

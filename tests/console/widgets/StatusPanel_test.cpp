@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QTest>
 
+#include <cfloat>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "WidgetTestSupport.h"
@@ -97,4 +100,36 @@ TEST(StatusPanel, FillsItsBackgroundInThePanelColour)
     image.fill(Qt::black);
     panel.render(&image);
     EXPECT_EQ(image.pixelColor(2, 2), QColor(189, 204, 212));
+}
+
+TEST(StatusPanel, InstrumentsKeepTheirLastFiniteAngleAndShowHugeOnes)
+{
+    StatusPanel panel;
+    panel.resize(900, 260);
+    const Parts parts(panel);
+    const auto drawn = [](QWidget* widget) {
+        const QImage image = widgettest::paintOnBlack(*widget);
+        int lit = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                lit += image.pixelColor(x, y) != Qt::black ? 1 : 0;
+        return lit;
+    };
+    panel.SetRollingPanel(12.5);
+    const int rollingPicture = drawn(parts.rolling);
+    const int rollNeedle = drawn(parts.rollDial);
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        panel.SetRollingPanel(bad);
+        panel.SetPitchPanel(bad);
+        EXPECT_DOUBLE_EQ(parts.rolling->angle(), 12.5);
+        EXPECT_DOUBLE_EQ(parts.rollDial->currentValue(), 12.5);
+        EXPECT_DOUBLE_EQ(parts.pitch->angle(), 0);
+        EXPECT_DOUBLE_EQ(parts.pitchDial->currentValue(), 0);
+    }
+    // The largest values a float sensor can send still turn the pictures.
+    for (double huge : {double(FLT_MAX), -double(FLT_MAX)}) {
+        panel.SetRollingPanel(huge);
+        EXPECT_GT(drawn(parts.rolling), rollingPicture / 2) << huge;
+        EXPECT_GT(drawn(parts.rollDial), rollNeedle / 2) << huge;
+    }
 }

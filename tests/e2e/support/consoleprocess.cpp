@@ -6,9 +6,16 @@
 #include <QFile>
 #include <QTextCodec>
 
+#include <unistd.h>
+
 namespace {
+constexpr int kStartTimeoutMs = 10000;
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kPollMs = 10;
+constexpr double kKbPerMb = 1024.0;
+// utime and stime of /proc/<pid>/stat, counted from its field 3 (state),
+// which follows the command name in parentheses.
+constexpr int kUserTimeField = 14 - 3;
 } // namespace
 
 ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
@@ -32,6 +39,27 @@ ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
     m_process.setStandardOutputFile(QProcess::nullDevice());
 }
 
+void ConsoleProcess::appendConfig(const QString& text)
+{
+    QFile ini(configFile());
+    if (ini.open(QIODevice::Append))
+        ini.write(QTextCodec::codecForName("GB2312")->fromUnicode(text));
+}
+
+void ConsoleProcess::useSimulatedCameras(const QString& main, const QString& back,
+                                         const QString& saveFolder)
+{
+    const QString camera = QStringLiteral("ip=sim:%1\nport=0\nname=e2e\npassword=e2e-pw\n");
+    appendConfig(QStringLiteral("[came]\nfps=25\n[savedir]\npath=%1/\n").arg(saveFolder) +
+                 QStringLiteral("[lognone]\n") + camera.arg(main) + QStringLiteral("[logntwo]\n") +
+                 camera.arg(back));
+}
+
+void ConsoleProcess::discardDebugOutput()
+{
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+}
+
 ConsoleProcess::~ConsoleProcess()
 {
     stop();
@@ -47,11 +75,39 @@ void ConsoleProcess::start()
     m_lines.clear();
     m_pending.clear();
     m_process.start(programPath(), QStringList());
+    // Without it the process would count as running only once some wait
+    // had let QProcess see it start.
+    m_process.waitForStarted(kStartTimeoutMs);
 }
 
 void ConsoleProcess::stop()
 {
     stopProcess(m_process, kStopTimeoutMs);
+}
+
+double ConsoleProcess::cpuSeconds() const
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid()));
+    if (pid() <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() <= kUserTimeField + 1)
+        return 0;
+    return (fields[kUserTimeField].toDouble() + fields[kUserTimeField + 1].toDouble()) /
+           static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double ConsoleProcess::residentMb() const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
+    if (pid() <= 0 || !status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / kKbPerMb;
+    }
+    return 0;
 }
 
 bool ConsoleProcess::waitForExit(int timeoutMs)

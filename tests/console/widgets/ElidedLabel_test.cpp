@@ -1,0 +1,34 @@
+#include "ElidedLabel.h"
+
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include "WidgetTestSupport.h"
+
+TEST(ElidedLabel, KeepsTheRoomOfItsFirstTextAndCutsALongerOneAtTheRight)
+{
+    const QString placeholder = QStringLiteral("车体温度：____℃");
+    ElidedLabel label(placeholder, nullptr);
+    QLabel plain(placeholder);
+    const QSize room = label.sizeHint();
+    EXPECT_EQ(room, plain.sizeHint());
+
+    const QString huge = QStringLiteral("车体温度：%1 ℃").arg(QString(39, QLatin1Char('9')));
+    label.setText(huge);
+    EXPECT_EQ(label.text(), huge);
+    EXPECT_EQ(label.sizeHint(), room);
+    EXPECT_EQ(label.minimumSizeHint(), room);
+
+    // It paints what a label of the cut text would.
+    label.resize(room);
+    plain.setText(label.fontMetrics().elidedText(huge, Qt::ElideRight, room.width()));
+    plain.resize(room);
+    EXPECT_TRUE(plain.text().endsWith(QChar(0x2026))) << plain.text().toStdString();
+    EXPECT_EQ(widgettest::paintOnBlack(label), widgettest::paintOnBlack(plain));
+
+    // A text that fits is shown whole.
+    label.setText(QStringLiteral("车体温度：5 ℃"));
+    plain.setText(label.text());
+    EXPECT_EQ(widgettest::paintOnBlack(label), widgettest::paintOnBlack(plain));
+}
