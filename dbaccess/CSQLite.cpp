@@ -179,6 +179,20 @@ int CSQLite::InsertBlob(const char* sql, const char* text1, const void* data, co
     });
 }
 
+bool CSQLite::bindParams(sqlite3_stmt* stmt, const std::vector<std::string>& params)
+{
+    bool ok = stmt != nullptr;
+    for (std::size_t i = 0; ok && i < params.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        const std::string& value = params[i];
+        ok = (value.empty()
+                  ? sqlite3_bind_null(stmt, index)
+                  : sqlite3_bind_text(stmt, index, value.data(), static_cast<int>(value.size()),
+                                      SQLITE_STATIC)) == SQLITE_OK;
+    }
+    return ok;
+}
+
 int CSQLite::ExecParams(const char* sql, const std::vector<std::string>& params)
 {
     if (!m_db || sql == nullptr) {
@@ -189,16 +203,7 @@ int CSQLite::ExecParams(const char* sql, const std::vector<std::string>& params)
     const int rc =
         sqlite3_prepare_v2(m_db.get(), sql, static_cast<int>(std::strlen(sql)), &raw, nullptr);
     const Statement stmt(raw);
-    bool ok = stmt != nullptr;
-    for (std::size_t i = 0; ok && i < params.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
-        const std::string& value = params[i];
-        ok = (value.empty()
-                  ? sqlite3_bind_null(stmt.get(), index)
-                  : sqlite3_bind_text(stmt.get(), index, value.data(),
-                                      static_cast<int>(value.size()), SQLITE_STATIC)) == SQLITE_OK;
-    }
-    if (ok && sqlite3_step(stmt.get()) == SQLITE_DONE) {
+    if (bindParams(stmt.get(), params) && sqlite3_step(stmt.get()) == SQLITE_DONE) {
         return 1;
     }
     std::fprintf(stderr, "sql error:%s\n",
@@ -222,19 +227,23 @@ int CSQLite::QuerySQL(const char* sql, std::vector<std::vector<std::string>>& ro
     if (!stmt) {
         return 1; // only whitespace or comments: no rows
     }
+    return appendRows(stmt.get(), rows);
+}
+
+int CSQLite::appendRows(sqlite3_stmt* stmt, std::vector<std::vector<std::string>>& rows)
+{
     // A failed query leaves the caller's rows as they were, not half-filled.
     const std::size_t keep = rows.size();
     try {
-        const int columns = sqlite3_column_count(stmt.get());
+        const int columns = sqlite3_column_count(stmt);
         int step = SQLITE_ROW;
-        while ((step = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
             std::vector<std::string>& row = rows.emplace_back();
             row.reserve(static_cast<std::size_t>(columns));
             for (int c = 0; c < columns; ++c) {
-                const auto* text =
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                 row.emplace_back(text != nullptr ? text : "",
-                                 static_cast<std::size_t>(sqlite3_column_bytes(stmt.get(), c)));
+                                 static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
             }
         }
         if (step == SQLITE_DONE) {
@@ -242,11 +251,36 @@ int CSQLite::QuerySQL(const char* sql, std::vector<std::vector<std::string>>& ro
         }
         // A statement of the legacy prepare reports the specific error only
         // after a reset.
-        sqlite3_reset(stmt.get());
+        sqlite3_reset(stmt);
         std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "SQL error: %s\n", kOutOfMemory);
     }
     rows.resize(keep);
     return 0;
+}
+
+int CSQLite::QueryParams(const char* sql, const std::vector<std::string>& params,
+                         std::vector<std::vector<std::string>>& rows)
+{
+    if (!m_db || sql == nullptr) {
+        std::fprintf(stderr, "SQL error: %s\n", m_db ? kNoSql : kNoDatabase);
+        return 0;
+    }
+    sqlite3_stmt* raw = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(m_db.get(), sql, static_cast<int>(std::strlen(sql)), &raw, nullptr);
+    const Statement stmt(raw);
+    if (rc != SQLITE_OK) {
+        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
+        return 0;
+    }
+    if (!stmt) {
+        return 1; // only whitespace or comments: no rows
+    }
+    if (!bindParams(stmt.get(), params)) {
+        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
+        return 0;
+    }
+    return appendRows(stmt.get(), rows);
 }
