@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileSystemWatcher>
 #include <QListWidget>
@@ -45,8 +44,7 @@ public:
 ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent)
     : QMainWindow(parent), m_folder(sql), m_codes(std::move(codes)), m_tree(new SnapshotTree(this)),
       m_view(new SnapshotView(this)), m_editor(new ObservationEditor(m_codes, this)),
-      m_problems(new QListWidget(this)), m_problemDock(new QDockWidget(tr("有问题的文件"), this)),
-      m_watcher(new QFileSystemWatcher(this))
+      m_problems(new QListWidget(this)), m_watcher(new QFileSystemWatcher(this))
 {
     setObjectName(QStringLiteral("reviewWindow"));
     setWindowTitle(tr("检测回看"));
@@ -57,18 +55,20 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     detail->addWidget(m_editor);
     detail->setStretchFactor(0, kDetailStretch);
     detail->setStretchFactor(1, kTreeStretch);
-    auto* main = new QSplitter(Qt::Horizontal, this);
-    main->addWidget(m_tree);
-    main->addWidget(detail);
-    main->setStretchFactor(0, kTreeStretch);
-    main->setStretchFactor(1, kDetailStretch);
-    setCentralWidget(main);
-
+    // The files that could not be read in full, under the list, only when there are any.
     m_problems->setObjectName(QStringLiteral("problemList"));
-    m_problemDock->setObjectName(QStringLiteral("problemDock"));
-    m_problemDock->setWidget(m_problems);
-    addDockWidget(Qt::BottomDockWidgetArea, m_problemDock);
-    m_problemDock->hide();
+    m_problems->hide();
+    auto* files = new QSplitter(Qt::Vertical, this);
+    files->addWidget(m_tree);
+    files->addWidget(m_problems);
+    files->setStretchFactor(0, kDetailStretch);
+    files->setStretchFactor(1, kTreeStretch);
+    auto* main = new QSplitter(Qt::Horizontal, this);
+    main->addWidget(files);
+    main->addWidget(detail);
+    main->setSizes({kDefaultWidth / (kTreeStretch + kDetailStretch) * kTreeStretch,
+                    kDefaultWidth / (kTreeStretch + kDetailStretch) * kDetailStretch});
+    setCentralWidget(main);
 
     buildActions();
     connect(m_tree, &SnapshotTree::currentSnapshotChanged, this, &ReviewWindow::showSnapshot);
@@ -181,7 +181,7 @@ void ReviewWindow::refresh()
         m_problems->addItem(
             (file.usable ? tr("注意 %1：%2") : tr("已跳过 %1：%2")).arg(file.name, file.problem));
     }
-    m_problemDock->setVisible(m_problems->count() > 0);
+    m_problems->setVisible(m_problems->count() > 0);
     updateStatus();
 }
 

@@ -13,7 +13,6 @@
 
 class ObservationEditor;
 class QListWidget;
-class QDockWidget;
 class SnapshotTree;
 class SnapshotView;
 class QFileSystemWatcher;
@@ -62,7 +61,6 @@ private:
     SnapshotView* m_view;
     ObservationEditor* m_editor;
     QListWidget* m_problems;
-    QDockWidget* m_problemDock;
     QFileSystemWatcher* m_watcher;
     QTimer m_rescanTimer;
 };

@@ -31,7 +31,7 @@ QString SnapshotTree::label(const Snapshot& s, const QVector<Observation>& obser
 void SnapshotTree::load(InspectionIndex& index)
 {
     const QString keep = currentFile();
-    const QSignalBlocker quiet(this);
+    QSignalBlocker quiet(this);
     clear();
     m_snapshotItems.clear();
     m_snapshots.clear();
@@ -77,6 +77,7 @@ void SnapshotTree::load(InspectionIndex& index)
     if (!selectFile(keep) && topLevelItemCount() > 0) {
         setCurrentItem(m_snapshotItems.isEmpty() ? topLevelItem(0) : m_snapshotItems.front());
     }
+    quiet.unblock();
     QTreeWidgetItem* item = currentItem();
     emit currentSnapshotChanged(item != nullptr ? item->data(0, kFileRole).toString() : QString(),
                                 item != nullptr ? item->data(0, kProjectRole).toLongLong() : 0);
