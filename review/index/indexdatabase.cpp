@@ -87,7 +87,6 @@ static_assert(kMigrationCount == IndexDatabase::kSchemaVersion);
 
 const char* const kCorruptSuffix = ".corrupt-";
 const char* const kTimeFormat = "yyyyMMddHHmmss";
-const char* const kJournalSuffix = "-journal";
 
 std::vector<std::string> toUtf8(const QStringList& params)
 {
@@ -201,11 +200,6 @@ bool IndexDatabase::moveAside(QString* notice, QString* error)
     if (!QFile::rename(m_path, aside)) {
         *error = tr("索引 %1 已损坏，且无法移开").arg(QDir::toNativeSeparators(m_path));
         return false;
-    }
-    // A journal left beside it belongs to the damaged file, not the new one.
-    const QString journal = m_path + QLatin1String(kJournalSuffix);
-    if (QFile::exists(journal)) {
-        QFile::rename(journal, aside + QLatin1String(kJournalSuffix));
     }
     *notice = tr("索引已损坏，已移至 %1 并按文件重建；原有的编码留在该文件中。")
                   .arg(QDir::toNativeSeparators(aside));

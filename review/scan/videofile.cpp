@@ -29,13 +29,15 @@ QString tag(const AVFormatContext* context, const char* key)
     return entry != nullptr ? QString::fromUtf8(entry->value) : QString();
 }
 
-// The longest stream; opening a fragmented file already walks its fragments.
+// The longest video stream; opening a fragmented file already walks its
+// fragments. (The subtitle track may run past the last frame.)
 double durationOf(const AVFormatContext* context)
 {
     double longest = kUnknown;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream* stream = context->streams[i];
-        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
             const double seconds =
                 static_cast<double>(stream->duration) * av_q2d(stream->time_base);
             longest = known(longest) ? std::max(longest, seconds) : seconds;

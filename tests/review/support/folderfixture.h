@@ -1,0 +1,56 @@
+// A fresh save folder per test, indexed through Telquin as the program does.
+#pragma once
+
+#include "inspectionfiles.h"
+#include "inspectionfolder.h"
+#include "telquinlibrary.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace reviewtest {
+
+class FolderFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_NE(m_telquin.system(), nullptr) << m_telquin.error().toStdString();
+        m_folder = std::make_unique<InspectionFolder>(m_telquin.system());
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString folderPath() const { return m_dir.path(); }
+    // Opens (or opens again) the folder's index and scans it.
+    bool open()
+    {
+        m_notice.clear();
+        QString error;
+        const bool opened = m_folder->open(m_dir.path(), &m_notice, &error);
+        EXPECT_TRUE(opened) << error.toStdString();
+        return opened;
+    }
+    InspectionIndex& index() { return m_folder->index(); }
+    // The one project of the folder.
+    qint64 onlyProject()
+    {
+        const QVector<Project> projects = index().projects();
+        EXPECT_EQ(projects.size(), 1);
+        return projects.isEmpty() ? 0 : projects.front().id;
+    }
+    QStringList files() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir m_dir;
+    TelquinLibrary m_telquin;
+    std::unique_ptr<InspectionFolder> m_folder;
+    QString m_notice;
+};
+
+} // namespace reviewtest
