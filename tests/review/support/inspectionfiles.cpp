@@ -1,6 +1,7 @@
 #include "inspectionfiles.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
@@ -8,6 +9,9 @@
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
 
 namespace reviewtest {
 
@@ -164,6 +168,45 @@ bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<T
     }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+Inspection writeInspection(const QString& folder, const QVector<double>& distances, int seconds)
+{
+    constexpr int kRate = 20;
+    constexpr double kSwingDeg = 3.0;
+    constexpr double kPeriodM = 4.0;
+    constexpr double kTwoPi = 6.283185307179586;
+    Inspection inspection;
+    inspection.project = project("滨江路", "Y12", "Y13");
+    inspection.start = QDateTime::fromString("20261207101500", "yyyyMMddHHmmss");
+    inspection.recording = recordingBaseName(inspection.project, inspection.start);
+    const QDir dir(folder);
+    const double far =
+        distances.isEmpty() ? 1.0 : *std::max_element(distances.begin(), distances.end());
+    QVector<TelemetryRow> rows;
+    for (int i = 0; i <= seconds * kRate; ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double d = far * t / seconds;
+        rows.push_back({t, d, kSwingDeg * std::sin(kTwoPi * d / kPeriodM),
+                        kSwingDeg / 2 * std::cos(kTwoPi * d / kPeriodM)});
+    }
+    writeRecording(dir.filePath(inspection.recording + ".mp4"), seconds, &inspection.project,
+                   inspection.start);
+    writeTelemetry(dir.filePath(inspection.recording + ".csv"), inspection.start, rows);
+    for (const double d : distances) {
+        const double offset = seconds * d / far;
+        SnapshotRecord record{inspection.start.addMSecs(static_cast<qint64>(offset * 1000)),
+                              d,
+                              0.1,
+                              -0.2,
+                              inspection.recording + ".mp4",
+                              offset};
+        const QString name = snapshotName(inspection.project, d, record.time);
+        writeJpeg(dir.filePath(name), QSize(640, 360),
+                  {snapshotComment(inspection.project, record)});
+        inspection.snapshots << name;
+    }
+    return inspection;
 }
 
 QByteArray runTool(const QString& program, const QStringList& arguments)

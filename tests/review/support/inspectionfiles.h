@@ -49,6 +49,17 @@ struct TelemetryRow {
 // A telemetry CSV with the console's header and one line per row.
 bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<TelemetryRow>& rows);
 
+// One inspection as the console leaves it: a recording of seconds with its
+// telemetry (crawling from 0 to the last distance, pitch and roll swinging)
+// and a snapshot with its record at each distance.
+struct Inspection {
+    ProjectFields project;
+    QDateTime start;
+    QString recording;     // base name
+    QStringList snapshots; // in the order of the distances
+};
+Inspection writeInspection(const QString& folder, const QVector<double>& distances, int seconds);
+
 // Standard output of a program, empty when it could not run.
 QByteArray runTool(const QString& program, const QStringList& arguments);
 
