@@ -19,10 +19,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_telquin.system(), nullptr) << m_telquin.error().toStdString();
-        m_folder = std::make_unique<InspectionFolder>(m_telquin.system());
+        ASSERT_NE(sql(), nullptr) << m_telquin->error().toStdString();
+        m_folder = std::make_unique<InspectionFolder>(sql());
     }
 
+    ISQLiteSystem* sql() const { return m_telquin->system(); }
+    // Unloads Telquin and loads it afresh, as a new run of the program does.
+    void reloadTelquin()
+    {
+        m_folder.reset();
+        m_telquin.reset();
+        m_telquin = std::make_unique<TelquinLibrary>();
+    }
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString folderPath() const { return m_dir.path(); }
     // Opens (or opens again) the folder's index and scans it.
@@ -48,7 +56,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    TelquinLibrary m_telquin;
+    std::unique_ptr<TelquinLibrary> m_telquin = std::make_unique<TelquinLibrary>();
     std::unique_ptr<InspectionFolder> m_folder;
     QString m_notice;
 };
