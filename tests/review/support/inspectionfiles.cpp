@@ -21,9 +21,15 @@ constexpr int kToolTimeoutMs = 120000;
 constexpr int kJpegQuality = 85;
 const char* const kTimeFormat = "yyyyMMddHHmmss";
 
+// ISO 8601 with milliseconds and the offset written out, also "+00:00".
 QString isoTime(const QDateTime& time)
 {
-    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    const int offset = time.offsetFromUtc() / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? '-' : '+')
+               .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString srtTime(int seconds)
@@ -87,7 +93,7 @@ QByteArray snapshotComment(const ProjectFields& p, const SnapshotRecord& r)
     return QJsonDocument(record).toJson(QJsonDocument::Compact);
 }
 
-bool writeJpeg(const QString& path, const QSize& size, const QVector<QByteArray>& comments)
+QByteArray jpegBytes(const QSize& size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(QColor(90, 80, 70));
@@ -98,18 +104,25 @@ bool writeJpeg(const QString& path, const QSize& size, const QVector<QByteArray>
     painter.end();
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "JPEG", kJpegQuality)) {
-        return false;
-    }
-    QByteArray bytes = buffer.data();
+    image.save(&buffer, "JPEG", kJpegQuality);
+    return buffer.data();
+}
+
+QByteArray withComments(QByteArray jpeg, const QVector<QByteArray>& comments)
+{
     QByteArray segments;
     for (const QByteArray& comment : comments) {
         const int length = comment.size() + 2;
         segments += QByteArray("\xFF\xFE", 2) + char(length >> 8) + char(length & 0xFF) + comment;
     }
-    bytes.insert(2, segments);
+    return jpeg.insert(2, segments); // right after the start-of-image marker
+}
+
+bool writeJpeg(const QString& path, const QSize& size, const QVector<QByteArray>& comments)
+{
+    const QByteArray bytes = withComments(jpegBytes(size), comments);
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 bool writeRecording(const QString& path, int seconds, const ProjectFields* record,
@@ -158,9 +171,20 @@ bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<T
     QByteArray text = "wall_time,video_time_s,distance_m,cable_m,roll_deg,pitch_deg,heading_deg,"
                       "body_pressure_kpa,lens_pressure_kpa,body_temp_c,lens_temp_c,remote_state\n";
     text.reserve(text.size() + rows.size() * 120);
+    // Wall times: the second's text once, the milliseconds per row.
+    qint64 second = -1;
+    QByteArray date;
+    QByteArray zone;
     for (const TelemetryRow& r : rows) {
-        const QDateTime wall = start.addMSecs(static_cast<qint64>(r.videoTimeS * 1000));
-        text += isoTime(wall).toLatin1() + ',' + QByteArray::number(r.videoTimeS, 'f', 3) + ',' +
+        const qint64 ms = start.toMSecsSinceEpoch() + static_cast<qint64>(r.videoTimeS * 1000);
+        if (ms / 1000 != second) {
+            second = ms / 1000;
+            const QString iso = isoTime(start.addMSecs(second * 1000 - start.toMSecsSinceEpoch()));
+            date = iso.left(19).toLatin1(); // yyyy-MM-ddTHH:mm:ss
+            zone = iso.mid(23).toLatin1();  // after ".zzz"
+        }
+        text += date + '.' + QByteArray::number(1000 + ms % 1000).mid(1) + zone + ',' +
+                QByteArray::number(r.videoTimeS, 'f', 3) + ',' +
                 QByteArray::number(r.distanceM, 'f', 2) + ',' +
                 QByteArray::number(r.distanceM + 0.05, 'f', 2) + ',' +
                 QByteArray::number(r.rollDeg, 'f', 2) + ',' +

@@ -34,6 +34,9 @@ QByteArray snapshotComment(const ProjectFields& project, const SnapshotRecord& r
 
 // A JPEG of the size with the comment segments right after its start.
 bool writeJpeg(const QString& path, const QSize& size, const QVector<QByteArray>& comments = {});
+// The bytes of such a JPEG; comments go in with withComments().
+QByteArray jpegBytes(const QSize& size);
+QByteArray withComments(QByteArray jpeg, const QVector<QByteArray>& comments);
 
 // An MP4 of seconds of test picture, fragmented like the console's, with a
 // subtitle cue a second; with record, the project and start as format tags.
