@@ -225,6 +225,7 @@ bool ReportWriter::write(const ReportData& data, const QString& path, QString* e
     document.documentLayout()->setPaintDevice(&writer);
     document.setDefaultFont(body);
     document.setHtml(textPart(data));
+    document.setTextWidth(content.width());
     document.setPageSize(content.size());
 
     const int textPages = document.pageCount();

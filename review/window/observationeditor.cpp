@@ -227,8 +227,8 @@ void ObservationEditor::fillGrades()
         return;
     }
     for (const DefectGrade& grade : code->grades) {
-        m_grade->addItem(QStringLiteral("%1 %2").arg(grade.grade).arg(grade.description),
-                         grade.grade);
+        // "2级": typing the digit picks it; the description shows below.
+        m_grade->addItem(ReportTexts::grade(grade.grade), grade.grade);
     }
     const int at = std::max(0, m_grade->findData(m_current.grade));
     m_grade->setCurrentIndex(at);
