@@ -204,7 +204,7 @@ void ReviewWindow::updateStatus()
 {
     const qint64 project = m_tree->currentProject();
     if (project == 0) {
-        statusBar()->clearMessage();
+        statusBar()->showMessage(m_folder.isOpen() ? tr("文件夹中没有录像或抓图") : QString());
         return;
     }
     const WorstGrades worst = worstGrades(m_folder.index().projectObservations(project));
