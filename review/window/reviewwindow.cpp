@@ -185,17 +185,17 @@ void ReviewWindow::refresh()
     updateStatus();
 }
 
-void ReviewWindow::showSnapshot(const QString& file, qint64 projectId)
+void ReviewWindow::showSnapshot(const QString& file)
 {
-    m_editor->setSnapshot(file);
+    // The list is rebuilt after a scan; an observation being typed for the
+    // same snapshot stays in the form.
+    if (file != m_editor->snapshot() || file.isEmpty()) {
+        m_editor->setSnapshot(file);
+    }
     if (file.isEmpty()) {
         m_view->clear();
     } else {
-        for (const Snapshot& s : m_folder.index().snapshots(projectId)) {
-            if (s.file == file) {
-                m_view->showSnapshot(s, QDir(m_folder.folder()).filePath(file));
-            }
-        }
+        m_view->showSnapshot(m_tree->snapshot(file), QDir(m_folder.folder()).filePath(file));
     }
     updateStatus();
 }

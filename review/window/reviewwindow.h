@@ -46,7 +46,7 @@ public:
 
 private:
     void buildActions();
-    void showSnapshot(const QString& file, qint64 projectId);
+    void showSnapshot(const QString& file);
     void refresh();
     void updateStatus();
     void chooseFolder();

@@ -21,6 +21,8 @@ public:
     // The project of the current row, 0 when there is none.
     qint64 currentProject() const;
     bool selectFile(const QString& file);
+    // The listed snapshot of that file; an empty Snapshot when it is not listed.
+    Snapshot snapshot(const QString& file) const { return m_snapshots.value(file); }
     void nextSnapshot();
     void previousSnapshot();
     // A snapshot row's label after its coding changed.
