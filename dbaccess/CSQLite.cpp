@@ -213,6 +213,12 @@ int CSQLite::ExecParams(const char* sql, const std::vector<std::string>& params)
 
 int CSQLite::QuerySQL(const char* sql, std::vector<std::vector<std::string>>& rows)
 {
+    return QueryParams(sql, {}, rows);
+}
+
+int CSQLite::QueryParams(const char* sql, const std::vector<std::string>& params,
+                         std::vector<std::vector<std::string>>& rows)
+{
     if (!m_db || sql == nullptr) {
         std::fprintf(stderr, "SQL error: %s\n", m_db ? kNoSql : kNoDatabase);
         return 0;
@@ -227,23 +233,23 @@ int CSQLite::QuerySQL(const char* sql, std::vector<std::vector<std::string>>& ro
     if (!stmt) {
         return 1; // only whitespace or comments: no rows
     }
-    return appendRows(stmt.get(), rows);
-}
-
-int CSQLite::appendRows(sqlite3_stmt* stmt, std::vector<std::vector<std::string>>& rows)
-{
+    if (!bindParams(stmt.get(), params)) {
+        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
+        return 0;
+    }
     // A failed query leaves the caller's rows as they were, not half-filled.
     const std::size_t keep = rows.size();
     try {
-        const int columns = sqlite3_column_count(stmt);
+        const int columns = sqlite3_column_count(stmt.get());
         int step = SQLITE_ROW;
-        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+        while ((step = sqlite3_step(stmt.get())) == SQLITE_ROW) {
             std::vector<std::string>& row = rows.emplace_back();
             row.reserve(static_cast<std::size_t>(columns));
             for (int c = 0; c < columns; ++c) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                const auto* text =
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), c));
                 row.emplace_back(text != nullptr ? text : "",
-                                 static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+                                 static_cast<std::size_t>(sqlite3_column_bytes(stmt.get(), c)));
             }
         }
         if (step == SQLITE_DONE) {
@@ -251,36 +257,11 @@ int CSQLite::appendRows(sqlite3_stmt* stmt, std::vector<std::vector<std::string>
         }
         // A statement of the legacy prepare reports the specific error only
         // after a reset.
-        sqlite3_reset(stmt);
+        sqlite3_reset(stmt.get());
         std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "SQL error: %s\n", kOutOfMemory);
     }
     rows.resize(keep);
     return 0;
-}
-
-int CSQLite::QueryParams(const char* sql, const std::vector<std::string>& params,
-                         std::vector<std::vector<std::string>>& rows)
-{
-    if (!m_db || sql == nullptr) {
-        std::fprintf(stderr, "SQL error: %s\n", m_db ? kNoSql : kNoDatabase);
-        return 0;
-    }
-    sqlite3_stmt* raw = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(m_db.get(), sql, static_cast<int>(std::strlen(sql)), &raw, nullptr);
-    const Statement stmt(raw);
-    if (rc != SQLITE_OK) {
-        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
-        return 0;
-    }
-    if (!stmt) {
-        return 1; // only whitespace or comments: no rows
-    }
-    if (!bindParams(stmt.get(), params)) {
-        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
-        return 0;
-    }
-    return appendRows(stmt.get(), rows);
 }

@@ -45,7 +45,6 @@ private:
     int execute(const char* sql, RowPrinter printer);
     int insertRow(const char* sql, const RowBinder& bind);
     static bool bindParams(sqlite3_stmt* stmt, const std::vector<std::string>& params);
-    int appendRows(sqlite3_stmt* stmt, std::vector<std::vector<std::string>>& rows);
 
     [[maybe_unused]] void* m_pOwner; // the creator's token: kept, never called
     Connection m_db;
