@@ -339,32 +339,28 @@ bool InspectionIndex::linkSnapshotsToRecordings(qint64 slackMs)
         {text(slackMs)});
 }
 
-QVector<Observation> InspectionIndex::observations(const QString& snapshot)
+QVector<Observation> InspectionIndex::observationsWhere(const char* fromWhere, const QString& value)
 {
     QVector<Observation> list;
     const QByteArray sql =
-        QStringLiteral("SELECT %1 FROM observation o WHERE o.snapshot = ?1 ORDER BY o.id")
-            .arg(kObservationColumns)
-            .toUtf8();
-    for (const QStringList& row : m_db.query(sql.constData(), {snapshot})) {
+        QStringLiteral("SELECT %1 %2").arg(kObservationColumns, fromWhere).toUtf8();
+    for (const QStringList& row : m_db.query(sql.constData(), {value})) {
         list.push_back(observationFrom(row));
     }
     return list;
 }
 
+QVector<Observation> InspectionIndex::observations(const QString& snapshot)
+{
+    return observationsWhere("FROM observation o WHERE o.snapshot = ?1 ORDER BY o.id", snapshot);
+}
+
 QVector<Observation> InspectionIndex::projectObservations(qint64 projectId)
 {
-    QVector<Observation> list;
-    const QByteArray sql =
-        QStringLiteral("SELECT %1 FROM observation o JOIN snapshot s ON s.file = o.snapshot "
-                       "WHERE s.project_id = ?1 ORDER BY s.distance_m IS NULL, s.distance_m, "
-                       "s.time_ms, s.file, o.id")
-            .arg(kObservationColumns)
-            .toUtf8();
-    for (const QStringList& row : m_db.query(sql.constData(), {text(projectId)})) {
-        list.push_back(observationFrom(row));
-    }
-    return list;
+    return observationsWhere("FROM observation o JOIN snapshot s ON s.file = o.snapshot "
+                             "WHERE s.project_id = ?1 ORDER BY s.distance_m IS NULL, "
+                             "s.distance_m, s.time_ms, s.file, o.id",
+                             text(projectId));
 }
 
 qint64 InspectionIndex::addObservation(const Observation& o)

@@ -64,5 +64,8 @@ public:
     bool removeObservation(qint64 id);
 
 private:
+    // Observations of "FROM ... WHERE ... ORDER BY ..." with ?1 bound to value.
+    QVector<Observation> observationsWhere(const char* fromWhere, const QString& value);
+
     IndexDatabase& m_db;
 };

@@ -65,13 +65,26 @@ QString sectionTitle(const ProjectFields& fields)
         .arg(fields.value("location"), fields.value("startwellno"), fields.value("endwellno"));
 }
 
-QString textPart(const ReportData& data)
+QString paragraph(const QString& text)
+{
+    return QStringLiteral("<p>%1</p>").arg(escaped(text));
+}
+
+QString heading(const QString& text)
+{
+    return QStringLiteral("<h3>%1</h3>").arg(escaped(text));
+}
+
+// The table, or a line saying there is nothing to list.
+QString tableOr(const QString& empty, const QStringList& header, const QVector<QStringList>& rows)
+{
+    return rows.isEmpty() ? paragraph(empty) : table(header, rows);
+}
+
+QString coverHtml(const ReportData& data)
 {
     const ProjectFields& f = data.project.fields;
-    QString html =
-        QStringLiteral("<h1 align=\"center\">%1</h1><h2 align=\"center\">%2</h2>")
-            .arg(escaped(ReportWriter::tr("排水管道检测报告")), escaped(sectionTitle(f)));
-    const QVector<QStringList> cover{
+    const QVector<QStringList> fields{
         {ReportWriter::tr("检测公司"), f.value("unitcompany")},
         {ReportWriter::tr("操作人员"), f.value("inspector")},
         {ReportWriter::tr("项目编号"), f.value("no")},
@@ -86,42 +99,42 @@ QString textPart(const ReportData& data)
         {ReportWriter::tr("工程描述"), f.value("description")},
         {ReportWriter::tr("检测日期"), data.inspectionDate},
     };
-    html += QStringLiteral("<br/>") +
-            table({ReportWriter::tr("项目"), ReportWriter::tr("内容")}, cover);
+    return QStringLiteral("<h1 align=\"center\">%1</h1><h2 align=\"center\">%2</h2><br/>")
+               .arg(escaped(ReportWriter::tr("排水管道检测报告")), escaped(sectionTitle(f))) +
+           table({ReportWriter::tr("项目"), ReportWriter::tr("内容")}, fields);
+}
 
-    html += section(ReportWriter::tr("检测概要"), true);
-    html += QStringLiteral("<p>%1</p>")
-                .arg(escaped(
-                    ReportWriter::tr("检测长度：%1 m").arg(ReportTexts::metres(data.lengthM))));
-    html += QStringLiteral("<p>%1</p>")
-                .arg(escaped(ReportWriter::tr("结构性缺陷最高等级：%1")
-                                 .arg(ReportTexts::worst(data.worst.structural))));
-    html += QStringLiteral("<p>%1</p>")
-                .arg(escaped(ReportWriter::tr("功能性缺陷最高等级：%1")
-                                 .arg(ReportTexts::worst(data.worst.functional))));
+QString summaryHtml(const ReportData& data)
+{
+    QString html = section(ReportWriter::tr("检测概要"), true);
+    html += paragraph(ReportWriter::tr("检测长度：%1 m").arg(ReportTexts::metres(data.lengthM)));
+    html += paragraph(
+        ReportWriter::tr("结构性缺陷最高等级：%1").arg(ReportTexts::worst(data.worst.structural)));
+    html += paragraph(
+        ReportWriter::tr("功能性缺陷最高等级：%1").arg(ReportTexts::worst(data.worst.functional)));
     QVector<QStringList> recordings;
     for (const Recording& r : data.recordings) {
         recordings.push_back({r.videoFile.isEmpty() ? r.csvFile : r.videoFile, r.startText,
                               ReportTexts::duration(r.durationS)});
     }
-    html += QStringLiteral("<h3>%1</h3>").arg(escaped(ReportWriter::tr("录像")));
-    html += recordings.isEmpty()
-                ? QStringLiteral("<p>%1</p>").arg(escaped(ReportWriter::tr("无录像")))
-                : table({ReportWriter::tr("文件"), ReportWriter::tr("开始时间"),
-                         ReportWriter::tr("时长")},
-                        recordings);
+    html += heading(ReportWriter::tr("录像"));
+    html +=
+        tableOr(ReportWriter::tr("无录像"),
+                {ReportWriter::tr("文件"), ReportWriter::tr("开始时间"), ReportWriter::tr("时长")},
+                recordings);
     QVector<QStringList> counts;
     for (const CodeCount& c : data.counts) {
         counts.push_back({c.code, c.name, QString::number(c.count)});
     }
-    html += QStringLiteral("<h3>%1</h3>").arg(escaped(ReportWriter::tr("各代码观察数量")));
-    html +=
-        counts.isEmpty()
-            ? QStringLiteral("<p>%1</p>").arg(escaped(ReportWriter::tr("无观察记录")))
-            : table({ReportWriter::tr("代码"), ReportWriter::tr("名称"), ReportWriter::tr("数量")},
+    html += heading(ReportWriter::tr("各代码观察数量"));
+    html += tableOr(ReportWriter::tr("无观察记录"),
+                    {ReportWriter::tr("代码"), ReportWriter::tr("名称"), ReportWriter::tr("数量")},
                     counts);
+    return html;
+}
 
-    html += section(ReportWriter::tr("观察记录"), true);
+QString observationsHtml(const ReportData& data)
+{
     QVector<QStringList> rows;
     for (const ReportRow& r : data.rows) {
         const Observation& o = r.observation;
@@ -129,14 +142,13 @@ QString textPart(const ReportData& data)
                         ReportTexts::grade(o.grade), ReportTexts::clock(o), o.remark,
                         QString::number(r.pictureNumber)});
     }
-    html += rows.isEmpty()
-                ? QStringLiteral("<p>%1</p>").arg(escaped(ReportWriter::tr("无观察记录")))
-                : table({ReportWriter::tr("距离（m）"), ReportWriter::tr("代码"),
-                         ReportWriter::tr("名称"), ReportWriter::tr("等级"),
-                         ReportWriter::tr("环向位置"), ReportWriter::tr("备注"),
-                         ReportWriter::tr("图号")},
-                        rows);
-    return html;
+    return section(ReportWriter::tr("观察记录"), true) +
+           tableOr(ReportWriter::tr("无观察记录"),
+                   {ReportWriter::tr("距离（m）"), ReportWriter::tr("代码"),
+                    ReportWriter::tr("名称"), ReportWriter::tr("等级"),
+                    ReportWriter::tr("环向位置"), ReportWriter::tr("备注"),
+                    ReportWriter::tr("图号")},
+                   rows);
 }
 
 QString caption(const ReportPicture& picture)
@@ -224,7 +236,7 @@ bool ReportWriter::write(const ReportData& data, const QString& path, QString* e
     QTextDocument document;
     document.documentLayout()->setPaintDevice(&writer);
     document.setDefaultFont(body);
-    document.setHtml(textPart(data));
+    document.setHtml(coverHtml(data) + summaryHtml(data) + observationsHtml(data));
     document.setTextWidth(content.width());
     document.setPageSize(content.size());
 

@@ -241,36 +241,28 @@ QString ReviewWindow::suggestedName(const QString& suffix) const
 
 bool ReviewWindow::writeReport(const QString& path)
 {
-    const qint64 project = m_tree->currentProject();
-    if (project == 0) {
-        return false;
-    }
-    QString error;
-    const WaitCursor wait;
-    const ReportData report = gatherReport(m_folder.index(), project, m_folder.folder());
-    if (!ReportWriter::write(report, path, &error)) {
-        QMessageBox::warning(this, tr("生成报告"), error);
-        return false;
-    }
-    statusBar()->showMessage(tr("报告已保存：%1").arg(QDir::toNativeSeparators(path)),
-                             kStatusMessageMs);
-    return true;
+    return exportProject(path, tr("生成报告"), tr("报告已保存：%1"), &ReportWriter::write);
 }
 
 bool ReviewWindow::writeCsv(const QString& path)
+{
+    return exportProject(path, tr("导出 CSV"), tr("观察记录已导出：%1"), &ObservationCsv::write);
+}
+
+bool ReviewWindow::exportProject(const QString& path, const QString& title, const QString& done,
+                                 ProjectWriter write)
 {
     const qint64 project = m_tree->currentProject();
     if (project == 0) {
         return false;
     }
     QString error;
-    const ReportData report = gatherReport(m_folder.index(), project, m_folder.folder());
-    if (!ObservationCsv::write(report, path, &error)) {
-        QMessageBox::warning(this, tr("导出 CSV"), error);
+    const WaitCursor wait;
+    if (!write(gatherReport(m_folder.index(), project, m_folder.folder()), path, &error)) {
+        QMessageBox::warning(this, title, error);
         return false;
     }
-    statusBar()->showMessage(tr("观察记录已导出：%1").arg(QDir::toNativeSeparators(path)),
-                             kStatusMessageMs);
+    statusBar()->showMessage(done.arg(QDir::toNativeSeparators(path)), kStatusMessageMs);
     return true;
 }
 

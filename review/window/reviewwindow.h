@@ -7,6 +7,7 @@
 
 #include "codetable.h"
 #include "inspectionfolder.h"
+#include "reportdata.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -53,6 +54,10 @@ private:
     void saveReport();
     void saveCsv();
     void showNotice(const QString& text);
+    using ProjectWriter = bool (*)(const ReportData&, const QString&, QString*);
+    // Writes the current project with write; done: the status text, %1 the path.
+    bool exportProject(const QString& path, const QString& title, const QString& done,
+                       ProjectWriter write);
     QString suggestedName(const QString& suffix) const;
 
     InspectionFolder m_folder;

@@ -1,63 +1,41 @@
 // Observations and projects as the index stores them.
-#include "inspectionindex.h"
-#include "telquinlibrary.h"
-
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "folderfixture.h"
 
 namespace {
 
-class InspectionIndexTest : public ::testing::Test {
+using namespace reviewtest;
+
+class InspectionIndexTest : public FolderFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        reopen();
+        FolderFixture::SetUp();
+        ASSERT_TRUE(open());
     }
-    void reopen()
-    {
-        QString notice;
-        QString error;
-        ASSERT_TRUE(m_db.open(m_dir.path(), &notice, &error)) << error.toStdString();
-    }
-
-    QTemporaryDir m_dir;
-    TelquinLibrary m_telquin;
-    IndexDatabase m_db{m_telquin.system()};
-    InspectionIndex m_index{m_db};
 };
 
 TEST_F(InspectionIndexTest, ObservationsKeepEveryFieldAndAnyTextAcrossOpenings)
 {
-    Observation defect;
-    defect.snapshot = "滨江路-Y12-Y13-3.50M-20261207101532.jpg";
-    defect.codeTable = "cjj181-defects";
-    defect.code = "PL";
-    defect.name = "破裂";
-    defect.kind = "S";
-    defect.scored = true;
-    defect.grade = 3;
-    defect.clockFrom = 11;
-    defect.clockTo = 2;
-    defect.continuous = "start";
-    defect.remark = "x'); DROP TABLE observation; --\n第二行 \"引号\"";
-    Observation note;
-    note.snapshot = defect.snapshot;
-    note.name = "检查井";
+    const QString snapshot = "滨江路-Y12-Y13-3.50M-20261207101532.jpg";
+    Observation crack =
+        defect(snapshot, "PL", "破裂", "S", 3, "x'); DROP TABLE observation; --\n第二行 \"引号\"");
+    crack.clockFrom = 11;
+    crack.clockTo = 2;
+    crack.continuous = "start";
+    Observation manhole = note(snapshot, "检查井");
 
-    defect.id = m_index.addObservation(defect);
-    note.id = m_index.addObservation(note);
-    ASSERT_GT(defect.id, 0);
-    ASSERT_GT(note.id, defect.id);
-    m_db.close();
-    reopen();
+    crack.id = index().addObservation(crack);
+    manhole.id = index().addObservation(manhole);
+    ASSERT_GT(crack.id, 0);
+    ASSERT_GT(manhole.id, crack.id);
+    reloadTelquin();
+    ASSERT_TRUE(open());
 
-    const QVector<Observation> stored = m_index.observations(defect.snapshot);
+    const QVector<Observation> stored = index().observations(snapshot);
     ASSERT_EQ(stored.size(), 2);
     const Observation& a = stored[0];
-    EXPECT_EQ(a.id, defect.id);
-    EXPECT_EQ(a.codeTable, defect.codeTable);
+    EXPECT_EQ(a.id, crack.id);
+    EXPECT_EQ(a.codeTable, crack.codeTable);
     EXPECT_EQ(a.code, "PL");
     EXPECT_EQ(a.name, "破裂");
     EXPECT_EQ(a.kind, "S");
@@ -66,7 +44,7 @@ TEST_F(InspectionIndexTest, ObservationsKeepEveryFieldAndAnyTextAcrossOpenings)
     EXPECT_EQ(a.clockFrom, 11);
     EXPECT_EQ(a.clockTo, 2);
     EXPECT_EQ(a.continuous, "start");
-    EXPECT_EQ(a.remark, defect.remark);
+    EXPECT_EQ(a.remark, crack.remark);
     const Observation& b = stored[1];
     EXPECT_FALSE(b.isDefect());
     EXPECT_EQ(b.name, "检查井");
@@ -74,12 +52,12 @@ TEST_F(InspectionIndexTest, ObservationsKeepEveryFieldAndAnyTextAcrossOpenings)
     EXPECT_EQ(b.clockFrom, 0);
     EXPECT_EQ(b.remark, "");
 
-    defect.grade = 4;
-    defect.remark.clear();
-    defect.continuous.clear();
-    ASSERT_TRUE(m_index.updateObservation(defect));
-    ASSERT_TRUE(m_index.removeObservation(note.id));
-    const QVector<Observation> changed = m_index.observations(defect.snapshot);
+    crack.grade = 4;
+    crack.remark.clear();
+    crack.continuous.clear();
+    ASSERT_TRUE(index().updateObservation(crack));
+    ASSERT_TRUE(index().removeObservation(manhole.id));
+    const QVector<Observation> changed = index().observations(snapshot);
     ASSERT_EQ(changed.size(), 1);
     EXPECT_EQ(changed[0].grade, 4);
     EXPECT_EQ(changed[0].remark, "");
@@ -89,19 +67,19 @@ TEST_F(InspectionIndexTest, ObservationsKeepEveryFieldAndAnyTextAcrossOpenings)
 TEST_F(InspectionIndexTest, ProjectIsFoundByItsIdentityAndTakesTheFieldsOfRecords)
 {
     ProjectFields fromName{{"location", "滨江路"}, {"startwellno", "Y12"}, {"endwellno", "Y13"}};
-    const qint64 id = m_index.projectFor(fromName, false);
+    const qint64 id = index().projectFor(fromName, false);
     ASSERT_GT(id, 0);
-    EXPECT_EQ(m_index.projectFor(fromName, false), id);
+    EXPECT_EQ(index().projectFor(fromName, false), id);
 
     ProjectFields record = fromName;
     record["unitcompany"] = "检测中心";
     record["pipdiameter"] = "600";
-    EXPECT_EQ(m_index.projectFor(record, true), id);
+    EXPECT_EQ(index().projectFor(record, true), id);
     record["no"] = "GW-1";
-    const qint64 numbered = m_index.projectFor(record, true);
+    const qint64 numbered = index().projectFor(record, true);
     EXPECT_NE(numbered, id);
 
-    const QVector<Project> projects = m_index.projects();
+    const QVector<Project> projects = index().projects();
     ASSERT_EQ(projects.size(), 2);
     EXPECT_EQ(projects[0].fields.value("unitcompany"), "检测中心");
     EXPECT_EQ(projects[0].fields.value("pipdiameter"), "600");

@@ -9,20 +9,6 @@ using namespace reviewtest;
 
 constexpr int kSeconds = 4;
 
-Observation defect(const QString& snapshot, const char* code, const char* name, const char* kind,
-                   int grade, bool scored = true)
-{
-    Observation o;
-    o.snapshot = snapshot;
-    o.codeTable = "cjj181-defects";
-    o.code = code;
-    o.name = name;
-    o.kind = kind;
-    o.grade = grade;
-    o.scored = scored;
-    return o;
-}
-
 class ReportDataTest : public FolderFixture {};
 
 TEST_F(ReportDataTest, PicturesRowsCountsWorstGradesAndLengthOfAProject)
@@ -31,12 +17,10 @@ TEST_F(ReportDataTest, PicturesRowsCountsWorstGradesAndLengthOfAProject)
     ASSERT_TRUE(open());
     const QString& at5 = inspection.snapshots[0];
     const QString& at2 = inspection.snapshots[1];
-    Observation note;
-    note.snapshot = at5;
-    note.name = "检查井";
     for (const Observation& o :
-         {defect(at5, "PL", "破裂", "S", 3), defect(at5, "FZ", "浮渣", "F", 3, false), note,
-          defect(at2, "CJ", "沉积", "F", 2), defect(at2, "TJ", "脱节", "S", 1)}) {
+         {defect(at5, "PL", "破裂", "S", 3), defect(at5, "FZ", "浮渣", "F", 3, {}, false),
+          note(at5, "检查井"), defect(at2, "CJ", "沉积", "F", 2),
+          defect(at2, "TJ", "脱节", "S", 1)}) {
         ASSERT_GT(index().addObservation(o), 0);
     }
 

@@ -98,15 +98,8 @@ TEST_F(FolderScannerTest, RemovedSnapshotIsForgottenAndItsCodingReturnsWithIt)
     const QString name = addOldSnapshot(3.0, m_start);
     addOldSnapshot(4.0, m_start.addSecs(5));
     ASSERT_TRUE(open());
-    Observation o;
-    o.snapshot = name;
-    o.name = "检查井";
-    ASSERT_GT(index().addObservation(o), 0);
-    const QByteArray bytes = [&] {
-        QFile file(path(name));
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
-    }();
+    ASSERT_GT(index().addObservation(note(name, "检查井")), 0);
+    const QByteArray bytes = read(name);
 
     ASSERT_TRUE(QFile::remove(path(name)));
     ASSERT_TRUE(m_folder->rescan(&m_notice));
@@ -115,10 +108,7 @@ TEST_F(FolderScannerTest, RemovedSnapshotIsForgottenAndItsCodingReturnsWithIt)
     ASSERT_EQ(index().snapshots(project).size(), 1);
     EXPECT_TRUE(index().projectObservations(project).isEmpty());
 
-    QFile back(path(name));
-    ASSERT_TRUE(back.open(QIODevice::WriteOnly));
-    back.write(bytes);
-    back.close();
+    write(name, bytes);
     ASSERT_TRUE(m_folder->rescan(&m_notice));
     ASSERT_EQ(index().projectObservations(onlyProject()).size(), 1);
 }
@@ -129,21 +119,17 @@ TEST_F(FolderScannerTest, ChangedFileIsReadAgainAndDamagedFilesAreListedWhileThe
     ASSERT_TRUE(open());
     QThread::msleep(kTouchMs);
     ASSERT_TRUE(writeJpeg(path(name), kSize * 2));
-    QFile junk(path("人民-路-Y1-Y2-5.00M-20261207101600.jpg"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("not a picture");
-    junk.close();
-    QFile notTelemetry(path("人民-路-Y1-Y2-20261207101600.csv"));
-    ASSERT_TRUE(notTelemetry.open(QIODevice::WriteOnly));
-    notTelemetry.write("a,b\n1,2\n");
-    notTelemetry.close();
+    const QString junk = "人民-路-Y1-Y2-5.00M-20261207101600.jpg";
+    write(junk, "not a picture");
+    const QString notTelemetry = "人民-路-Y1-Y2-20261207101600.csv";
+    write(notTelemetry, "a,b\n1,2\n");
 
     ASSERT_TRUE(m_folder->rescan(&m_notice));
     EXPECT_EQ(m_folder->lastScan().read, 3);
     const QVector<FileEntry> problems = index().problems();
     ASSERT_EQ(problems.size(), 2);
-    EXPECT_EQ(problems[0].name, notTelemetry.fileName().section('/', -1));
-    EXPECT_EQ(problems[1].name, junk.fileName().section('/', -1));
+    EXPECT_EQ(problems[0].name, notTelemetry);
+    EXPECT_EQ(problems[1].name, junk);
     for (const FileEntry& problem : problems) {
         EXPECT_FALSE(problem.usable);
         EXPECT_FALSE(problem.problem.isEmpty());

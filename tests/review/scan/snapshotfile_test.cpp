@@ -1,6 +1,7 @@
 // Snapshot JPEGs: the record in the comment, the name of older files, and
 // damaged files.
 #include "inspectionfiles.h"
+#include "scratchfolder.h"
 #include "snapshotfile.h"
 
 #include <QFile>
@@ -16,23 +17,7 @@ using namespace reviewtest;
 
 const QSize kSize(320, 240);
 
-class SnapshotFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    // The first bytes of a good file, as a file cut off while written.
-    QString cutCopy(const QString& from, qint64 keep, const QString& name)
-    {
-        QFile source(from);
-        EXPECT_TRUE(source.open(QIODevice::ReadOnly));
-        QFile cut(path(name));
-        EXPECT_TRUE(cut.open(QIODevice::WriteOnly));
-        cut.write(source.read(keep));
-        return cut.fileName();
-    }
-
-    QTemporaryDir m_dir;
-};
+class SnapshotFileTest : public ScratchFolder {};
 
 TEST_F(SnapshotFileTest, RecordInTheCommentGivesProjectDistanceAttitudeAndRecording)
 {
@@ -105,16 +90,13 @@ TEST_F(SnapshotFileTest, DamagedAndForeignFilesAreSkippedWithTheirProblem)
     const QString good = path("A-1-2-1.00M-20261207101530.jpg");
     ASSERT_TRUE(writeJpeg(good, kSize));
     const qint64 size = QFile(good).size();
-    QFile text(path("A-1-2-3.00M-20261207101530.jpg"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("plain text");
-    text.close();
+    const QString text = write("A-1-2-3.00M-20261207101530.jpg", "plain text");
     ASSERT_TRUE(writeJpeg(path("holiday.jpg"), kSize));
 
     const std::pair<QString, const char*> cases[] = {
         {cutCopy(good, size - 100, "A-1-2-2.00M-20261207101530.jpg"), "缺少结束标记"},
         {cutCopy(good, 30, "A-1-2-2.50M-20261207101530.jpg"), "头部不完整"},
-        {text.fileName(), "不是 JPEG"},
+        {text, "不是 JPEG"},
         {path("holiday.jpg"), "文件名"},
     };
     for (const auto& [file, problem] : cases) {

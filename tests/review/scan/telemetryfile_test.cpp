@@ -1,6 +1,7 @@
 // Telemetry CSVs: the profile thinned to a point a second, a file still
 // being written, damaged rows and files that are no telemetry.
 #include "inspectionfiles.h"
+#include "scratchfolder.h"
 #include "telemetryfile.h"
 
 #include <QFile>
@@ -17,24 +18,13 @@ constexpr int kSeconds = 10;
 // Angles and distances are written with two decimals.
 constexpr double kWritten = 0.006;
 
-class TelemetryFileTest : public ::testing::Test {
+class TelemetryFileTest : public ScratchFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString write(const QString& name, const QByteArray& text)
-    {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return file.fileName();
-    }
     QByteArray header() const
     {
         return "wall_time,video_time_s,distance_m,cable_m,roll_deg,pitch_deg,heading_deg,"
                "body_pressure_kpa,lens_pressure_kpa,body_temp_c,lens_temp_c,remote_state\n";
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_F(TelemetryFileTest, ProfileKeepsAPointASecondAndTheLastRecord)

@@ -1,6 +1,7 @@
 // Recordings: project tags and start time, the name of older files, what
 // plays of a cut file, and files that are no recording.
 #include "inspectionfiles.h"
+#include "scratchfolder.h"
 #include "videofile.h"
 
 #include <QFile>
@@ -15,21 +16,7 @@ using namespace reviewtest;
 constexpr int kSeconds = 4;
 constexpr double kFrameSlackS = 0.1;
 
-class VideoFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    void cut(const QString& from, qint64 keep, const QString& to)
-    {
-        QFile source(from);
-        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-        QFile target(to);
-        ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-        target.write(source.read(keep));
-    }
-
-    QTemporaryDir m_dir;
-};
+class VideoFileTest : public ScratchFolder {};
 
 TEST_F(VideoFileTest, TaggedRecordingGivesItsProjectStartAndLength)
 {
@@ -61,8 +48,8 @@ TEST_F(VideoFileTest, UntaggedRecordingIsReadFromItsNameAndACutOnePlaysToItsLast
     EXPECT_TRUE(read.project.isEmpty());
     EXPECT_EQ(read.recording.startText, "2026-12-07 10:15:30");
 
-    const QString cutFile = path("滨江路-Y12-Y13-20261207101531.mp4");
-    cut(file, QFile(file).size() * 3 / 4, cutFile);
+    const QString cutFile =
+        cutCopy(file, QFile(file).size() * 3 / 4, "滨江路-Y12-Y13-20261207101531.mp4");
     const VideoRead partial = VideoFile::read(cutFile);
     ASSERT_TRUE(partial.usable) << partial.problem.toStdString();
     EXPECT_GT(partial.recording.durationS, 0.0);
@@ -73,11 +60,8 @@ TEST_F(VideoFileTest, FilesThatAreNoRecordingAreSkippedWithTheirProblem)
 {
     const QString good = path("A-1-2-20261207101530.mp4");
     ASSERT_TRUE(writeRecording(good, kSeconds, nullptr, QDateTime()));
-    cut(good, 100, path("A-1-2-20261207101531.mp4"));
-    QFile text(path("A-1-2-20261207101532.mp4"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("no video at all");
-    text.close();
+    cutCopy(good, 100, "A-1-2-20261207101531.mp4");
+    write("A-1-2-20261207101532.mp4", "no video at all");
     ASSERT_TRUE(writeRecording(path("holiday.mp4"), 1, nullptr, QDateTime()));
 
     for (const QString name :

@@ -3,22 +3,20 @@
 
 #include "inspectionfiles.h"
 #include "inspectionfolder.h"
+#include "scratchfolder.h"
 #include "telquinlibrary.h"
 
 #include <QDir>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
 namespace reviewtest {
 
-class FolderFixture : public ::testing::Test {
+class FolderFixture : public ScratchFolder {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
+        ScratchFolder::SetUp();
         ASSERT_NE(sql(), nullptr) << m_telquin->error().toStdString();
         m_folder = std::make_unique<InspectionFolder>(sql());
     }
@@ -30,9 +28,8 @@ protected:
         m_folder.reset();
         m_telquin.reset();
         m_telquin = std::make_unique<TelquinLibrary>();
+        m_folder = std::make_unique<InspectionFolder>(sql());
     }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString folderPath() const { return m_dir.path(); }
     // Opens (or opens again) the folder's index and scans it.
     bool open()
     {
@@ -55,7 +52,6 @@ protected:
         return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
-    QTemporaryDir m_dir;
     std::unique_ptr<TelquinLibrary> m_telquin = std::make_unique<TelquinLibrary>();
     std::unique_ptr<InspectionFolder> m_folder;
     QString m_notice;

@@ -194,6 +194,29 @@ bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<T
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
+Observation defect(const QString& snapshot, const QString& code, const QString& name,
+                   const QString& kind, int grade, const QString& remark, bool scored)
+{
+    Observation o;
+    o.snapshot = snapshot;
+    o.codeTable = "cjj181-defects";
+    o.code = code;
+    o.name = name;
+    o.kind = kind;
+    o.scored = scored;
+    o.grade = grade;
+    o.remark = remark;
+    return o;
+}
+
+Observation note(const QString& snapshot, const QString& text)
+{
+    Observation o;
+    o.snapshot = snapshot;
+    o.name = text;
+    return o;
+}
+
 Inspection writeInspection(const QString& folder, const QVector<double>& distances, int seconds)
 {
     constexpr int kRate = 20;

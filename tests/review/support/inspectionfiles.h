@@ -52,6 +52,11 @@ struct TelemetryRow {
 // A telemetry CSV with the console's header and one line per row.
 bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<TelemetryRow>& rows);
 
+// A defect of the shipped code table, and an observation without one.
+Observation defect(const QString& snapshot, const QString& code, const QString& name,
+                   const QString& kind, int grade, const QString& remark = {}, bool scored = true);
+Observation note(const QString& snapshot, const QString& text);
+
 // One inspection as the console leaves it: a recording of seconds with its
 // telemetry (crawling from 0 to the last distance, pitch and roll swinging)
 // and a snapshot with its record at each distance.
