@@ -33,10 +33,14 @@ QString kindOf(const QFileInfo& info)
 ScanResult FolderScanner::scan(const QString& folder)
 {
     ScanResult result;
-    // Hidden too: a location starting with "." makes a hidden name.
-    const QFileInfoList present =
-        QDir(folder).entryInfoList({"*.mp4", "*.csv", "*.jpg", "*.jpeg"},
-                                   QDir::Files | QDir::Hidden | QDir::Readable, QDir::Name);
+    // A folder that is gone (an unplugged drive) says nothing about its files.
+    if (!QFileInfo(folder).isDir()) {
+        return result;
+    }
+    // Hidden too: a location starting with "." makes a hidden name. Files
+    // that cannot be read are listed with their problem.
+    const QFileInfoList present = QDir(folder).entryInfoList(
+        {"*.mp4", "*.csv", "*.jpg", "*.jpeg"}, QDir::Files | QDir::Hidden, QDir::Name);
     const QHash<QString, FileEntry> known = m_index.files();
     IndexDatabase::Transaction transaction(m_index.database());
 

@@ -64,6 +64,20 @@ TEST_F(FolderScannerTest, SecondOpeningReadsNothingAndOnlyTheIndexIsWritten)
     EXPECT_EQ(after, expected);
 }
 
+TEST_F(FolderScannerTest, FolderThatIsGoneForAWhileIsNotTakenForEmpty)
+{
+    addOldSnapshot(2.5, m_start);
+    ASSERT_TRUE(open());
+    const QString away = folderPath() + "-unplugged";
+    ASSERT_TRUE(QDir().rename(folderPath(), away));
+    EXPECT_FALSE(m_folder->rescan(&m_notice));
+    ASSERT_TRUE(QDir().rename(away, folderPath()));
+    ASSERT_TRUE(m_folder->rescan(&m_notice));
+    EXPECT_EQ(m_folder->lastScan().read, 0);
+    EXPECT_EQ(m_folder->lastScan().removed, 0);
+    EXPECT_EQ(index().snapshots(onlyProject()).size(), 1);
+}
+
 TEST_F(FolderScannerTest, OldFilesJoinTheRecordedProjectAndTheRecordingTheyWereTakenIn)
 {
     addRecordedSet();
