@@ -82,8 +82,12 @@ struct Observation {
     int grade = 0;     // 0: none
     int clockFrom = 0; // 1-12, 0: none
     int clockTo = 0;
-    QString continuous; // "", "start" or "end"
+    QString continuous; // "", kStart or kEnd
     QString remark;
+
+    // The two ends of a continuous defect.
+    static inline const QString kStart = QStringLiteral("start");
+    static inline const QString kEnd = QStringLiteral("end");
 
     bool isDefect() const { return !code.isEmpty(); }
 };

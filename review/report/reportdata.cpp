@@ -8,8 +8,6 @@
 
 namespace {
 
-const QString kStart = QStringLiteral("start");
-const QString kEnd = QStringLiteral("end");
 constexpr int kSecondsPerMinute = 60;
 constexpr int kSecondsPerHour = 3600;
 
@@ -37,10 +35,10 @@ QString ReportTexts::clock(const Observation& o)
 
 QString ReportTexts::continuous(const Observation& o)
 {
-    if (o.continuous == kStart) {
+    if (o.continuous == Observation::kStart) {
         return tr("连续起点");
     }
-    return o.continuous == kEnd ? tr("连续终点") : QString();
+    return o.continuous == Observation::kEnd ? tr("连续终点") : QString();
 }
 
 QString ReportTexts::name(const Observation& o)

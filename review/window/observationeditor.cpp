@@ -18,8 +18,6 @@
 namespace {
 
 constexpr int kClockHours = 12;
-const QString kStart = QStringLiteral("start");
-const QString kEnd = QStringLiteral("end");
 
 QString itemText(const DefectCode& code)
 {
@@ -81,8 +79,11 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     m_code->completer()->setCaseSensitivity(Qt::CaseInsensitive);
     m_code->lineEdit()->setPlaceholderText(tr("代码，如 PL；或文字，如 检查井"));
     m_continuous->addItem(QStringLiteral("—"), QString());
-    m_continuous->addItem(tr("连续起点"), kStart);
-    m_continuous->addItem(tr("连续终点"), kEnd);
+    for (const QString& end : {Observation::kStart, Observation::kEnd}) {
+        Observation marked;
+        marked.continuous = end;
+        m_continuous->addItem(ReportTexts::continuous(marked), end);
+    }
     m_gradeText->setWordWrap(true);
 
     auto* clock = new QHBoxLayout;

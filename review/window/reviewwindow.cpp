@@ -223,10 +223,10 @@ void ReviewWindow::chooseFolder()
     }
 }
 
-QString ReviewWindow::suggestedName(const QString& suffix) const
+QString ReviewWindow::suggestedName(const QString& suffix)
 {
     QStringList parts{tr("检测报告")};
-    for (const Project& p : const_cast<InspectionFolder&>(m_folder).index().projects()) {
+    for (const Project& p : m_folder.index().projects()) {
         if (p.id == m_tree->currentProject()) {
             parts << p.fields.value("location") << p.fields.value("startwellno")
                   << p.fields.value("endwellno");

@@ -58,7 +58,7 @@ private:
     // Writes the current project with write; done: the status text, %1 the path.
     bool exportProject(const QString& path, const QString& title, const QString& done,
                        ProjectWriter write);
-    QString suggestedName(const QString& suffix) const;
+    QString suggestedName(const QString& suffix);
 
     InspectionFolder m_folder;
     CodeTables m_codes;
