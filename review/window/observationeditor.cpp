@@ -284,6 +284,7 @@ void ObservationEditor::commitCode()
         next.id = 0;
     }
     if (next.id == 0) {
+        emit storeFailed();
         return;
     }
     reload(next.id);
@@ -293,7 +294,11 @@ void ObservationEditor::commitCode()
 
 void ObservationEditor::store()
 {
-    if (m_current.id == 0 || !m_index->updateObservation(m_current)) {
+    if (m_current.id == 0) {
+        return;
+    }
+    if (!m_index->updateObservation(m_current)) {
+        emit storeFailed();
         return;
     }
     for (Observation& o : m_observations) {
@@ -325,7 +330,11 @@ void ObservationEditor::startNew()
 
 void ObservationEditor::removeCurrent()
 {
-    if (m_current.id == 0 || !m_index->removeObservation(m_current.id)) {
+    if (m_current.id == 0) {
+        return;
+    }
+    if (!m_index->removeObservation(m_current.id)) {
+        emit storeFailed();
         return;
     }
     const int row = m_list->currentRow();

@@ -37,6 +37,8 @@ public:
 
 signals:
     void observationsChanged(const QString& file, const QVector<Observation>& observations);
+    // The index refused a change (e.g. a read-only folder): it is not stored.
+    void storeFailed();
     // Escape, or Enter in the last field: back to the snapshot list.
     void editingDone();
 

@@ -78,6 +78,12 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
                 m_tree->refreshLabel(file, observations);
                 updateStatus();
             });
+    connect(m_editor, &ObservationEditor::storeFailed, this, [this] {
+        QMessageBox::warning(this, tr("检测回看"),
+                             tr("无法保存到索引 %1，这次修改没有保存。")
+                                 .arg(QDir::toNativeSeparators(m_folder.folder() + "/" +
+                                                               IndexDatabase::fileName())));
+    });
     connect(m_editor, &ObservationEditor::editingDone, m_tree,
             [this] { m_tree->setFocus(Qt::ShortcutFocusReason); });
 

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include <sqlite3.h>
 
@@ -26,6 +27,7 @@ using namespace reviewtest;
 
 constexpr int kSeconds = 3;
 constexpr int kWatchMs = 20000;
+constexpr int kPollMs = 10;
 
 // Rows of the index file read with a connection of our own: what another
 // program, or this one after a crash, would find.
@@ -182,6 +184,31 @@ TEST_F(ReviewWindowTest, RemovedSnapshotLeavesTheListAndANewOneJoinsItWithoutAsk
         writeJpeg(path(name), QSize(64, 48), {snapshotComment(m_inspection.project, record)}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->tree()->snapshotCount() == 3; }, kWatchMs));
     EXPECT_TRUE(m_window->tree()->selectFile(name));
+}
+
+TEST_F(ReviewWindowTest, ChangeTheIndexRefusesIsReported)
+{
+    start();
+    // Another program breaks the index under the open window.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path("inspection.db").toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "DROP TABLE observation", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    QString told;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            told = box->text();
+            box->close();
+        }
+    });
+    poll.start(kPollMs);
+    key(Qt::Key_Insert);
+    type("pl");
+    key(Qt::Key_Return);
+    EXPECT_TRUE(told.contains("没有保存")) << told.toStdString();
+    EXPECT_TRUE(m_window->editor()->observations().isEmpty());
 }
 
 TEST_F(ReviewWindowTest, DamagedIndexIsRebuiltWithAMessage)
