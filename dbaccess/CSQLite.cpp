@@ -179,6 +179,20 @@ int CSQLite::InsertBlob(const char* sql, const char* text1, const void* data, co
     });
 }
 
+bool CSQLite::bindParams(sqlite3_stmt* stmt, const std::vector<std::string>& params)
+{
+    bool ok = stmt != nullptr;
+    for (std::size_t i = 0; ok && i < params.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        const std::string& value = params[i];
+        ok = (value.empty()
+                  ? sqlite3_bind_null(stmt, index)
+                  : sqlite3_bind_text(stmt, index, value.data(), static_cast<int>(value.size()),
+                                      SQLITE_STATIC)) == SQLITE_OK;
+    }
+    return ok;
+}
+
 int CSQLite::ExecParams(const char* sql, const std::vector<std::string>& params)
 {
     if (!m_db || sql == nullptr) {
@@ -189,16 +203,7 @@ int CSQLite::ExecParams(const char* sql, const std::vector<std::string>& params)
     const int rc =
         sqlite3_prepare_v2(m_db.get(), sql, static_cast<int>(std::strlen(sql)), &raw, nullptr);
     const Statement stmt(raw);
-    bool ok = stmt != nullptr;
-    for (std::size_t i = 0; ok && i < params.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
-        const std::string& value = params[i];
-        ok = (value.empty()
-                  ? sqlite3_bind_null(stmt.get(), index)
-                  : sqlite3_bind_text(stmt.get(), index, value.data(),
-                                      static_cast<int>(value.size()), SQLITE_STATIC)) == SQLITE_OK;
-    }
-    if (ok && sqlite3_step(stmt.get()) == SQLITE_DONE) {
+    if (bindParams(stmt.get(), params) && sqlite3_step(stmt.get()) == SQLITE_DONE) {
         return 1;
     }
     std::fprintf(stderr, "sql error:%s\n",
@@ -207,6 +212,12 @@ int CSQLite::ExecParams(const char* sql, const std::vector<std::string>& params)
 }
 
 int CSQLite::QuerySQL(const char* sql, std::vector<std::vector<std::string>>& rows)
+{
+    return QueryParams(sql, {}, rows);
+}
+
+int CSQLite::QueryParams(const char* sql, const std::vector<std::string>& params,
+                         std::vector<std::vector<std::string>>& rows)
 {
     if (!m_db || sql == nullptr) {
         std::fprintf(stderr, "SQL error: %s\n", m_db ? kNoSql : kNoDatabase);
@@ -221,6 +232,10 @@ int CSQLite::QuerySQL(const char* sql, std::vector<std::vector<std::string>>& ro
     }
     if (!stmt) {
         return 1; // only whitespace or comments: no rows
+    }
+    if (!bindParams(stmt.get(), params)) {
+        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(m_db.get()));
+        return 0;
     }
     // A failed query leaves the caller's rows as they were, not half-filled.
     const std::size_t keep = rows.size();

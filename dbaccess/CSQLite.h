@@ -29,6 +29,8 @@ public:
     int ExecSQLQuiet(const char* sql) override;
     int ExecSQLQuiet2(const char* sql) override;
     int FinalizeAndClose() override;
+    int QueryParams(const char* sql, const std::vector<std::string>& params,
+                    std::vector<std::vector<std::string>>& rows) override;
 
 private:
     struct ConnectionCloser {
@@ -42,6 +44,7 @@ private:
     int open(const char* path);
     int execute(const char* sql, RowPrinter printer);
     int insertRow(const char* sql, const RowBinder& bind);
+    static bool bindParams(sqlite3_stmt* stmt, const std::vector<std::string>& params);
 
     [[maybe_unused]] void* m_pOwner; // the creator's token: kept, never called
     Connection m_db;

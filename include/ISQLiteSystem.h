@@ -18,8 +18,8 @@ public:
     virtual int InsertText4(const char* sql, const char* first, const char* second,
                             const char* third, const char* fourth) = 0;
     // Binds text1, length bytes of data as a blob, text3. length >= 0.
-    virtual int InsertBlob(const char* sql, const char* text1, const void* data,
-                           const char* text3, int length) = 0;
+    virtual int InsertBlob(const char* sql, const char* text1, const void* data, const char* text3,
+                           int length) = 0;
     // Binds params to 1, 2, ...; an empty string binds SQL NULL.
     virtual int ExecParams(const char* sql, const std::vector<std::string>& params) = 0;
     // Appends one row per result row; an SQL NULL column reads as "".
@@ -28,6 +28,10 @@ public:
     virtual int ExecSQLQuiet2(const char* sql) = 0;
     // Finalizes the current statement, closes; SQLite result code.
     virtual int FinalizeAndClose() = 0;
+    // QuerySQL with params bound as ExecParams binds them; the rows stay
+    // untouched when a value has no placeholder.
+    virtual int QueryParams(const char* sql, const std::vector<std::string>& params,
+                            std::vector<std::vector<std::string>>& rows) = 0;
 };
 
 extern "C" {

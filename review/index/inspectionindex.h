@@ -1,0 +1,71 @@
+// The index's records: files with their state, projects, recordings with
+// their telemetry profile, snapshots, and the observations coded on them.
+#pragma once
+
+#include "indexdatabase.h"
+#include "indexrecords.h"
+
+#include <QHash>
+
+class InspectionIndex {
+public:
+    explicit InspectionIndex(IndexDatabase& db) : m_db(db) {}
+
+    IndexDatabase& database() { return m_db; }
+
+    // Files as last scanned, by name.
+    QHash<QString, FileEntry> files();
+    // Files with a problem, by name.
+    QVector<FileEntry> problems();
+    // Replaces what the index holds about the file by entry (what was read
+    // from it follows with the put* calls).
+    bool putFile(const FileEntry& entry);
+    // Forgets the file and what was read from it; observations stay.
+    bool removeFile(const QString& name);
+
+    // The project with these fields' identity, made when new. A project
+    // taken from a file's record also gets the record's other fields.
+    qint64 projectFor(const ProjectFields& fields, bool fromRecord);
+    QVector<Project> projects();
+    // Projects no file refers to any more are dropped.
+    bool dropUnusedProjects();
+
+    // The video part of a recording (projectId 0: assigned from its name later).
+    bool putVideo(const Recording& recording, bool hasRecord);
+    // The telemetry part of a recording and its profile.
+    bool putTelemetry(const Recording& recording, const QVector<ProfilePoint>& profile);
+    QVector<Recording> recordings(qint64 projectId);
+    // Profile of every recording of the project, each in recording order.
+    QVector<ProfilePoint> profile(qint64 projectId);
+
+    bool putSnapshot(const Snapshot& snapshot);
+    // Ordered by distance, then time.
+    QVector<Snapshot> snapshots(qint64 projectId);
+
+    // Snapshots and recordings whose project comes from their name:
+    // (name, is snapshot) -> current project id.
+    struct NamedItem {
+        QString name;
+        bool snapshot = false;
+        qint64 projectId = 0;
+    };
+    QVector<NamedItem> itemsWithoutRecord();
+    bool setProject(const NamedItem& item, qint64 projectId);
+    // Snapshots without a record belong to the recording of their project
+    // that ran when they were taken.
+    bool linkSnapshotsToRecordings(qint64 slackMs);
+
+    QVector<Observation> observations(const QString& snapshot);
+    // Observations of the project's present snapshots, by distance.
+    QVector<Observation> projectObservations(qint64 projectId);
+    // Stores a new observation; returns its id, 0 on failure.
+    qint64 addObservation(const Observation& observation);
+    bool updateObservation(const Observation& observation);
+    bool removeObservation(qint64 id);
+
+private:
+    // Observations of "FROM ... WHERE ... ORDER BY ..." with ?1 bound to value.
+    QVector<Observation> observationsWhere(const char* fromWhere, const QString& value);
+
+    IndexDatabase& m_db;
+};

@@ -1,0 +1,228 @@
+// The review window offscreen, driven by the keyboard as an operator codes:
+// every change is in the index file at once and still there after a
+// restart; removed and new snapshots show without asking; a damaged index
+// is reported.
+#include "folderfixture.h"
+#include "observationeditor.h"
+#include "reviewwindow.h"
+#include "snapshottree.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace {
+
+using namespace reviewtest;
+
+constexpr int kSeconds = 3;
+constexpr int kWatchMs = 20000;
+constexpr int kPollMs = 10;
+
+// Rows of the index file read with a connection of our own: what another
+// program, or this one after a crash, would find.
+QStringList storedObservations(const QString& db)
+{
+    QStringList rows;
+    sqlite3* connection = nullptr;
+    if (sqlite3_open_v2(db.toUtf8().constData(), &connection, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(connection,
+                           "SELECT code, name, ifnull(grade, 0), ifnull(clock_from, 0), "
+                           "ifnull(clock_to, 0), continuous, remark FROM observation ORDER BY id",
+                           -1, &statement, nullptr);
+        while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+            QStringList row;
+            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+                row << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
+            }
+            rows << row.join('|');
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(connection);
+    return rows;
+}
+
+class ReviewWindowTest : public FolderFixture {
+protected:
+    void SetUp() override
+    {
+        FolderFixture::SetUp();
+        m_inspection = writeInspection(folderPath(), {2.0, 4.5, 7.0}, kSeconds);
+        m_folder.reset(); // the window opens the folder itself
+    }
+    void start()
+    {
+        m_window = std::make_unique<ReviewWindow>(
+            sql(), CodeTables::loadFolder(CodeTables::defaultFolder()));
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        ASSERT_TRUE(m_window->openFolder(folderPath()));
+    }
+    // Keys go where the keyboard focus is, as they would from the keyboard.
+    void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
+    // Latin text as key presses; Chinese as an input method commits it.
+    void type(const QString& text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClicks(QApplication::focusWidget(), QString(c));
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(QApplication::focusWidget(), &commit);
+            }
+        }
+    }
+    QStringList labels() const
+    {
+        QStringList texts;
+        for (QTreeWidgetItemIterator it(m_window->tree()); *it != nullptr; ++it) {
+            if (!(*it)->data(0, SnapshotTree::kFileRole).toString().isEmpty()) {
+                texts << (*it)->text(0);
+            }
+        }
+        return texts;
+    }
+
+    Inspection m_inspection;
+    std::unique_ptr<ReviewWindow> m_window;
+};
+
+TEST_F(ReviewWindowTest, SnapshotsAreCodedWithTheKeyboardAndEachChangeIsStoredAtOnce)
+{
+    start();
+    ASSERT_EQ(m_window->tree()->currentFile(), m_inspection.snapshots[0]);
+    ASSERT_EQ(QApplication::focusWidget(), m_window->tree());
+
+    key(Qt::Key_Insert);
+    type("pl");
+    key(Qt::Key_Return);
+    key(Qt::Key_3); // grade
+    key(Qt::Key_Tab);
+    type("2"); // clock from
+    key(Qt::Key_Tab);
+    type("4"); // clock to
+    key(Qt::Key_Tab);
+    key(Qt::Key_Down); // continuous: start
+    key(Qt::Key_Tab);
+    type("裂缝宽 2mm");
+    const QString db = QDir(folderPath()).filePath("inspection.db");
+    EXPECT_EQ(storedObservations(db), QStringList{"PL|破裂|3|2|4|start|裂缝宽 2mm"});
+    key(Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), m_window->tree());
+
+    // The next snapshot, and one without a defect.
+    key(Qt::Key_PageDown);
+    EXPECT_EQ(m_window->tree()->currentFile(), m_inspection.snapshots[1]);
+    key(Qt::Key_Return);
+    type("检查井");
+    key(Qt::Key_Return);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), m_window->tree());
+    EXPECT_EQ(storedObservations(db),
+              (QStringList{"PL|破裂|3|2|4|start|裂缝宽 2mm", "|检查井|0|0|0||"}));
+
+    const QStringList rows = labels();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0].endsWith("PL3")) << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].endsWith("检查井")) << rows[1].toStdString();
+    EXPECT_TRUE(m_window->statusBar()->currentMessage().contains("结构性缺陷最高等级：3级"));
+
+    // Back and remove the defect from the list with Delete.
+    key(Qt::Key_PageUp);
+    auto* list = m_window->editor()->findChild<QWidget*>("observationList");
+    list->setFocus();
+    key(Qt::Key_Delete);
+    EXPECT_EQ(storedObservations(db), QStringList{"|检查井|0|0|0||"});
+}
+
+TEST_F(ReviewWindowTest, EditSurvivesARestart)
+{
+    start();
+    m_window->tree()->selectFile(m_inspection.snapshots[2]);
+    m_window->editor()->startNew();
+    type("CJ 沉积");
+    key(Qt::Key_Return);
+    key(Qt::Key_2);
+    m_window.reset();
+    reloadTelquin();
+
+    start();
+    ASSERT_TRUE(m_window->tree()->selectFile(m_inspection.snapshots[2]));
+    const QVector<Observation> observations = m_window->editor()->observations();
+    ASSERT_EQ(observations.size(), 1);
+    EXPECT_EQ(observations[0].code, "CJ");
+    EXPECT_EQ(observations[0].grade, 2);
+    EXPECT_EQ(m_window->editor()->findChild<QComboBox*>("code")->currentText(), "CJ 沉积");
+}
+
+TEST_F(ReviewWindowTest, RemovedSnapshotLeavesTheListAndANewOneJoinsItWithoutAsking)
+{
+    start();
+    ASSERT_EQ(m_window->tree()->snapshotCount(), 3);
+    ASSERT_TRUE(QFile::remove(path(m_inspection.snapshots[1])));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->tree()->snapshotCount() == 2; }, kWatchMs));
+    EXPECT_FALSE(m_window->tree()->selectFile(m_inspection.snapshots[1]));
+
+    SnapshotRecord record{m_inspection.start.addSecs(2), 9.5, 0, 0, QString(), 0};
+    const QString name = snapshotName(m_inspection.project, 9.5, record.time);
+    ASSERT_TRUE(
+        writeJpeg(path(name), QSize(64, 48), {snapshotComment(m_inspection.project, record)}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->tree()->snapshotCount() == 3; }, kWatchMs));
+    EXPECT_TRUE(m_window->tree()->selectFile(name));
+}
+
+TEST_F(ReviewWindowTest, ChangeTheIndexRefusesIsReported)
+{
+    start();
+    // Another program breaks the index under the open window.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path("inspection.db").toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "DROP TABLE observation", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    QString told;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            told = box->text();
+            box->close();
+        }
+    });
+    poll.start(kPollMs);
+    key(Qt::Key_Insert);
+    type("pl");
+    key(Qt::Key_Return);
+    EXPECT_TRUE(told.contains("没有保存")) << told.toStdString();
+    EXPECT_TRUE(m_window->editor()->observations().isEmpty());
+}
+
+TEST_F(ReviewWindowTest, DamagedIndexIsRebuiltWithAMessage)
+{
+    QFile damaged(path("inspection.db"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    start();
+    auto* notice = m_window->findChild<QMessageBox*>("notice");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains("inspection.db.corrupt-")) << notice->text().toStdString();
+    EXPECT_EQ(m_window->tree()->snapshotCount(), 3);
+}
+
+} // namespace
