@@ -372,7 +372,9 @@ TEST_F(LinkClient, SlowCallbackDelaysLaterCallbacksNeverTheLink)
     EXPECT_LT(longestGap, milliseconds(800));
 }
 
-TEST_F(LinkClient, AnotherVersionIsLoggedOnceAndCountedUnknownTypesAreSkipped)
+// Frames of another version, of unknown types and commands travelling the
+// wrong way reach no callback; another version is logged once and counted.
+TEST_F(LinkClient, FramesNotForTheConsoleAreSkippedAnotherVersionLoggedOnce)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
@@ -384,6 +386,7 @@ TEST_F(LinkClient, AnotherVersionIsLoggedOnceAndCountedUnknownTypesAreSkipped)
             peer.sendBytes(simtest::frameBytes(MsgType::Status, bytes, sizeof(record), seq, 2)));
     }
     ASSERT_TRUE(peer.sendBytes(simtest::frameBytes(static_cast<MsgType>(0x40), bytes, 20)));
+    ASSERT_TRUE(peer.sendCommand(MsgType::SetCarPwm, {1000, 1000}));
     ASSERT_TRUE(peer.sendBytes(statusFrame(5)));
     const bool delivered = msg.waitForStatuses(1);
     const std::string err = testing::internal::GetCapturedStderr();
@@ -393,6 +396,7 @@ TEST_F(LinkClient, AnotherVersionIsLoggedOnceAndCountedUnknownTypesAreSkipped)
     EXPECT_NE(first, std::string::npos) << err;
     EXPECT_EQ(err.find(line, first + 1), std::string::npos) << err;
     EXPECT_EQ(wires(), std::vector<uint32_t>{5});
+    EXPECT_TRUE(msg.controls().empty());
     EXPECT_EQ(link->GetRxErrorCount(), 2);
-    EXPECT_EQ(link->GetRxFrameCount(), 2);
+    EXPECT_EQ(link->GetRxFrameCount(), 3);
 }
