@@ -226,6 +226,16 @@ void LinkClient::receive(std::shared_ptr<Connection> connection)
     // on this thread, so nothing the host does delays a read or a heartbeat.
     auto lastIntact = Clock::now();
     auto nextHeartbeat = lastIntact;
+    // Counters are current before each callback, so a callback sees them.
+    const auto count = [&] {
+        rxErrors_ += static_cast<int>(decoder.errorCount() - countedErrors +
+                                      decoder.foreignCount() - countedForeign);
+        countedErrors = decoder.errorCount();
+        if (decoder.foreignCount() != countedForeign) {
+            countedForeign = decoder.foreignCount();
+            reportVersion(decoder.foreignVersion());
+        }
+    };
     while (!connection->stopped) {
         auto now = Clock::now();
         if (now >= lastIntact + kSilenceLimit) {
@@ -255,16 +265,6 @@ void LinkClient::receive(std::shared_ptr<Connection> connection)
             }
         }
         // Also after a timeout: a partial frame may have run out of time.
-        // Counters are current before each callback, so a callback sees them.
-        const auto count = [&] {
-            rxErrors_ += static_cast<int>(decoder.errorCount() - countedErrors +
-                                          decoder.foreignCount() - countedForeign);
-            countedErrors = decoder.errorCount();
-            if (decoder.foreignCount() != countedForeign) {
-                countedForeign = decoder.foreignCount();
-                reportVersion(decoder.foreignVersion());
-            }
-        };
         while (!connection->stopped && decoder.pop(frame, now)) {
             lastIntact = now;
             count();
