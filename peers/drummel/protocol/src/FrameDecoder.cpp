@@ -19,6 +19,7 @@ void FrameDecoder::push(const uint8_t* data, size_t size, Clock::time_point arri
     if (size == 0) {
         return;
     }
+    dropConsumedArrivals();
     if (head_ == buffer_.size()) {
         dropped_ += buffer_.size();
         buffer_.clear();
@@ -41,12 +42,17 @@ void FrameDecoder::discard(size_t count)
     }
 }
 
-FrameDecoder::Clock::time_point FrameDecoder::headArrival()
+void FrameDecoder::dropConsumedArrivals()
 {
     const uint64_t head = dropped_ + head_;
-    while (arrivals_.size() > 1 && arrivals_.front().end <= head) {
+    while (!arrivals_.empty() && arrivals_.front().end <= head) {
         arrivals_.pop_front();
     }
+}
+
+FrameDecoder::Clock::time_point FrameDecoder::headArrival()
+{
+    dropConsumedArrivals();
     return arrivals_.front().at;
 }
 

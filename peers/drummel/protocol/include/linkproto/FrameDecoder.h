@@ -50,7 +50,9 @@ private:
     // 0 when the bytes at begin cannot start a frame, else the frame's
     // whole length.
     static size_t candidateLength(const uint8_t* begin);
-    // When the first unconsumed byte arrived; drops older arrivals.
+    // Forgets the arrivals of consumed bytes.
+    void dropConsumedArrivals();
+    // When the first unconsumed byte arrived.
     Clock::time_point headArrival();
 
     std::vector<uint8_t> buffer_;
