@@ -13,12 +13,13 @@
 #include "FrameHost.h"
 #include "IHikBackSystemHead.h"
 #include "IHikSystemHead.h"
+#include "LoopbackServers.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kGenerous = 20s;
+constexpr std::chrono::milliseconds kGenerous = 20s;
 constexpr auto kAfterUnload = 300ms; // several frame periods of the simulated camera
 constexpr uint32_t kWaitMs = 1500;
 
@@ -33,18 +34,6 @@ bool Mapped(const std::string& path)
         }
     }
     return false;
-}
-
-template <typename Msg> bool WaitForFrames(const FrameHost<Msg>& host, int count)
-{
-    const auto until = std::chrono::steady_clock::now() + kGenerous;
-    while (host.frames() < count) {
-        if (std::chrono::steady_clock::now() > until) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 // Loads the library, plays a simulated camera into the host, unloads the
@@ -66,7 +55,7 @@ template <typename Head, typename Msg> void PlayAndUnload(const char* path, cons
         ASSERT_GE(id, 0);
         ASSERT_GT(camera->RealPlayCallback(id, nullptr, 1, 0, 0), 0);
         const int before = host.frames();
-        ASSERT_TRUE(WaitForFrames(host, before + 3));
+        ASSERT_TRUE(loopback::WaitFor([&] { return host.frames() >= before + 3; }, kGenerous));
 
         ASSERT_EQ(dlclose(library), 0);
         const int atUnload = host.frames();
