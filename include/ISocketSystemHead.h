@@ -7,7 +7,19 @@
 
 #include "LinkRecords.h"
 
-// Implemented by the host. Callbacks arrive on the link library's thread.
+// Implemented by the host. Callbacks arrive one at a time, in the order the
+// link saw them, on the link library's callback thread: first
+// OnLinkState("1"), then the records, then at most one OnLinkState("0").
+//
+// In a callback the host may call any command, IsConnected and the
+// counters, and Disconnect (no further callback of that connection
+// follows; its threads end once the callback returns and are joined by the
+// next Connect or Disconnect). It may take as long as it needs: reading,
+// heartbeats and the silence limit run on a thread of their own, so a slow
+// callback delays the callbacks behind it, never the link. Those wait in
+// order; should more than 512 records wait, the oldest are dropped. A
+// callback must not wait for another thread that is inside Disconnect,
+// which waits for the callback to return.
 class ISocketSystemHeadMsg {
 public:
     virtual ~ISocketSystemHeadMsg() = default;
@@ -27,7 +39,9 @@ public:
     // Starts the receive thread; callbacks follow.
     virtual int Start() = 0;
     virtual int IsConnected() = 0;
-    // Frames received intact, and frames dropped as corrupt, since Connect.
+    // Frames received intact (of any type of this protocol version), and
+    // stretches of input dropped as corrupt plus frames of another
+    // protocol version, since Connect.
     virtual int GetRxFrameCount() = 0;
     virtual int GetRxErrorCount() = 0;
 

@@ -50,9 +50,15 @@ CameraCore::CameraCore(FrameSink sink, FailedLogin failedLogin)
     s_core.store(this);
 }
 
+// Also runs when the library is unloaded with the core still alive: no
+// play, login or callback pointer into this library may outlive it.
 CameraCore::~CameraCore()
 {
     stopAll();
+    logoutAll();
+    // The callbacks the camera libraries install all do nothing, so
+    // clearing whichever is installed changes nothing else.
+    NET_DVR_SetExceptionCallBack_V30(0, nullptr, nullptr, nullptr);
     s_core.store(nullptr);
 }
 
@@ -72,6 +78,13 @@ bool CameraCore::Init(uint32_t connectWaitMs, uint32_t connectTries, uint32_t re
 bool CameraCore::Cleanup()
 {
     stopAll();
+    logoutAll();
+    NET_DVR_Cleanup();
+    return true;
+}
+
+void CameraCore::logoutAll()
+{
     std::set<int32_t> loginIds;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -80,8 +93,6 @@ bool CameraCore::Cleanup()
     for (int32_t id : loginIds) {
         NET_DVR_Logout(id);
     }
-    NET_DVR_Cleanup();
-    return true;
 }
 
 int32_t CameraCore::Login(const std::string& address, uint16_t port, const std::string& user,

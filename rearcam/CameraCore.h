@@ -67,6 +67,7 @@ private:
     PlaySlot* findSlot(int32_t handle);
     void stopPlay(int32_t handle);
     void stopAll();
+    void logoutAll();
     static void releasePort(PlaySlot& slot);
 
     FrameSink m_sink;

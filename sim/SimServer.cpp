@@ -106,27 +106,31 @@ void SimServer::receive(Clock::time_point now)
         closeClient();
         return;
     }
-    if (n < 0) {
-        return;
+    if (n > 0) {
+        decoder_.push(chunk, static_cast<size_t>(n), now);
     }
-    decoder_.push(chunk, static_cast<size_t>(n));
+}
+
+void SimServer::takeFrames(Clock::time_point now)
+{
     linkproto::Frame frame;
-    while (client_ && decoder_.pop(frame)) {
+    while (client_ && decoder_.pop(frame, now)) {
         lastFrame_ = now;
         neutral_ = false;
-        if (linkproto::isCommand(frame.type)) {
-            handle(frame);
+        // Messages of types this version does not know are skipped.
+        const linkproto::MessageInfo* info =
+            linkproto::findMessage(static_cast<uint8_t>(frame.type));
+        if (info != nullptr && linkproto::isCommand(frame.type)) {
+            handle(frame, *info);
         }
     }
 }
 
-void SimServer::handle(const linkproto::Frame& frame)
+void SimServer::handle(const linkproto::Frame& frame, const linkproto::MessageInfo& info)
 {
     model_.apply(frame);
     if (options_.verbose) {
-        const linkproto::MessageInfo* info =
-            linkproto::findMessage(static_cast<uint8_t>(frame.type));
-        say("cmd " + linkproto::formatCommand(*info, frame.payload.data()));
+        say("cmd " + linkproto::formatCommand(info, frame.payload.data()));
     }
     if (!stalled(Clock::now())) {
         linkproto::FrameBuffer echo;
@@ -193,18 +197,35 @@ void SimServer::sendOutputs(Clock::time_point now)
     }
 }
 
+SimServer::Clock::time_point SimServer::nextWake(Clock::time_point now) const
+{
+    Clock::time_point wake = now + kMaxPollWait;
+    if (!neutral_) {
+        wake = std::min(wake, lastFrame_ + kSilenceLimit);
+    }
+    if (client_) {
+        wake = std::min(wake, decoder_.partialDeadline());
+        // A stalled crawler sends nothing, so its send times do not count.
+        if (!stalled(now)) {
+            wake = std::min(wake, nextHeartbeat_);
+            if (options_.rate > 0) {
+                wake = std::min(wake, nextStatus_);
+            }
+        }
+    }
+    return wake;
+}
+
 void SimServer::run(const volatile std::sig_atomic_t& stop)
 {
     auto lastStep = Clock::now();
     while (stop == 0) {
         pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {client_.get(), POLLIN, 0}};
         const nfds_t count = client_ ? 2 : 1;
-        auto wait = kMaxPollWait;
-        if (client_ && options_.rate > 0) {
-            wait = std::clamp(std::chrono::duration_cast<milliseconds>(nextStatus_ - Clock::now()),
-                              milliseconds(0), kMaxPollWait);
-        }
-        const int ready = ::poll(fds, count, static_cast<int>(wait.count()));
+        const auto before = Clock::now();
+        // Rounded up: a wait cut to 0 ms would spin until the deadline.
+        const auto wait = std::chrono::ceil<milliseconds>(nextWake(before) - before);
+        const int ready = ::poll(fds, count, static_cast<int>(std::max(wait.count(), 0L)));
         if (ready < 0 && errno != EINTR) {
             break;
         }
@@ -214,6 +235,8 @@ void SimServer::run(const volatile std::sig_atomic_t& stop)
         } else if (ready > 0 && count == 2 && fds[1].revents != 0) {
             receive(now);
         }
+        // Also without new bytes: a partial frame may have run out of time.
+        takeFrames(now);
         model_.step(duration<double>(now - lastStep).count());
         lastStep = now;
         if (!neutral_ && now - lastFrame_ >= kSilenceLimit) {

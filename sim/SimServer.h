@@ -29,7 +29,11 @@ private:
     void accept(Clock::time_point now);
     void closeClient();
     void receive(Clock::time_point now);
-    void handle(const linkproto::Frame& frame);
+    void takeFrames(Clock::time_point now);
+    // When the loop must next wake: the next frame to send, the silence
+    // limit, a partial frame's deadline, or a short step of the physics.
+    Clock::time_point nextWake(Clock::time_point now) const;
+    void handle(const linkproto::Frame& frame, const linkproto::MessageInfo& info);
     void sendOutputs(Clock::time_point now);
     void sendStatus();
     bool sendBytes(const uint8_t* data, size_t size);

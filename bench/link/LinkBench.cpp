@@ -1,5 +1,6 @@
 // Figures for the robot link: command latency on loopback, frame decode
-// time, and the receive thread's CPU load at 20 status records a second.
+// time, and the CPU load of the link's threads (receive and callback) at 20
+// status records a second.
 // Usage: link_bench [seconds for the CPU measurement, default 20]
 #include <algorithm>
 #include <atomic>
@@ -33,6 +34,7 @@ constexpr milliseconds kStatusPeriod{50};
 constexpr milliseconds kHeartbeatPeriod{250};
 constexpr milliseconds kWait{5000};
 constexpr char kReceiveThreadName[] = "drummel-rx";
+constexpr char kCallbackThreadName[] = "drummel-cb";
 
 class QuietMsg : public ISocketSystemHeadMsg {
 public:
@@ -215,24 +217,27 @@ void receiveThreadLoad(int seconds)
         }
     });
     std::this_thread::sleep_for(milliseconds(500));
-    const long long cpuStart = threadCpuNs(kReceiveThreadName);
+    const long long rxStart = threadCpuNs(kReceiveThreadName);
+    const long long cbStart = threadCpuNs(kCallbackThreadName);
     const int statusStart = loop.msg.statuses;
     const auto start = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const long long cpuEnd = threadCpuNs(kReceiveThreadName);
+    const long long rxEnd = threadCpuNs(kReceiveThreadName);
+    const long long cbEnd = threadCpuNs(kCallbackThreadName);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     const int records = loop.msg.statuses - statusStart;
     stop = true;
     crawler.join();
     loop.link->Disconnect();
-    if (cpuStart < 0 || cpuEnd < 0) {
-        std::printf("receive load: receive thread not found\n");
+    if (rxStart < 0 || rxEnd < 0 || cbStart < 0 || cbEnd < 0) {
+        std::printf("receive load: link threads not found\n");
         return;
     }
-    const double cpuMs = static_cast<double>(cpuEnd - cpuStart) / 1e6;
-    std::printf("receive thread at 20 Hz: %d status records in %.1f s, CPU %.1f ms = %.3f %% of "
-                "one core\n",
-                records, wall, cpuMs, cpuMs / (wall * 1000.0) * 100.0);
+    const auto share = [wall](long long ns) { return ns / 1e6 / (wall * 1000.0) * 100.0; };
+    std::printf("link threads at 20 Hz: %d status records in %.1f s; receive thread %.3f %%, "
+                "callback thread %.3f %%, together %.3f %% of one core\n",
+                records, wall, share(rxEnd - rxStart), share(cbEnd - cbStart),
+                share(rxEnd - rxStart + cbEnd - cbStart));
 }
 
 } // namespace

@@ -46,7 +46,6 @@ class VideoLabel;
 
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
-                    public IHikBackSystemHeadMsg,
                     public ISocketSystemHeadMsg,
                     public ProjectConsole {
     Q_OBJECT
@@ -55,9 +54,11 @@ public:
     explicit mainWidgets(QWidget* parent = nullptr);
     ~mainWidgets() override;
 
-    // Camera library callbacks (decode threads).
+    // Main-camera library callbacks (decode threads).
     int GetMatImageQueue(std::deque<cv::Mat> frames) override;
     int GetMatImage(cv::Mat frame) override;
+    // For a rear-camera library: its frames go to the small view.
+    IHikBackSystemHeadMsg* backViewMsg() const { return m_pBackViewMsg.get(); }
     // Login ids, play handles and roles of the two cameras.
     const CameraLogins& cameraLogins() const { return *m_pCameras; }
     // Robot link callbacks (the link library's thread).
@@ -171,6 +172,7 @@ private:
     void setUpVideoViews();
     VideoLabel* m_pViewMain = nullptr; // "viewmain": the processed camera
     VideoLabel* m_pView = nullptr;     // "view": the small picture in picture
+    std::unique_ptr<IHikBackSystemHeadMsg> m_pBackViewMsg;
     std::unique_ptr<CameraLogins> m_pCameras;
 
     // Video pipeline (mainwidgets_video.cpp): overlay, frame path and

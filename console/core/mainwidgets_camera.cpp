@@ -3,6 +3,7 @@
 #include "mainwidgets.h"
 
 #include "PictureLookup.h"
+#include "backviewmsg.h"
 #include "cameralogins.h"
 #include "framepath.h"
 #include "videolabel.h"
@@ -16,6 +17,7 @@ void mainWidgets::buildVideoViews()
 {
     m_pViewMain = new VideoLabel(this, QStringLiteral("viewmain"));
     m_pView = new VideoLabel(this, QStringLiteral("view"));
+    m_pBackViewMsg = std::make_unique<BackViewMsg>(m_pView);
 }
 
 QLayout* mainWidgets::videoViewsLayout()

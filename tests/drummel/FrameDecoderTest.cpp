@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <random>
 #include <vector>
 
@@ -106,20 +108,80 @@ TEST(FrameDecoder, SkipsGarbageAndBadChecksumAndRecoversOnNextFrame)
     EXPECT_EQ(decoder.errorCount(), 2u);
 }
 
-TEST(FrameDecoder, RejectsImpossibleLengthUnknownTypeAndOtherVersionWithoutWaiting)
+TEST(FrameDecoder, RejectsImpossibleLengthAndWrongSizeWithoutWaiting)
 {
     FrameDecoder decoder;
     // A length of 65535 must not make the decoder wait for 64 KiB.
     std::vector<uint8_t> input = {0xA5, 0x5A, linkproto::kVersion, 0x02, 0, 0, 0xFF, 0xFF};
-    append(input, {0xA5, 0x5A, linkproto::kVersion, 0x7F, 0, 0, 0, 0});
-    auto otherVersion = statusBytes(5);
-    otherVersion[2] = linkproto::kVersion + 1;
-    append(input, otherVersion);
+    // Longer than any version may send, whatever the type or version.
+    append(input, {0xA5, 0x5A, linkproto::kVersion + 1, 0x7F, 0, 0, 0x01, 0x01});
     // A known command type with the wrong payload size.
     append(input, {0xA5, 0x5A, linkproto::kVersion, 0x15, 0, 0, 1, 0, 0x11, 0, 0});
     append(input, statusBytes(6));
     EXPECT_EQ(decodeWires(decoder, input), std::vector<uint32_t>{6});
     EXPECT_EQ(decoder.bufferedBytes(), 0u);
+    EXPECT_EQ(decoder.errorCount(), 1u);
+}
+
+// New message types and versions must not break old receivers: such
+// frames are passed over whole, by their length, so nothing inside them is
+// taken for a frame.
+TEST(FrameDecoder, UnknownTypesComeOutWholeAndOtherVersionsAreSkippedWholeAndCounted)
+{
+    const auto carried = statusBytes(99);
+    std::vector<uint8_t> payload(carried);
+    payload.resize(linkproto::kMaxAnyPayload, 0x5A);
+    constexpr auto kUnknown = static_cast<MsgType>(0x40);
+    std::vector<uint8_t> input = frameBytes(kUnknown, payload.data(), 130, 3);
+    append(input, statusBytes(1));
+    append(input, frameBytes(MsgType::Status, payload.data(), payload.size(), 4, 2));
+    append(input, frameBytes(MsgType::Heartbeat, nullptr, 0, 5, 7));
+    append(input, statusBytes(2));
+
+    FrameDecoder decoder;
+    decoder.push(input.data(), input.size());
+    Frame frame;
+    ASSERT_TRUE(decoder.pop(frame));
+    EXPECT_EQ(frame.type, kUnknown);
+    EXPECT_EQ(frame.seq, 3);
+    ASSERT_EQ(frame.size, 130);
+    EXPECT_TRUE(std::equal(carried.begin(), carried.end(), frame.payload.begin()));
+    EXPECT_EQ(decodeWires(decoder, {}), (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ(decoder.foreignCount(), 2u);
+    EXPECT_EQ(decoder.foreignVersion(), 7);
+    EXPECT_EQ(decoder.errorCount(), 0u);
+}
+
+// A frame whose rest never comes is given up 100 ms after its first byte,
+// and what arrived behind it is decoded; a slow frame within the limit is kept.
+TEST(FrameDecoder, PartialFrameIsAbandonedOnceItsTimeIsUp)
+{
+    using std::chrono::milliseconds;
+    const FrameDecoder::Clock::time_point t0{};
+    const auto cut = statusBytes(1);
+    const auto heartbeat = frameBytes(MsgType::Heartbeat, nullptr, 0);
+    FrameDecoder decoder;
+    Frame frame;
+    decoder.push(cut.data(), 30, t0);
+    EXPECT_FALSE(decoder.pop(frame, t0));
+    decoder.push(heartbeat.data(), heartbeat.size(), t0 + milliseconds(60));
+    EXPECT_FALSE(decoder.pop(frame, t0 + milliseconds(99)));
+    EXPECT_EQ(decoder.partialDeadline(), t0 + FrameDecoder::kPartialFrameLimit);
+    ASSERT_TRUE(decoder.pop(frame, t0 + milliseconds(100)));
+    EXPECT_EQ(frame.type, MsgType::Heartbeat);
+    EXPECT_EQ(decoder.errorCount(), 1u);
+    EXPECT_EQ(decoder.partialDeadline(), FrameDecoder::Clock::time_point::max());
+
+    // Byte by byte, the last one 99 ms after the first.
+    const auto slow = statusBytes(2);
+    const auto t1 = t0 + milliseconds(500);
+    for (size_t i = 0; i < slow.size(); ++i) {
+        const auto at = t1 + milliseconds(99 * i / (slow.size() - 1));
+        decoder.push(&slow[i], 1, at);
+        const bool last = i + 1 == slow.size();
+        ASSERT_EQ(decoder.pop(frame, at), last) << "byte " << i;
+    }
+    EXPECT_EQ(linkproto::decodeRecord<LinkStatusRecord>(frame).Wir_length, 2u);
     EXPECT_EQ(decoder.errorCount(), 1u);
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "FrameSocket.h"
 #include "ISocketSystemHead.h"
@@ -199,9 +202,13 @@ TEST_F(LinkClient, ReassemblesFramesSplitAcrossReadsAndCoalescedInOne)
 {
     FrameSocket peer = open();
     ASSERT_TRUE(msg.waitForStates(1));
-    for (uint8_t byte : statusFrame(7)) {
-        ASSERT_TRUE(peer.sendBytes({byte}));
-        std::this_thread::sleep_for(milliseconds(1));
+    // In three pieces, well within the time a frame may take to complete.
+    const auto split = statusFrame(7);
+    for (size_t at = 0; at < split.size(); at += 40) {
+        ASSERT_TRUE(peer.sendBytes(
+            {split.begin() + static_cast<std::ptrdiff_t>(at),
+             split.begin() + static_cast<std::ptrdiff_t>(std::min(at + 40, split.size()))}));
+        std::this_thread::sleep_for(milliseconds(2));
     }
     ASSERT_TRUE(peer.sendBytes(concat({statusFrame(8), statusFrame(9)})));
     ASSERT_TRUE(msg.waitForStatuses(3));
@@ -300,4 +307,96 @@ TEST_F(LinkClient, OwnDisconnectReportsNothingAndCountersRestartOnConnect)
     FrameSocket again = open();
     EXPECT_EQ(link->GetRxFrameCount(), 0);
     EXPECT_EQ(link->GetRxErrorCount(), 0);
+}
+
+TEST_F(LinkClient, TruncatedFrameFollowedByHeartbeatsKeepsTheLinkUp)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    const auto cut = statusFrame(1);
+    ASSERT_TRUE(peer.sendBytes({cut.begin(), cut.begin() + 30}));
+    const auto until = Clock::now() + milliseconds(2500);
+    while (Clock::now() < until) {
+        ASSERT_TRUE(peer.sendBytes(simtest::frameBytes(MsgType::Heartbeat, nullptr, 0)));
+        std::this_thread::sleep_for(milliseconds(250));
+    }
+    ASSERT_TRUE(peer.sendBytes(statusFrame(2)));
+    ASSERT_TRUE(msg.waitForStatuses(1));
+    EXPECT_EQ(wires(), std::vector<uint32_t>{2});
+    EXPECT_EQ(msg.states(), std::vector<bool>{true});
+    EXPECT_EQ(link->GetRxErrorCount(), 1);
+}
+
+// A host that spends 2 s in a callback delays the callbacks behind it, but
+// the link keeps sending heartbeats and judges silence on what arrives.
+TEST_F(LinkClient, SlowCallbackDelaysLaterCallbacksNeverTheLink)
+{
+    constexpr milliseconds kCallbackTime{2000};
+    constexpr milliseconds kPeerHeartbeat{200};
+    msg.setOnStatus([&](const LinkStatusRecord& record) {
+        if (record.Wir_length == 1) {
+            std::this_thread::sleep_for(kCallbackTime);
+        }
+    });
+    FrameSocket peer = open();
+    ASSERT_TRUE(peer.sendBytes(statusFrame(1)));
+    const auto start = Clock::now(); // the callback starts at once
+    std::vector<Clock::time_point> heard{start};
+    auto nextSend = start;
+    bool secondSent = false;
+    while (Clock::now() < start + kCallbackTime + milliseconds(600)) {
+        if (Clock::now() >= nextSend) {
+            ASSERT_TRUE(peer.sendBytes(simtest::frameBytes(MsgType::Heartbeat, nullptr, 0)));
+            nextSend += kPeerHeartbeat;
+        }
+        if (!secondSent && Clock::now() >= start + kCallbackTime / 2) {
+            ASSERT_TRUE(peer.sendBytes(statusFrame(2)));
+            secondSent = true;
+        }
+        if (peer.waitForFrame([](const Frame& f) { return isType(f, MsgType::Heartbeat); },
+                              milliseconds(20))) {
+            heard.push_back(Clock::now());
+        }
+    }
+    ASSERT_TRUE(msg.waitForStatuses(2));
+    EXPECT_EQ(wires(), (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ(msg.states(), std::vector<bool>{true});
+    EXPECT_EQ(link->IsConnected(), 1);
+    // Every 250 ms; generous for a loaded machine, far below the callback's 2 s.
+    milliseconds longestGap{0};
+    for (size_t i = 1; i < heard.size(); ++i) {
+        longestGap =
+            std::max(longestGap, std::chrono::duration_cast<milliseconds>(heard[i] - heard[i - 1]));
+    }
+    EXPECT_GE(heard.size(), 6u);
+    EXPECT_LT(longestGap, milliseconds(800));
+}
+
+// Frames of another version, of unknown types and commands travelling the
+// wrong way reach no callback; another version is logged once and counted.
+TEST_F(LinkClient, FramesNotForTheConsoleAreSkippedAnotherVersionLoggedOnce)
+{
+    FrameSocket peer = open();
+    ASSERT_TRUE(msg.waitForStates(1));
+    const LinkStatusRecord record{};
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
+    testing::internal::CaptureStderr();
+    for (uint16_t seq = 0; seq < 2; ++seq) {
+        ASSERT_TRUE(
+            peer.sendBytes(simtest::frameBytes(MsgType::Status, bytes, sizeof(record), seq, 2)));
+    }
+    ASSERT_TRUE(peer.sendBytes(simtest::frameBytes(static_cast<MsgType>(0x40), bytes, 20)));
+    ASSERT_TRUE(peer.sendCommand(MsgType::SetCarPwm, {1000, 1000}));
+    ASSERT_TRUE(peer.sendBytes(statusFrame(5)));
+    const bool delivered = msg.waitForStatuses(1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(delivered);
+    const std::string line = "crawler speaks link protocol version 2";
+    const size_t first = err.find(line);
+    EXPECT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find(line, first + 1), std::string::npos) << err;
+    EXPECT_EQ(wires(), std::vector<uint32_t>{5});
+    EXPECT_TRUE(msg.controls().empty());
+    EXPECT_EQ(link->GetRxErrorCount(), 2);
+    EXPECT_EQ(link->GetRxFrameCount(), 3);
 }

@@ -102,11 +102,11 @@ FrameSocket FrameListener::accept(milliseconds timeout)
 }
 
 std::vector<uint8_t> frameBytes(linkproto::MsgType type, const uint8_t* payload, size_t size,
-                                uint16_t seq)
+                                uint16_t seq, uint8_t version)
 {
-    linkproto::FrameBuffer frame;
-    const size_t total = linkproto::encodeFrame(type, seq, payload, size, frame);
-    return {frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(total)};
+    std::vector<uint8_t> frame(linkproto::kHeaderSize + size + linkproto::kCrcSize);
+    linkproto::writeFrame(version, static_cast<uint8_t>(type), seq, payload, size, frame.data());
+    return frame;
 }
 
 } // namespace simtest

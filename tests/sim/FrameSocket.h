@@ -59,8 +59,8 @@ private:
     int port_ = 0;
 };
 
-// Bytes of one whole frame.
+// Bytes of one whole frame; any type, payload size and version.
 std::vector<uint8_t> frameBytes(linkproto::MsgType type, const uint8_t* payload, size_t size,
-                                uint16_t seq = 0);
+                                uint16_t seq = 0, uint8_t version = linkproto::kVersion);
 
 } // namespace simtest

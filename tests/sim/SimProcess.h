@@ -33,6 +33,9 @@ public:
     std::vector<std::string> lines() const;
     std::vector<std::string> linesStartingWith(const std::string& prefix) const;
 
+    // Processor time (user and system) the process has used so far; -1 when unknown.
+    double cpuSeconds() const;
+
     // SIGTERM and wait; returns the exit status, or -1 if it did not exit normally.
     int stop();
     // SIGKILL and wait.

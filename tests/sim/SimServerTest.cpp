@@ -1,6 +1,9 @@
 // crawler-sim as a process, driven over a raw loopback socket.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "FrameSocket.h"
 #include "SimProcess.h"
 
@@ -58,6 +61,9 @@ TEST(SimServer, EchoesEachCommandAndPrintsIt)
     ASSERT_TRUE(sim.start({"-v"}));
     FrameSocket client = FrameSocket::connectTo(sim.port());
     ASSERT_TRUE(sim.waitForLine("client connected", kWait) > 0);
+    // A type this version does not know is passed over.
+    const uint8_t value = 1;
+    ASSERT_TRUE(client.sendBytes(simtest::frameBytes(static_cast<MsgType>(0x40), &value, 1)));
     ASSERT_TRUE(client.sendCommand(MsgType::SetCarPwm, {1193, 1193}));
     Frame echo;
     ASSERT_TRUE(client.waitForFrame([](const Frame& f) { return f.type == MsgType::ControlEcho; },
@@ -66,6 +72,7 @@ TEST(SimServer, EchoesEachCommandAndPrintsIt)
     EXPECT_EQ(record.Car_PWM_Value[0], 1193);
     EXPECT_EQ(record.Car_PWM_Value[1], 1193);
     EXPECT_GT(sim.waitForLine("cmd SetCarPwm 1193 1193", kWait), 0);
+    EXPECT_EQ(sim.linesStartingWith("cmd ").size(), 1u);
     client.close();
     EXPECT_GT(sim.waitForLine("client disconnected", kWait), 0);
 }
@@ -139,4 +146,24 @@ TEST(SimServer, GarbageAndTruncationStillDeliverIntactRecords)
         EXPECT_EQ(linkproto::decodeRecord<LinkStatusRecord>(frame).Car_Pressure, 999);
     }
     EXPECT_GT(client.decoder().errorCount(), 0u);
+}
+
+// Without a console, and with one while stalled, it sleeps between its
+// deadlines (a busy loop takes a whole core).
+TEST(SimServer, IdleOrStalledItBarelyUsesTheProcessor)
+{
+    constexpr auto kSpan = std::chrono::seconds(2);
+    constexpr double kGenerousShare = 0.10; // of one core; the aim is under 0.02
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"--stall-after", "0", "-v"}));
+    const auto share = [&] {
+        const double before = sim.cpuSeconds();
+        std::this_thread::sleep_for(kSpan);
+        return (sim.cpuSeconds() - before) / std::chrono::duration<double>(kSpan).count();
+    };
+    EXPECT_LT(share(), kGenerousShare) << "idle";
+    FrameSocket client = FrameSocket::connectTo(sim.port());
+    ASSERT_GT(sim.waitForLine("client connected", kWait), 0);
+    EXPECT_LT(share(), kGenerousShare) << "stalled";
+    EXPECT_FALSE(client.waitForClose(milliseconds(10)));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -23,14 +24,12 @@ constexpr milliseconds kConnectTimeout{700};
 constexpr milliseconds kSendTimeout{100};
 constexpr milliseconds kHeartbeatInterval{250};
 constexpr milliseconds kSilenceLimit{1500};
-constexpr milliseconds kPollSlice{100};
 constexpr size_t kReadChunk = 4096;
 constexpr char kReceiveThreadName[] = "drummel-rx";
+constexpr char kCallbackThreadName[] = "drummel-cb";
 
-int pollTimeout(Clock::time_point now, Clock::time_point nextHeartbeat,
-                Clock::time_point silenceDeadline)
+int pollTimeout(Clock::time_point now, Clock::time_point until)
 {
-    const Clock::time_point until = std::min({nextHeartbeat, silenceDeadline, now + kPollSlice});
     const auto ms = std::chrono::duration_cast<milliseconds>(until - now).count();
     return ms > 0 ? static_cast<int>(ms) + 1 : 0;
 }
@@ -70,21 +69,25 @@ int LinkClient::Disconnect()
 {
     std::shared_ptr<Connection> connection;
     std::thread receiver;
+    std::thread deliverer;
     std::thread finished;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         connection = std::move(connection_);
         receiver = std::move(receiver_);
+        deliverer = std::move(deliverer_);
         finished = std::move(finished_);
         if (connection) {
             connection->up = false;
             connection->stopped = true;
+            connection->callbacks.cancel();
             // Wakes the receive thread; the descriptor closes with the last reference.
             ::shutdown(connection->fd.get(), SHUT_RDWR);
         }
     }
     reap(finished);
     reap(receiver);
+    reap(deliverer);
     return 0;
 }
 
@@ -97,7 +100,7 @@ void LinkClient::reap(std::thread& thread)
         thread.join();
         return;
     }
-    // Called from a callback: the receive thread ends once the callback
+    // Called from a callback: the callback thread ends once the callback
     // returns; the next Connect or Disconnect from another thread joins it.
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = std::move(thread);
@@ -111,6 +114,7 @@ int LinkClient::Start()
     }
     if (!receiver_.joinable()) {
         receiver_ = std::thread(&LinkClient::receive, this, connection_);
+        deliverer_ = std::thread(&LinkClient::deliver, this, connection_);
     }
     return 0;
 }
@@ -172,43 +176,69 @@ void LinkClient::drop(Connection& connection)
         ::shutdown(connection.fd.get(), SHUT_RDWR);
     }
     if (announce) {
-        msg_->OnLinkState("0");
+        connection.callbacks.post({LinkEvent::Kind::Down});
     }
+    connection.callbacks.close();
 }
 
-void LinkClient::dispatch(const linkproto::Frame& frame)
+void LinkClient::queue(Connection& connection, const linkproto::Frame& frame)
 {
+    LinkEvent event;
     switch (frame.type) {
-    case MsgType::Status: {
-        const auto record = linkproto::decodeRecord<LinkStatusRecord>(frame);
-        msg_->OnStatusData(&record);
+    case MsgType::Status:
+        event.kind = LinkEvent::Kind::Status;
+        event.status = linkproto::decodeRecord<LinkStatusRecord>(frame);
         break;
-    }
-    case MsgType::ControlEcho: {
-        const auto record = linkproto::decodeRecord<LinkControlRecord>(frame);
-        msg_->OnControlData(&record);
+    case MsgType::ControlEcho:
+        event.kind = LinkEvent::Kind::Control;
+        event.control = linkproto::decodeRecord<LinkControlRecord>(frame);
         break;
+    default: // heartbeats only keep the link alive; other types are not for us
+        return;
     }
-    default: // heartbeats only keep the link alive; commands never come this way
-        break;
+    connection.callbacks.post(event);
+}
+
+void LinkClient::reportVersion(uint8_t version)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (reported_.test(version)) {
+            return;
+        }
+        reported_.set(version);
     }
+    std::fprintf(stderr, "[Drummel] crawler speaks link protocol version %d\n", version);
 }
 
 void LinkClient::receive(std::shared_ptr<Connection> connection)
 {
     ::pthread_setname_np(::pthread_self(), kReceiveThreadName);
     const int fd = connection->fd.get();
-    msg_->OnLinkState("1");
+    connection->callbacks.post({LinkEvent::Kind::Up});
 
     linkproto::FrameDecoder decoder;
     linkproto::Frame frame;
     uint8_t chunk[kReadChunk];
     uint64_t countedErrors = 0;
-    auto lastValid = Clock::now();
-    auto nextHeartbeat = lastValid;
+    uint64_t countedForeign = 0;
+    // Silence is judged on when intact frames arrived; no callback runs
+    // on this thread, so nothing the host does delays a read or a heartbeat.
+    auto lastIntact = Clock::now();
+    auto nextHeartbeat = lastIntact;
+    // Counters are current before each callback, so a callback sees them.
+    const auto count = [&] {
+        rxErrors_ += static_cast<int>(decoder.errorCount() - countedErrors +
+                                      decoder.foreignCount() - countedForeign);
+        countedErrors = decoder.errorCount();
+        if (decoder.foreignCount() != countedForeign) {
+            countedForeign = decoder.foreignCount();
+            reportVersion(decoder.foreignVersion());
+        }
+    };
     while (!connection->stopped) {
-        const auto now = Clock::now();
-        if (now >= lastValid + kSilenceLimit) {
+        auto now = Clock::now();
+        if (now >= lastIntact + kSilenceLimit) {
             break;
         }
         if (now >= nextHeartbeat) {
@@ -217,37 +247,55 @@ void LinkClient::receive(std::shared_ptr<Connection> connection)
             }
             nextHeartbeat = now + kHeartbeatInterval;
         }
+        const auto until =
+            std::min({nextHeartbeat, lastIntact + kSilenceLimit, decoder.partialDeadline()});
         pollfd pfd{fd, POLLIN, 0};
-        const int ready =
-            ::poll(&pfd, 1, pollTimeout(now, nextHeartbeat, lastValid + kSilenceLimit));
+        const int ready = ::poll(&pfd, 1, pollTimeout(now, until));
         if (ready < 0 && errno != EINTR) {
             break;
         }
-        if (ready <= 0) {
-            continue;
+        now = Clock::now();
+        if (ready > 0) {
+            const ssize_t n = ::recv(fd, chunk, sizeof(chunk), MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+                break;
+            }
+            if (n > 0) {
+                decoder.push(chunk, static_cast<size_t>(n), now);
+            }
         }
-        const ssize_t n = ::recv(fd, chunk, sizeof(chunk), MSG_DONTWAIT);
-        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-            break;
-        }
-        if (n < 0) {
-            continue;
-        }
-        decoder.push(chunk, static_cast<size_t>(n));
-        // Counters are current before each callback, so a callback sees them.
-        const auto countErrors = [&] {
-            rxErrors_ += static_cast<int>(decoder.errorCount() - countedErrors);
-            countedErrors = decoder.errorCount();
-        };
-        while (!connection->stopped && decoder.pop(frame)) {
-            lastValid = Clock::now();
-            countErrors();
+        // Also after a timeout: a partial frame may have run out of time.
+        while (!connection->stopped && decoder.pop(frame, now)) {
+            lastIntact = now;
+            count();
             ++rxFrames_;
-            dispatch(frame);
+            queue(*connection, frame);
         }
-        countErrors();
+        count();
     }
     drop(*connection);
+}
+
+void LinkClient::deliver(std::shared_ptr<Connection> connection)
+{
+    ::pthread_setname_np(::pthread_self(), kCallbackThreadName);
+    LinkEvent event;
+    while (connection->callbacks.take(event) && !connection->stopped) {
+        switch (event.kind) {
+        case LinkEvent::Kind::Up:
+            msg_->OnLinkState("1");
+            break;
+        case LinkEvent::Kind::Down:
+            msg_->OnLinkState("0");
+            break;
+        case LinkEvent::Kind::Status:
+            msg_->OnStatusData(&event.status);
+            break;
+        case LinkEvent::Kind::Control:
+            msg_->OnControlData(&event.control);
+            break;
+        }
+    }
 }
 
 int LinkClient::ResetControl()

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <bitset>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "CallbackQueue.h"
 #include "ISocketSystemHead.h"
 #include "linkproto/Codec.h"
 #include "linkproto/UniqueFd.h"
@@ -14,7 +16,9 @@ namespace drummel {
 using linkproto::UniqueFd;
 
 // The console's end of the robot link: a TCP client speaking the framed
-// protocol, one receive thread per connection that delivers the callbacks.
+// protocol. Per connection a receive thread reads, judges silence and sends
+// the heartbeats, and a callback thread runs the host's callbacks, so a
+// host that takes its time never stalls the link.
 class LinkClient final : public ISocketSystemHead {
 public:
     explicit LinkClient(ISocketSystemHeadMsg* msg);
@@ -50,14 +54,15 @@ public:
     int SetDisMeasure(uint8_t value) override;
 
 private:
-    // One TCP connection. The receive thread holds its own reference, so
-    // the socket outlives a Disconnect called from inside a callback.
+    // One TCP connection. Its threads hold their own references, so the
+    // socket outlives a Disconnect called from inside a callback.
     struct Connection {
         explicit Connection(UniqueFd socket) : fd(std::move(socket)) {}
         UniqueFd fd;
         bool up = true;   // guarded by mutex_
         uint16_t seq = 0; // guarded by mutex_
         std::atomic<bool> stopped{false};
+        CallbackQueue callbacks;
     };
 
     int sendCommand(linkproto::MsgType type, linkproto::CommandValues values = {});
@@ -66,16 +71,20 @@ private:
                     linkproto::CommandValues values);
     bool sendHeartbeat(Connection& connection);
     void receive(std::shared_ptr<Connection> connection);
-    void dispatch(const linkproto::Frame& frame);
+    void deliver(std::shared_ptr<Connection> connection);
+    static void queue(Connection& connection, const linkproto::Frame& frame);
+    void reportVersion(uint8_t version);
     void drop(Connection& connection);
-    // Joins a receive thread, or parks it in finished_ when it is the caller.
+    // Joins a link thread, or parks it in finished_ when it is the caller.
     void reap(std::thread& thread);
 
     ISocketSystemHeadMsg* const msg_;
-    std::mutex mutex_; // connection_, receiver_ and every write to the socket
+    std::mutex mutex_; // connection_, the threads, reported_ and every socket write
     std::shared_ptr<Connection> connection_;
     std::thread receiver_;
-    std::thread finished_; // a receive thread that asked for its own Disconnect
+    std::thread deliverer_;
+    std::thread finished_;      // a callback thread that asked for its own Disconnect
+    std::bitset<256> reported_; // other protocol versions already logged
     std::atomic<int> rxFrames_{0};
     std::atomic<int> rxErrors_{0};
 };

@@ -4,11 +4,13 @@
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "titlebar.h"
+#include "videolabel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QScreen>
@@ -136,6 +138,33 @@ TEST_F(MainWidgetsTest, ProjectInfoIsReloadedByGetSysInfo)
     console.GetSysInfo();
     EXPECT_EQ(console.projectInfo()->m_overlayColor, cv::Scalar(0, 0, 255, 0));
     EXPECT_EQ(before->m_overlayColor, cv::Scalar(255, 255, 255, 0)); // snapshots never change
+}
+
+// Called through the rear-camera interface, a frame goes as RGB into the
+// small view; the large view and its frame path never see it.
+TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
+{
+    mainWidgets console;
+    auto* small = console.findChild<VideoLabel*>("view");
+    auto* large = console.findChild<VideoLabel*>("viewmain");
+    ASSERT_NE(small, nullptr);
+    ASSERT_NE(large, nullptr);
+    const QImage largeBefore = large->picture();
+    IHikBackSystemHeadMsg* rear = console.backViewMsg();
+    ASSERT_NE(rear, nullptr);
+    cv::Mat frame(48, 64, CV_8UC3, cv::Scalar(255, 0, 0));      // BGR: blue
+    frame(cv::Rect(0, 0, 32, 48)).setTo(cv::Scalar(0, 0, 255)); // left half red
+    EXPECT_EQ(rear->GetMatImage(frame), 0);
+    EXPECT_EQ(rear->GetMatImageQueue({frame}), 0);
+
+    const QImage picture = small->picture();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.format(), QImage::Format_RGB888);
+    const int y = picture.height() / 2;
+    EXPECT_EQ(picture.pixelColor(picture.width() / 4, y), QColor(255, 0, 0));
+    EXPECT_EQ(picture.pixelColor(picture.width() * 3 / 4, y), QColor(0, 0, 255));
+    EXPECT_EQ(frame.at<cv::Vec3b>(0, 0), cv::Vec3b(0, 0, 255)); // the caller's frame stays BGR
+    EXPECT_EQ(large->picture(), largeBefore);
 }
 
 // The console against a real crawler-sim on 127.0.0.1.

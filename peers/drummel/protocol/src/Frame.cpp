@@ -12,10 +12,17 @@ size_t encodeFrame(MsgType type, uint16_t seq, const uint8_t* payload, size_t si
                    FrameBuffer& out)
 {
     assert(size <= kMaxPayload);
+    return writeFrame(kVersion, static_cast<uint8_t>(type), seq, payload, size, out.data());
+}
+
+size_t writeFrame(uint8_t version, uint8_t type, uint16_t seq, const uint8_t* payload, size_t size,
+                  uint8_t* out)
+{
+    assert(size <= kMaxAnyPayload);
     out[0] = kSync0;
     out[1] = kSync1;
-    out[2] = kVersion;
-    out[3] = static_cast<uint8_t>(type);
+    out[2] = version;
+    out[3] = type;
     putU16(&out[4], seq);
     putU16(&out[6], static_cast<uint16_t>(size));
     if (size > 0) {

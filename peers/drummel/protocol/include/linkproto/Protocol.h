@@ -15,8 +15,13 @@ constexpr uint8_t kVersion = 1;
 // sync0 sync1 version type seq(u16) length(u16)
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kCrcSize = 2;
+// The longest payload of this version (the status record).
 constexpr size_t kMaxPayload = 108;
 constexpr size_t kMaxFrameSize = kHeaderSize + kMaxPayload + kCrcSize;
+// The longest payload any version may carry. Receivers skip frames of
+// unknown types and of other versions by their length, and wait for no
+// frame longer than this.
+constexpr size_t kMaxAnyPayload = 256;
 
 enum class MsgType : uint8_t {
     Heartbeat = 0x01,

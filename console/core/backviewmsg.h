@@ -1,0 +1,22 @@
+// The console's rear-camera message interface, an object of its own so that
+// it never meets the main camera's frame path: each frame a rear-camera
+// library delivers is shown, converted from BGR to RGB, in the small back view.
+#pragma once
+
+#include "IHikBackSystemHead.h"
+
+class IVideoWindow;
+
+class BackViewMsg : public IHikBackSystemHeadMsg {
+public:
+    // The back view outlives this object.
+    explicit BackViewMsg(IVideoWindow* backView);
+
+    // Ignored; returns 0.
+    int GetMatImageQueue(std::deque<cv::Mat> frames) override;
+    // The library's decode thread. The caller's frame is left as it is; returns 0.
+    int GetMatImage(cv::Mat frame) override;
+
+private:
+    IVideoWindow* const m_pBackView;
+};
