@@ -59,6 +59,11 @@ bool FunctionKeys::keyPressed(const QKeyEvent& event)
     if (qtKey < Qt::Key_F1 || qtKey > Qt::Key_F7) {
         return false;
     }
+    // Alt+F4 and the like belong to the window system: without a window
+    // manager Alt+F4 would otherwise open the folder picker.
+    if (event.modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) {
+        return false;
+    }
     // One physical press, one recording, snapshot or dialog.
     if (event.isAutoRepeat()) {
         return true;

@@ -56,9 +56,9 @@ protected:
 
     // A key press as the keyboard delivers it; a key held down repeats it
     // with autoRepeat set.
-    bool press(int key, bool autoRepeat = false)
+    bool press(int key, bool autoRepeat = false, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+        const QKeyEvent event(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
         return m_keys.keyPressed(event);
     }
 
@@ -142,7 +142,7 @@ TEST_F(FunctionKeysTest, F1LooksPressedOnlyWhileRecording)
     EXPECT_TRUE(savedFiles().front().endsWith(QStringLiteral(".mp4")));
 }
 
-TEST_F(FunctionKeysTest, HeldKeysActOnceForTheirFirstPress)
+TEST_F(FunctionKeysTest, HeldKeysAndChordsActOnlyForTheirFirstPlainPress)
 {
     constexpr int kRepeats = 5;
     frameArrives();
@@ -158,6 +158,10 @@ TEST_F(FunctionKeysTest, HeldKeysActOnceForTheirFirstPress)
             EXPECT_TRUE(press(key, true)) << "repeated key " << key - Qt::Key_F1 + 1;
         EXPECT_FALSE(press(Qt::Key_F8, true));
     }
+    // Window-system chords such as Alt+F4 are left to the window system.
+    for (Qt::KeyboardModifier chord : {Qt::AltModifier, Qt::ControlModifier, Qt::MetaModifier})
+        for (int key = Qt::Key_F1; key <= Qt::Key_F7; ++key)
+            EXPECT_FALSE(press(key, false, chord)) << "chord with key " << key - Qt::Key_F1 + 1;
     EXPECT_EQ(clicks, (std::array<int, 7>{}));
     // The recording of the first F1 still runs; the next press ends it.
     EXPECT_TRUE(m_recording.isRecording());
