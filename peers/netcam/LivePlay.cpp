@@ -1,10 +1,15 @@
 #include "LivePlay.h"
 
+#include <algorithm>
+
 namespace netcam {
 namespace {
 // Stream buffer of the player that renders a play into a window.
 constexpr uint32_t kWindowBufferBytes = 10u << 20;
 constexpr int32_t kWindowPort = -1;
+// After a loss the first attempt comes this soon; each further wait doubles,
+// up to the reconnect interval.
+constexpr std::chrono::milliseconds kFirstRetry(1000);
 } // namespace
 
 LivePlay::LivePlay(int32_t handle, int32_t loginId, SourceSpec spec,
@@ -42,15 +47,23 @@ bool LivePlay::pause(std::chrono::milliseconds interval)
 void LivePlay::run()
 {
     bool lost = false;
+    const auto firstRetry = std::min(kFirstRetry, m_settings.reconnectInterval);
+    auto retry = firstRetry;
     while (!m_stop->load()) {
         if (!m_source) {
-            m_source = OpenSource(m_spec, m_settings.connect, m_stop).source;
+            // After a loss one try per attempt: the waits pace the attempts.
+            ConnectSettings connect = m_settings.connect;
+            if (lost) {
+                connect.tries = 1;
+            }
+            m_source = OpenSource(m_spec, connect, m_stop).source;
         }
         if (m_source) {
             if (lost) {
                 m_target.notify(PREVIEW_RECONNECTSUCCESS);
             }
             lost = false;
+            retry = firstRetry;
             streamFrom(*m_source);
             m_source.reset();
             if (m_stop->load()) {
@@ -61,9 +74,12 @@ void LivePlay::run()
             lost = true;
             m_target.notify(EXCEPTION_PREVIEW);
         }
-        if (!m_settings.reconnect || !pause(m_settings.reconnectInterval)) {
+        // The wait runs from the end of an attempt: one that hung for the
+        // whole connect wait does not shorten the pause after it.
+        if (!m_settings.reconnect || !pause(retry)) {
             break;
         }
+        retry = std::min(retry * 2, m_settings.reconnectInterval);
     }
     if (m_windowPlayer) {
         m_windowPlayer->closeStream();

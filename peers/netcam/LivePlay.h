@@ -1,6 +1,7 @@
 // One live play: a network thread that opens the source, hands the stream
 // header and then the packets to the stream callback, and reconnects after
-// a loss when asked to.
+// a loss when asked to: first after a second, then after waits that double up
+// to the reconnect interval.
 #pragma once
 
 #include <atomic>
