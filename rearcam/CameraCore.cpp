@@ -297,7 +297,8 @@ void CameraCore::SaveFrame(const cv::Mat& frame)
     if (!m_recording) {
         return;
     }
-    if (!m_writer.write(frame) && !m_writer.isOpened()) {
+    // Stamped when given: the file plays in real time whatever the frames' rate.
+    if (!m_writer.write(frame, sinceRecordStart()) && !m_writer.isOpened()) {
         Debug("record stopped: " + m_writer.lastError());
         m_recording = false;
     }
@@ -308,7 +309,7 @@ void CameraCore::StartOrStopRecord()
     std::lock_guard<std::mutex> lock(m_recordMutex);
     if (m_recording) {
         m_recording = false;
-        m_writer.release();
+        m_writer.release(sinceRecordStart());
         return;
     }
     const std::time_t now = std::time(nullptr);
@@ -326,7 +327,14 @@ void CameraCore::StartOrStopRecord()
         Debug("record not started: " + m_writer.lastError());
         return;
     }
+    m_recordStart = std::chrono::steady_clock::now();
     m_recording = true;
+}
+
+std::chrono::microseconds CameraCore::sinceRecordStart() const
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 m_recordStart);
 }
 
 bool CameraCore::isRecording() const

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -68,6 +69,8 @@ private:
     void stopPlay(int32_t handle);
     void stopAll();
     static void releasePort(PlaySlot& slot);
+    // Time since the recording started, on a monotonic clock; record lock held.
+    std::chrono::microseconds sinceRecordStart() const;
 
     FrameSink m_sink;
     FailedLogin m_failedLogin;
@@ -80,5 +83,6 @@ private:
     mutable std::mutex m_recordMutex;
     Mp4Recorder m_writer;
     bool m_recording = false;
+    std::chrono::steady_clock::time_point m_recordStart;
     std::string m_recordDir;
 };
