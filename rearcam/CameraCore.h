@@ -48,6 +48,8 @@ public:
     void SaveFrame(const cv::Mat& frame);
     void StartOrStopRecord();
 
+    // The SDK error code of the calling thread's last Login (0 after a success).
+    uint32_t lastLoginError() const;
     bool isRecording() const;
     cv::Size lastFrameSize() const;
 

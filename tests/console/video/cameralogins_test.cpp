@@ -33,6 +33,7 @@ public:
     MOCK_METHOD(void, SetSaveDir, (std::string), (override));
     MOCK_METHOD(void, SaveFrame, (cv::Mat), (override));
     MOCK_METHOD(void, StartOrStopRecord, (), (override));
+    MOCK_METHOD(uint32_t, GetLastError, (), (override));
 };
 
 // Keeps every frame shown, as the camera threads would hand them over.
