@@ -43,6 +43,7 @@ class Telemetry;
 class StartupTiming;
 class TitleBar;
 class VideoLabel;
+class VideoSignals;
 
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
@@ -171,6 +172,8 @@ private:
     void setUpVideoViews();
     VideoLabel* m_pViewMain = nullptr; // "viewmain": the processed camera
     VideoLabel* m_pView = nullptr;     // "view": the small picture in picture
+    // What the views show without a picture; outlives the logins that report to it.
+    std::unique_ptr<VideoSignals> m_pSignals;
     std::unique_ptr<CameraLogins> m_pCameras;
 
     // Video pipeline (mainwidgets_video.cpp): overlay, frame path and

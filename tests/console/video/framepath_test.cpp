@@ -1,7 +1,7 @@
 #include "framepath.h"
 
 #include "FontFaces.h"
-#include "IVideoWindow.h"
+#include "capturingwindow.h"
 #include "guiapp.h"
 #include "overlay.h"
 #include "puttext.h"
@@ -14,32 +14,6 @@
 #include <thread>
 
 namespace {
-
-// The large view as a test sees it: the last frame shown, copied.
-class CapturingWindow : public IVideoWindow {
-public:
-    void ShowFrame(const cv::Mat& frame) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_frame = frame.clone();
-        ++m_shown;
-    }
-    cv::Mat frame() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_frame;
-    }
-    int shown() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_shown;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    cv::Mat m_frame;
-    int m_shown = 0;
-};
 
 // Columns coloured by their index, so a crop shows where it started.
 cv::Mat columnFrame(int width, int height)
