@@ -1,12 +1,17 @@
 // The console's camera side with the real main-camera library: simulated
-// cameras and refused ports on 127.0.0.1, crawler-sim for the link.
+// cameras, GStreamer's RTSP server, refused and silent ports on 127.0.0.1,
+// crawler-sim for the link.
+#include "CameraErrors.h"
 #include "LinkedSim.h"
 #include "PictureLookup.h"
+#include "PrivateLog.h"
 #include "SimProcess.h"
 #include "cameralogins.h"
 #include "consoletestenv.h"
 #include "inisettings.h"
 #include "mainwidgets.h"
+#include "novideopicture.h"
+#include "rtspcamera.h"
 #include "videolabel.h"
 
 #include <QElapsedTimer>
@@ -15,6 +20,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <memory>
 #include <vector>
@@ -74,6 +82,27 @@ private:
     qint64 m_last = 0;
 };
 
+// A camera port on 127.0.0.1 that takes connections and never answers, as a
+// camera that hangs; it counts the connections (one per login attempt).
+class SilentCamera {
+public:
+    SilentCamera()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        // The sockets stay open, children of the server.
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (m_server.nextPendingConnection() != nullptr)
+                ++m_connections;
+        });
+    }
+    int port() const { return m_server.serverPort(); }
+    int connections() const { return m_connections; }
+
+private:
+    int m_connections = 0;
+    QTcpServer m_server; // last: gone first, before what its signals touch
+};
+
 bool isBlack(const QImage& picture)
 {
     if (picture.isNull())
@@ -86,8 +115,8 @@ bool isBlack(const QImage& picture)
 }
 
 // Mean difference per channel between the picture and the placeholder file
-// scaled to the picture's size.
-double differenceFromPlaceholder(const QImage& picture)
+// scaled to the picture's size, within region (the whole picture if empty).
+double differenceFromPlaceholder(const QImage& picture, QRect region = QRect())
 {
     const QImage expected =
         QImage(PictureLookup::path("video.png"))
@@ -95,15 +124,61 @@ double differenceFromPlaceholder(const QImage& picture)
             .scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (picture.isNull() || expected.isNull())
         return 255;
+    if (region.isEmpty())
+        region = picture.rect();
     double sum = 0;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x) {
             const QRgb a = picture.pixel(x, y);
             const QRgb b = expected.pixel(x, y);
             sum += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
                    std::abs(qBlue(a) - qBlue(b));
         }
-    return sum / (3.0 * picture.width() * picture.height());
+    return sum / (3.0 * region.width() * region.height());
+}
+
+// The large view shows the no-video picture: its middle (clear of the
+// overlay's texts) is the placeholder's.
+bool showsNoVideo(const QImage& picture)
+{
+    if (picture.isNull())
+        return false;
+    const QRect middle(picture.width() / 4, picture.height() / 4, picture.width() / 2,
+                       picture.height() / 3);
+    return differenceFromPlaceholder(picture, middle) < 12.0;
+}
+
+// Live video in the view: a picture that is not the no-video one and keeps changing.
+bool showsLiveVideo(const VideoLabel* view)
+{
+    QImage last;
+    int changes = 0;
+    return waitUntil([&] {
+        const QImage now = view->picture();
+        if (now.isNull() || showsNoVideo(now))
+            return false;
+        changes += !last.isNull() && now != last;
+        last = now;
+        return changes >= 2;
+    });
+}
+
+// Mean difference per channel between the view's picture and the no-video
+// picture with the given lines, as the view shows it (scaled to its size).
+double differenceFromNoVideo(const QImage& picture, const QStringList& lines)
+{
+    const cv::Mat placeholder = cv::imread(PictureLookup::path("video.png").toStdString());
+    const cv::Mat drawn = noVideoPicture(placeholder, placeholder.size(), lines);
+    cv::Mat scaled;
+    cv::resize(drawn, scaled, cv::Size(picture.width(), picture.height()), 0, 0, cv::INTER_LINEAR);
+    cv::cvtColor(scaled, scaled, cv::COLOR_BGR2RGB);
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    const cv::Mat shown(rgb.height(), rgb.width(), CV_8UC3, const_cast<uchar*>(rgb.bits()),
+                        static_cast<size_t>(rgb.bytesPerLine()));
+    cv::Mat difference;
+    cv::absdiff(shown, scaled, difference);
+    const cv::Scalar mean = cv::mean(difference);
+    return (mean[0] + mean[1] + mean[2]) / 3.0;
 }
 
 TEST(CameraLoginFromIni, ReadsEachCamerasKeysAfresh)
@@ -244,6 +319,113 @@ TEST_F(ConsoleCameras, SwapTwiceThenBackPutsEachCameraInTheExpectedView)
     EXPECT_FALSE(cameras().swapped());
     EXPECT_TRUE(showsLive(mainView, kMainFrame));
     EXPECT_TRUE(showsLive(backView, kBackFrame));
+}
+
+// A camera as the console meets it in the field: GStreamer's RTSP server with
+// digest authentication, reached by a bare address (it serves channel 1's main
+// stream at /Streaming/Channels/101 only).
+class ConsoleRtspCameras : public ConsoleCameras {
+protected:
+    static RtspCamera::Options options(const char* codec = "h264")
+    {
+        RtspCamera::Options camera;
+        camera.codec = codec;
+        camera.width = 800;
+        camera.height = 450;
+        camera.user = "operator";
+        camera.password = "secret";
+        return camera;
+    }
+};
+
+TEST_F(ConsoleRtspCameras, LostPictureIsShownAndLoggedAndReturnsSoonAfterTheCamera)
+{
+    RtspCamera camera(options());
+    ASSERT_TRUE(camera.start());
+    setCamera("/lognone/", "127.0.0.1", camera.port());
+    setCamera("/logntwo/", kBackSim, 0);
+    startConsole();
+    const QString log = coretest::useLog();
+    ASSERT_TRUE(showsLiveVideo(mainView));
+
+    camera.kill();
+    QElapsedTimer outage;
+    outage.start();
+    ASSERT_TRUE(waitUntil([&] { return showsNoVideo(mainView->picture()); }));
+    // Generous bounds: figures come from bench/camera.
+    EXPECT_LT(outage.elapsed(), 6000) << "loss shown after " << outage.elapsed() << " ms";
+    waitUntil([] { return false; }, static_cast<int>(5000 - outage.elapsed()));
+
+    ASSERT_TRUE(camera.start());
+    QElapsedTimer back;
+    back.start();
+    ASSERT_TRUE(showsLiveVideo(mainView));
+    EXPECT_LT(back.elapsed(), 9000) << "picture back after " << back.elapsed() << " ms";
+    EXPECT_TRUE(waitUntil([&] {
+        return coretest::logLinesWith(log, "[Moravel] camera [0] video lost") == 1 &&
+               coretest::logLinesWith(log, "[Moravel] camera [0] video back after [") == 1;
+    }));
+}
+
+TEST_F(ConsoleRtspCameras, WrongPasswordIsShownAndTriedAgainOnlyOnceItChanges)
+{
+    RtspCamera camera(options("h265"));
+    ASSERT_TRUE(camera.start());
+    setCamera("/lognone/", "", camera.port()); // no camera yet, while the log moves
+    setCamera("/logntwo/", kBackSim, 0);
+    startConsole();
+    const QString log = coretest::useLog();
+    SetQStringFromIni("/lognone/password", "wrong");
+    SetQStringFromIni("/lognone/ip", "127.0.0.1");
+    ASSERT_TRUE(waitUntil([&] { return camera.clients() >= 1; }));
+    // Of the reasons a login can fail for, the view shows this one.
+    const auto shownReason = [&] {
+        uint32_t best = NET_DVR_NOERROR;
+        double closest = 255;
+        for (uint32_t error : {NET_DVR_PASSWORD_ERROR, NET_DVR_PARAMETER_ERROR,
+                               NET_DVR_NETWORK_RECV_TIMEOUT, NET_DVR_NETWORK_FAIL_CONNECT}) {
+            const double difference =
+                differenceFromNoVideo(mainView->picture(), {loginFailureText(error)});
+            if (difference < closest) {
+                closest = difference;
+                best = error;
+            }
+        }
+        return best;
+    };
+    EXPECT_TRUE(waitUntil([&] { return shownReason() == NET_DVR_PASSWORD_ERROR; }));
+    // Several passes of the start-up loop: no second attempt with that password.
+    waitUntil([] { return false; }, 5000);
+    EXPECT_EQ(camera.clients(), 1);
+    EXPECT_EQ(coretest::logLinesWith(log, "[Moravel] camera [0] login failed [1]"), 1);
+
+    SetQStringFromIni("/lognone/password", "secret");
+    EXPECT_TRUE(showsLiveVideo(mainView));
+    EXPECT_EQ(camera.clients(), 2);
+}
+
+TEST_F(ConsoleRtspCameras, HangingCamerasHoldUpNeitherTheLinkNorTheClose)
+{
+    SilentCamera main;
+    SilentCamera back;
+    setCamera("/lognone/", "127.0.0.1", main.port());
+    setCamera("/logntwo/", "127.0.0.1", back.port());
+    startConsole();
+    QElapsedTimer firstLogin;
+    ASSERT_TRUE(waitUntil([&] { return main.connections() >= 1 && back.connections() >= 1; }));
+    firstLogin.start();
+    // The link opens while both logins still wait for an answer (for 3 s).
+    ASSERT_TRUE(sim.waitForPrefixCount(kReset, 1, kLinkTimeout));
+    EXPECT_LT(firstLogin.elapsed(), 2500)
+        << "link opened " << firstLogin.elapsed() << " ms after the logins began";
+
+    // Closing the console while logins hang ends them at once.
+    const int connections = main.connections();
+    ASSERT_TRUE(waitUntil([&] { return main.connections() > connections; }));
+    QElapsedTimer close;
+    close.start();
+    console.reset();
+    EXPECT_LT(close.elapsed(), 2000) << "closed in " << close.elapsed() << " ms";
 }
 
 class ConsoleCamerasDroppingLink : public ConsoleCameras {
