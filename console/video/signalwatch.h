@@ -1,6 +1,7 @@
 // Whether a camera's picture is coming: frames are noted as they arrive (any
 // thread); one checking thread asks now and then whether the picture has been
-// lost (no frame for kLossAfter) or is back. Before its first frame a camera
+// lost (no frame for kLossAfter, so that checks a few tens of milliseconds
+// apart show a loss within 1.5 s) or is back. Before its first frame a camera
 // cannot lose its picture.
 #pragma once
 
@@ -13,7 +14,7 @@
 class SignalWatch {
 public:
     using Clock = RecordingClock;
-    static constexpr std::chrono::milliseconds kLossAfter{1500};
+    static constexpr std::chrono::milliseconds kLossAfter{1400};
 
     enum class Change { None, Lost, Back };
 

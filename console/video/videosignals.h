@@ -1,7 +1,7 @@
 // What the two views show while their cameras give no picture, and the log
 // of lost and returning pictures. Frames of the processed camera (through the
 // console) and of the window camera (through windowView()) are noted as they
-// arrive. When a camera's frames stop for 1.5 s its view shows the no-video
+// arrive. Within 1.5 s of a camera's last frame its view shows the no-video
 // picture with "视频信号中断" and the time since the loss, redrawn once a
 // second; in the large view that picture takes a frame's road, so a running
 // recording keeps its real length and shows the outage. A camera that is not
@@ -31,7 +31,7 @@ class VideoSignals : public QObject {
 
 public:
     using Clock = RecordingClock;
-    static constexpr int kCheckMs = 100;
+    static constexpr int kCheckMs = 50;
     // The picture a view shows before its camera's first login: black for the
     // small view; for the large one black, then the placeholder.
     static constexpr int kNoVideoSide = 400;

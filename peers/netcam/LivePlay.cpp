@@ -46,16 +46,22 @@ bool LivePlay::pause(std::chrono::milliseconds interval)
 
 void LivePlay::run()
 {
+    using Clock = std::chrono::steady_clock;
     bool lost = false;
     const auto firstRetry = std::min(kFirstRetry, m_settings.reconnectInterval);
     auto retry = firstRetry;
+    auto attemptAt = Clock::now();
     while (!m_stop->load()) {
         if (!m_source) {
-            // After a loss one try per attempt: the waits pace the attempts.
             ConnectSettings connect = m_settings.connect;
             if (lost) {
+                // One try per attempt, and an attempt that reached a camera
+                // which does not answer yet waits for it until the next one
+                // is due: a camera back from a stall answers it at once.
                 connect.tries = 1;
+                connect.wait = std::max(connect.wait, retry);
             }
+            attemptAt = Clock::now();
             m_source = OpenSource(m_spec, connect, m_stop).source;
         }
         if (m_source) {
@@ -69,14 +75,15 @@ void LivePlay::run()
             if (m_stop->load()) {
                 break;
             }
+            attemptAt = Clock::now(); // the first retry comes a second after the loss
         }
         if (!lost) {
             lost = true;
             m_target.notify(EXCEPTION_PREVIEW);
         }
-        // The wait runs from the end of an attempt: one that hung for the
-        // whole connect wait does not shorten the pause after it.
-        if (!m_settings.reconnect || !pause(retry)) {
+        const auto due = attemptAt + retry;
+        if (!m_settings.reconnect ||
+            !pause(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()))) {
             break;
         }
         retry = std::min(retry * 2, m_settings.reconnectInterval);

@@ -442,7 +442,7 @@ TEST_F(NetDvr, LostStreamIsRetriedAfterASecondThenAfterDoublingWaits)
     knocks.join();
     ::close(fd);
     EXPECT_EQ(NET_DVR_StopRealPlay(m_handle), 1);
-    // Waits of 1, 2, then 3 s (the longest), each after the attempt before.
+    // Attempts 1 s after the loss, then 2 and 3 s (the longest) apart.
     const double expected[] = {1.0, 3.0, 6.0, 9.0};
     ASSERT_EQ(attempts.size(), 4u);
     for (size_t i = 0; i < attempts.size(); ++i) {

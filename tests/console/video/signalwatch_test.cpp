@@ -18,13 +18,13 @@ TEST(SignalWatch, NoFrameYetIsNoLoss)
     EXPECT_FALSE(watch.isLost());
 }
 
-TEST(SignalWatch, LostAfterOnePointFiveSecondsWithoutAFrameAndBackWithTheNextOne)
+TEST(SignalWatch, LostAfterOnePointFourSecondsWithoutAFrameAndBackWithTheNextOne)
 {
     SignalWatch watch;
     watch.frameArrived(t0);
     watch.frameArrived(t0 + 40ms);
-    EXPECT_EQ(watch.check(t0 + 1539ms), Change::None);
-    EXPECT_EQ(watch.check(t0 + 1540ms), Change::Lost);
+    EXPECT_EQ(watch.check(t0 + 1439ms), Change::None);
+    EXPECT_EQ(watch.check(t0 + 1440ms), Change::Lost);
     EXPECT_TRUE(watch.isLost());
     EXPECT_EQ(watch.lostSince(), t0 + 40ms);
     EXPECT_EQ(watch.check(t0 + 9s), Change::None); // one report per loss
@@ -35,7 +35,7 @@ TEST(SignalWatch, LostAfterOnePointFiveSecondsWithoutAFrameAndBackWithTheNextOne
     // From the last frame before the loss to the first one after it.
     EXPECT_EQ(watch.outage(), 10s - 40ms);
     EXPECT_EQ(watch.check(t0 + 10200ms), Change::None);
-    EXPECT_EQ(watch.check(t0 + 11540ms), Change::Lost);
+    EXPECT_EQ(watch.check(t0 + 11440ms), Change::Lost);
     EXPECT_EQ(watch.lostSince(), t0 + 10040ms);
 }
 

@@ -66,7 +66,7 @@ TEST_F(VideoSignalsTest, LostProcessedCameraShowsItsTimeOnceASecondAlsoInTheReco
     const auto start = Clock::now();
     m_path.startRecording(start);
     const int shown = m_mainView.shown();
-    m_signals.check(start + 1400ms);
+    m_signals.check(start + 1300ms);
     EXPECT_EQ(m_mainView.shown(), shown);
     EXPECT_FALSE(m_signals.isLost(CameraLogins::kMain));
 
