@@ -11,13 +11,12 @@
 // Run: <build>/bin/camera_outage_bench [rounds, default 3] [recording seconds, default 20]
 // Figures go to standard error; standard output (the camera library's timing lines) is dropped.
 #include "BenchSupport.h"
-#include "ColorButton.h"
+#include "FieldCamera.h"
 #include "NoVideoCheck.h"
 #include "SimProcess.h"
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "mediaprobe.h"
-#include "rtspcamera.h"
 #include "videolabel.h"
 
 #include <QApplication>
@@ -44,16 +43,10 @@ constexpr int kWaitMs = 60000;
 constexpr int kPollMs = 5;
 constexpr std::chrono::milliseconds kSimWait(20000);
 
-void printFigures(const char* what, std::vector<double> samples, const char* unit = "ms")
+void printFigures(const char* what, const std::vector<double>& samples)
 {
-    if (samples.empty()) {
-        std::fprintf(stderr, "%s: no samples\n", what);
-        return;
-    }
-    std::sort(samples.begin(), samples.end());
-    std::fprintf(stderr, "%s: n=%zu median=%.3f %s max=%.3f %s\n", what, samples.size(),
-                 samples[samples.size() / 2], unit, samples.back(), unit);
-    std::fflush(stderr);
+    std::fprintf(stderr, "%s: n=%zu median=%.3f ms max=%.3f ms\n", what, samples.size(),
+                 bench::Percentile(samples, 0.5), bench::Percentile(samples, 1.0));
 }
 
 // Milliseconds until the condition holds (events keep flowing); -1 if never.
@@ -76,25 +69,6 @@ void runFor(int ms)
     msUntil([&] { return timer.elapsed() >= ms; });
 }
 
-RtspCamera::Options cameraOptions(const char* fps)
-{
-    RtspCamera::Options options;
-    options.fps = fps;
-    options.width = 800;
-    options.height = 450;
-    options.user = "operator";
-    options.password = "secret";
-    return options;
-}
-
-void setMainCamera(uint16_t port)
-{
-    SetQStringFromIni("/lognone/ip", "127.0.0.1");
-    SetQStringFromIni("/lognone/port", QString::number(port));
-    SetQStringFromIni("/lognone/name", "operator");
-    SetQStringFromIni("/lognone/password", "secret");
-}
-
 bool showsLive(const VideoLabel* view)
 {
     const QImage picture = view->picture();
@@ -113,10 +87,10 @@ std::unique_ptr<mainWidgets> liveConsole()
 
 void benchOutages(int rounds)
 {
-    RtspCamera camera(cameraOptions("25"));
+    RtspCamera camera(coretest::fieldCamera("25"));
     if (!camera.start())
         return;
-    setMainCamera(camera.port());
+    coretest::setMainCamera(camera.port());
     const auto console = liveConsole();
     if (!console) {
         std::fprintf(stderr, "no live picture from the camera\n");
@@ -151,10 +125,10 @@ void benchOutages(int rounds)
 
 void benchRecording(const char* fps, int seconds, const QString& folder)
 {
-    RtspCamera camera(cameraOptions(fps));
+    RtspCamera camera(coretest::fieldCamera(fps));
     if (!camera.start())
         return;
-    setMainCamera(camera.port());
+    coretest::setMainCamera(camera.port());
     const auto console = liveConsole();
     if (!console)
         return;
@@ -177,7 +151,6 @@ void benchRecording(const char* fps, int seconds, const QString& folder)
                  "error %.3f s (%.2f %%)\n",
                  fps, ranSeconds, duration, duration - ranSeconds,
                  100.0 * (duration - ranSeconds) / ranSeconds);
-    std::fflush(stderr);
 }
 
 void benchHangingCameras(int rounds, simtest::SimProcess& sim)

@@ -26,9 +26,9 @@ TEST(SourceAddress, BareHostPlaysTheChannelsStreamWithCredentialsAndPort)
 
 TEST(SourceAddress, BareAddressWithAPathOrPortKeepsThem)
 {
-    const auto path = ResolveAddress("192.168.1.64/h264/ch1/main/av_stream", 554, "u", "pw");
+    const auto path = ResolveAddress("127.0.0.64/h264/ch1/main/av_stream", 554, "u", "pw");
     ASSERT_TRUE(path);
-    EXPECT_EQ(path->url, "rtsp://u:pw@192.168.1.64:554/h264/ch1/main/av_stream");
+    EXPECT_EQ(path->url, "rtsp://u:pw@127.0.0.64:554/h264/ch1/main/av_stream");
     EXPECT_EQ(ForChannel(*path, 2, 1).url, path->url); // a path names the stream itself
     EXPECT_EQ(ResolveAddress("127.0.0.1:8554/live", 554, "", "")->url,
               "rtsp://127.0.0.1:8554/live");

@@ -2,6 +2,7 @@
 // cameras, GStreamer's RTSP server, refused and silent ports on 127.0.0.1,
 // crawler-sim for the link.
 #include "CameraErrors.h"
+#include "FieldCamera.h"
 #include "LinkedSim.h"
 #include "NoVideoCheck.h"
 #include "PictureLookup.h"
@@ -12,7 +13,6 @@
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "novideopicture.h"
-#include "rtspcamera.h"
 #include "videolabel.h"
 
 #include <QElapsedTimer>
@@ -276,28 +276,14 @@ TEST_F(ConsoleCameras, SwapTwiceThenBackPutsEachCameraInTheExpectedView)
     EXPECT_TRUE(showsLive(backView, kBackFrame));
 }
 
-// A camera as the console meets it in the field: GStreamer's RTSP server with
-// digest authentication, reached by a bare address (it serves channel 1's main
-// stream at /Streaming/Channels/101 only).
-class ConsoleRtspCameras : public ConsoleCameras {
-protected:
-    static RtspCamera::Options options(const char* codec = "h264")
-    {
-        RtspCamera::Options camera;
-        camera.codec = codec;
-        camera.width = 800;
-        camera.height = 450;
-        camera.user = "operator";
-        camera.password = "secret";
-        return camera;
-    }
-};
+// The main camera is a field camera (FieldCamera.h).
+using ConsoleRtspCameras = ConsoleCameras;
 
 TEST_F(ConsoleRtspCameras, LostPictureIsShownAndLoggedAndReturnsSoonAfterTheCamera)
 {
-    RtspCamera camera(options());
+    RtspCamera camera(coretest::fieldCamera());
     ASSERT_TRUE(camera.start());
-    setCamera("/lognone/", "127.0.0.1", camera.port());
+    coretest::setMainCamera(camera.port());
     setCamera("/logntwo/", kBackSim, 0);
     startConsole();
     const QString log = coretest::useLog();
@@ -324,7 +310,7 @@ TEST_F(ConsoleRtspCameras, LostPictureIsShownAndLoggedAndReturnsSoonAfterTheCame
 
 TEST_F(ConsoleRtspCameras, WrongPasswordIsShownAndTriedAgainOnlyOnceItChanges)
 {
-    RtspCamera camera(options("h265"));
+    RtspCamera camera(coretest::fieldCamera("25", "h265"));
     ASSERT_TRUE(camera.start());
     setCamera("/lognone/", "", camera.port()); // no camera yet, while the log moves
     setCamera("/logntwo/", kBackSim, 0);

@@ -3,6 +3,7 @@
 // 127.0.0.1. Snapshots (F2) show what the frame path and the overlay hold;
 // recordings keep real time whatever the camera's rate and show an outage.
 #include "ColorButton.h"
+#include "FieldCamera.h"
 #include "LinkedSim.h"
 #include "NoVideoCheck.h"
 #include "SimProcess.h"
@@ -10,7 +11,6 @@
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "mediaprobe.h"
-#include "rtspcamera.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -186,22 +187,15 @@ TEST_F(ConsoleVideo, ClosingWhileRecordingFinishesAPlayableFile)
     EXPECT_GT(probedDuration(path.toStdString()), 0.0);
 }
 
-// The main camera is GStreamer's RTSP server, reached by a bare address with
-// digest authentication; the file's nominal rate (/came/fps) is 25.
+// The main camera is a field camera (FieldCamera.h); the file's nominal rate
+// (/came/fps) is 25.
 class ConsoleRecordingFromACamera : public ConsoleVideo {
 protected:
     void startCamera(const char* fps)
     {
-        RtspCamera::Options options;
-        options.fps = fps;
-        options.width = 480;
-        options.height = 270;
-        options.user = "operator";
-        options.password = "secret";
-        camera = std::make_unique<RtspCamera>(options);
+        camera = std::make_unique<RtspCamera>(coretest::fieldCamera(fps));
         ASSERT_TRUE(camera->start());
-        SetQStringFromIni("/lognone/ip", "127.0.0.1");
-        SetQStringFromIni("/lognone/port", QString::number(camera->port()));
+        coretest::setMainCamera(camera->port());
     }
 
     // F1, about ms of recording (during() is called as it runs with the
@@ -234,29 +228,30 @@ protected:
         EXPECT_NEAR(decodedFrames(path.toStdString()), fps * ranSeconds, fps * ranSeconds * 0.15);
     }
 
+    // A recording from a camera at a steady rate.
+    void expectRealTimeAt(const char* fps)
+    {
+        startCamera(fps);
+        startConsole();
+        snapshot();
+        double ran = 0;
+        const QString path = record(kRecordMs, ran);
+        expectRealTime(path, ran, std::atof(fps));
+    }
+
+    static constexpr int kRecordMs = 8000;
+
     std::unique_ptr<RtspCamera> camera;
 };
 
-constexpr int kRecordMs = 8000;
-
 TEST_F(ConsoleRecordingFromACamera, RecordingOfAFullRateCameraPlaysInRealTime)
 {
-    startCamera("25");
-    startConsole();
-    snapshot();
-    double ran = 0;
-    const QString path = record(kRecordMs, ran);
-    expectRealTime(path, ran, 25.0);
+    expectRealTimeAt("25");
 }
 
 TEST_F(ConsoleRecordingFromACamera, RecordingOfAHalfRateCameraPlaysInRealTime)
 {
-    startCamera("12.5");
-    startConsole();
-    snapshot();
-    double ran = 0;
-    const QString path = record(kRecordMs, ran);
-    expectRealTime(path, ran, 12.5);
+    expectRealTimeAt("12.5");
 }
 
 TEST_F(ConsoleRecordingFromACamera, RecordingOfACameraThatSlowsDownPlaysInRealTime)

@@ -1,7 +1,7 @@
 #include "novideopicture.h"
 
 #include "guiapp.h"
-#include "mediaprobe.h"
+#include "ocr.h"
 
 #include <QTemporaryDir>
 
@@ -10,17 +10,6 @@
 #include <opencv2/imgproc.hpp>
 
 namespace {
-
-std::string withoutSpaces(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c != ' ' && c != '\n') {
-            out += c;
-        }
-    }
-    return out;
-}
 
 TEST(NoVideoPicture, LinesAreReadableAndCentredBelowThePicturesOwnText)
 {
@@ -43,8 +32,7 @@ TEST(NoVideoPicture, LinesAreReadableAndCentredBelowThePicturesOwnText)
     const std::string image = dir.filePath(QStringLiteral("novideo.png")).toStdString();
     ASSERT_TRUE(
         cv::imwrite(image, picture(cv::Rect(0, text.y - 20, size.width, text.height + 40))));
-    const std::string read = withoutSpaces(
-        runCommand("tesseract '" + image + "' stdout -l chi_sim+eng --psm 6 2>/dev/null"));
+    const std::string read = ocrText(image);
     EXPECT_NE(read.find("视频信号中断"), std::string::npos) << read;
     EXPECT_NE(read.find("00:01:05"), std::string::npos) << read;
     EXPECT_NE(read.find("用户名或密码错误"), std::string::npos) << read;
