@@ -21,15 +21,13 @@ double seconds(RecordingClock::duration duration)
 VideoSignals::VideoSignals(FramePath& framePath, IVideoWindow& backView, cv::Mat placeholder,
                            std::function<bool()> swapped, QObject* parent)
     : QObject(parent), m_framePath(framePath), m_backView(backView), m_windowFeed(*this, backView),
-      m_placeholder(std::move(placeholder)), m_swapped(std::move(swapped)),
-      m_pTimer(new QTimer(this))
+      m_placeholder(std::move(placeholder)), m_swapped(std::move(swapped))
 {
-    m_pTimer->setInterval(kCheckMs);
-    connect(m_pTimer, &QTimer::timeout, this, [this] { check(Clock::now()); });
-    m_pTimer->start();
+    auto* timer = new QTimer(this);
+    timer->setInterval(kCheckMs);
+    connect(timer, &QTimer::timeout, this, [this] { check(Clock::now()); });
+    timer->start();
 }
-
-VideoSignals::~VideoSignals() = default;
 
 void VideoSignals::WindowFeed::ShowFrame(const cv::Mat& frame)
 {

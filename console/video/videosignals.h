@@ -24,7 +24,6 @@
 #include <functional>
 
 class FramePath;
-class QTimer;
 
 class VideoSignals : public QObject {
     Q_OBJECT
@@ -41,7 +40,6 @@ public:
     // back camera is the processed one.
     VideoSignals(FramePath& framePath, IVideoWindow& backView, cv::Mat placeholder,
                  std::function<bool()> swapped, QObject* parent = nullptr);
-    ~VideoSignals() override;
 
     // The small view as the camera library sees it: each frame is shown and
     // counts as a frame of the window camera. Any thread.
@@ -79,7 +77,6 @@ private:
     WindowFeed m_windowFeed;
     const cv::Mat m_placeholder;
     std::function<bool()> m_swapped;
-    QTimer* m_pTimer;
     std::array<SignalWatch, 2> m_watches;
     std::atomic<int> m_iWindowWidth{0};
     std::atomic<int> m_iWindowHeight{0};

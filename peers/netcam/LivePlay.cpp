@@ -7,8 +7,8 @@ namespace {
 // Stream buffer of the player that renders a play into a window.
 constexpr uint32_t kWindowBufferBytes = 10u << 20;
 constexpr int32_t kWindowPort = -1;
-// After a loss the first attempt comes this soon; each further wait doubles,
-// up to the reconnect interval.
+// After a loss the first attempt starts this soon; the spacing of the further
+// attempts doubles each time, up to the reconnect interval.
 constexpr std::chrono::milliseconds kFirstRetry(1000);
 } // namespace
 

@@ -7,7 +7,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
