@@ -233,15 +233,6 @@ TEST_F(CameraLoginsTest, RefusedLoginWaitsAMinuteUnlessItsKeysChange)
         EXPECT_EQ(report.second, NET_DVR_PASSWORD_ERROR);
 }
 
-TEST_F(CameraLoginsTest, FailuresReadForTheOperator)
-{
-    EXPECT_EQ(loginFailureText(NET_DVR_PASSWORD_ERROR), QStringLiteral("用户名或密码错误"));
-    EXPECT_EQ(loginFailureText(NET_DVR_NETWORK_RECV_TIMEOUT), QStringLiteral("连接超时"));
-    EXPECT_EQ(loginFailureText(NET_DVR_NETWORK_FAIL_CONNECT), QStringLiteral("连接被拒绝"));
-    EXPECT_EQ(loginFailureText(NET_DVR_PARAMETER_ERROR), QStringLiteral("地址无效"));
-    EXPECT_EQ(loginFailureText(999), QStringLiteral("连接失败（错误 999）"));
-}
-
 TEST_F(CameraLoginsTest, LoggedInCamerasPlayInTheirRolesAndAreNotTriedAgain)
 {
     logBothIn();
