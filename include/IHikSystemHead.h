@@ -1,5 +1,6 @@
 // Main-camera library: the rear-camera contract for two logins at once,
-// with StopPlay, and logins that may be retried without a new Init.
+// with StopPlay, logins that may be retried without a new Init, and the
+// reason of a failed login.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include "CameraErrors.h"
 #include "IVideoWindow.h"
 
 // Implemented by the host. GetMatImage arrives on a decode thread.
@@ -35,6 +37,9 @@ public:
     virtual void SetSaveDir(std::string folder) = 0;
     virtual void SaveFrame(cv::Mat frame) = 0;
     virtual void StartOrStopRecord() = 0;
+    // Why the calling thread's last Login failed: an SDK error code of
+    // CameraErrors.h (NET_DVR_NOERROR after a success).
+    virtual uint32_t GetLastError() = 0;
 };
 
 extern "C" {

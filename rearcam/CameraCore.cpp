@@ -1,6 +1,5 @@
 #include "CameraCore.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -16,6 +15,8 @@ constexpr size_t kStampChars = 128;
 constexpr const char* kStampPattern = "%Y%m%d%H%M%S";
 
 std::atomic<CameraCore*> s_core{nullptr};
+// Each login runs on its caller's thread; so does the question why it failed.
+thread_local uint32_t t_loginError = NET_DVR_NOERROR;
 
 void StreamCallback(int32_t playHandle, uint32_t dataType, uint8_t* buffer, uint32_t size, void*)
 {
@@ -109,15 +110,19 @@ int32_t CameraCore::Login(const std::string& address, uint16_t port, const std::
     // The record holds the password: clear it before it leaves scope.
     std::memset(info.sPassword, 0, sizeof info.sPassword);
     if (id >= 0) {
+        t_loginError = NET_DVR_NOERROR;
         Debug("摄像头连接！");
         std::lock_guard<std::mutex> lock(m_mutex);
         m_loginIds.insert(id);
         return id;
     }
-    Debug("摄像头连接失败！err [" + std::to_string(errno) + "]");
+    // The SDK's own code and text: errno would name some unrelated call.
+    int32_t code = 0;
+    const char* text = NET_DVR_GetErrorMsg(&code);
+    t_loginError = static_cast<uint32_t>(code);
+    Debug("摄像头连接失败！err [" + std::to_string(code) + "] " + text);
     std::fputs("摄像头连接失败！", stdout);
     std::fflush(stdout);
-    NET_DVR_GetLastError();
     if (m_failedLogin == FailedLogin::ReleaseSdk) {
         NET_DVR_Cleanup();
     }
@@ -308,7 +313,8 @@ void CameraCore::SaveFrame(const cv::Mat& frame)
     if (!m_recording) {
         return;
     }
-    if (!m_writer.write(frame) && !m_writer.isOpened()) {
+    // Stamped when given: the file plays in real time whatever the frames' rate.
+    if (!m_writer.write(frame, sinceRecordStart()) && !m_writer.isOpened()) {
         Debug("record stopped: " + m_writer.lastError());
         m_recording = false;
     }
@@ -319,7 +325,7 @@ void CameraCore::StartOrStopRecord()
     std::lock_guard<std::mutex> lock(m_recordMutex);
     if (m_recording) {
         m_recording = false;
-        m_writer.release();
+        m_writer.release(sinceRecordStart());
         return;
     }
     const std::time_t now = std::time(nullptr);
@@ -337,7 +343,19 @@ void CameraCore::StartOrStopRecord()
         Debug("record not started: " + m_writer.lastError());
         return;
     }
+    m_recordStart = std::chrono::steady_clock::now();
     m_recording = true;
+}
+
+std::chrono::microseconds CameraCore::sinceRecordStart() const
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 m_recordStart);
+}
+
+uint32_t CameraCore::lastLoginError() const
+{
+    return t_loginError;
 }
 
 bool CameraCore::isRecording() const

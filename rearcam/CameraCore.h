@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -47,6 +48,8 @@ public:
     void SaveFrame(const cv::Mat& frame);
     void StartOrStopRecord();
 
+    // The SDK error code of the calling thread's last Login (0 after a success).
+    uint32_t lastLoginError() const;
     bool isRecording() const;
     cv::Size lastFrameSize() const;
 
@@ -69,6 +72,8 @@ private:
     void stopAll();
     void logoutAll();
     static void releasePort(PlaySlot& slot);
+    // Time since the recording started, on a monotonic clock; record lock held.
+    std::chrono::microseconds sinceRecordStart() const;
 
     FrameSink m_sink;
     FailedLogin m_failedLogin;
@@ -81,5 +86,6 @@ private:
     mutable std::mutex m_recordMutex;
     Mp4Recorder m_writer;
     bool m_recording = false;
+    std::chrono::steady_clock::time_point m_recordStart;
     std::string m_recordDir;
 };

@@ -4,8 +4,8 @@
 //
 //   recording_bench [seconds]     (300 for the five-minute figure)
 
-#include "Mp4Recorder.h"
 #include "FontFaces.h"
+#include "Mp4Recorder.h"
 #include "puttext.h"
 #include "videobench.h"
 
@@ -35,7 +35,7 @@ std::vector<double> encoderCosts(const QString& folder)
     for (int i = 0; i < kFrames; ++i) {
         const cv::Mat frame = frames[static_cast<size_t>(i) % frames.size()](crop).clone();
         const auto before = videobench::Clock::now();
-        recorder.write(frame);
+        recorder.write(frame, std::chrono::microseconds(i * 1000000 / videobench::kFps));
         costs.push_back(videobench::milliseconds(videobench::Clock::now() - before));
     }
     return costs;

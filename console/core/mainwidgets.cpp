@@ -8,6 +8,7 @@
 #include "telemetry.h"
 #include "titlebar.h"
 #include "ui_mainwidgets.h"
+#include "videosignals.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -43,6 +43,7 @@ class Telemetry;
 class StartupTiming;
 class TitleBar;
 class VideoLabel;
+class VideoSignals;
 
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
@@ -173,6 +174,8 @@ private:
     VideoLabel* m_pViewMain = nullptr; // "viewmain": the processed camera
     VideoLabel* m_pView = nullptr;     // "view": the small picture in picture
     std::unique_ptr<IHikBackSystemHeadMsg> m_pBackViewMsg;
+    // What the views show without a picture; outlives the logins that report to it.
+    std::unique_ptr<VideoSignals> m_pSignals;
     std::unique_ptr<CameraLogins> m_pCameras;
 
     // Video pipeline (mainwidgets_video.cpp): overlay, frame path and

@@ -1,5 +1,6 @@
 // The console's camera side: the two video views, the camera system and
-// its logins (CameraLogins), the role swap and the small view's switch.
+// its logins (CameraLogins), what the views show without a picture
+// (VideoSignals), the role swap and the small view's switch.
 #include "mainwidgets.h"
 
 #include "PictureLookup.h"
@@ -7,6 +8,7 @@
 #include "cameralogins.h"
 #include "framepath.h"
 #include "videolabel.h"
+#include "videosignals.h"
 
 #include <QDebug>
 #include <QGridLayout>
@@ -33,15 +35,21 @@ void mainWidgets::createCameraSystem()
 {
     const cv::Mat placeholder = cv::imread(
         PictureLookup::path(QStringLiteral("video.png")).toStdString(), cv::IMREAD_COLOR);
-    m_pCameras =
-        std::make_unique<CameraLogins>(CreateIHikSystemHead(this), &DeleteIHikSystemHead,
-                                       &cameraLoginFromIni, m_pViewMain, m_pView, placeholder);
+    // The logins are made before any frame can arrive, so the swap query
+    // always finds them.
+    m_pSignals = std::make_unique<VideoSignals>(*m_pFramePath, *m_pView, placeholder,
+                                                [this] { return m_pCameras->swapped(); });
+    VideoSignals* views = m_pSignals.get();
+    m_pCameras = std::make_unique<CameraLogins>(
+        CreateIHikSystemHead(this), &DeleteIHikSystemHead, &cameraLoginFromIni,
+        m_pSignals->windowView(),
+        [views](int camera, uint32_t error) { views->loginResult(camera, error); });
 }
 
 void mainWidgets::setUpVideoViews()
 {
     m_pView->hide();
-    m_pCameras->showNoVideo();
+    m_pSignals->showNoVideo();
 }
 
 void mainWidgets::GetChangeMainOrBackCame(bool bCheck)
@@ -67,6 +75,7 @@ int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
 // frame is cropped as its camera's role says.
 int mainWidgets::GetMatImage(cv::Mat frame)
 {
+    m_pSignals->processedFrameArrived();
     m_pFramePath->setSwap(m_pCameras->swapped());
     return m_pFramePath->GetMatImage(std::move(frame));
 }

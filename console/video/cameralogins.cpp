@@ -1,7 +1,10 @@
 #include "cameralogins.h"
 
+#include "CameraErrors.h"
 #include "consolelog.h"
 #include "inisettings.h"
+
+#include <QCoreApplication>
 
 #include <limits>
 #include <utility>
@@ -16,13 +19,6 @@ constexpr uint32_t kReconnectEnabled = 1;
 constexpr int32_t kChannel = 1;
 constexpr int32_t kLinkMode = 0;
 constexpr int32_t kStreamType = 0;
-// The picture a view shows while its camera is not logged in.
-constexpr int kNoVideoSide = 400;
-
-cv::Mat blackSquare()
-{
-    return cv::Mat(kNoVideoSide, kNoVideoSide, CV_8UC3, cv::Scalar::all(0));
-}
 
 uint16_t portFrom(const QString& text)
 {
@@ -34,6 +30,12 @@ uint16_t portFrom(const QString& text)
 }
 
 } // namespace
+
+bool CameraLogin::operator==(const CameraLogin& other) const
+{
+    return address == other.address && port == other.port && user == other.user &&
+           password == other.password;
+}
 
 CameraLogin cameraLoginFromIni(int camera)
 {
@@ -47,23 +49,39 @@ CameraLogin cameraLoginFromIni(int camera)
     return login;
 }
 
+QString loginFailureText(uint32_t error)
+{
+    const char* context = "CameraLogins";
+    switch (error) {
+    case NET_DVR_PASSWORD_ERROR:
+        return QCoreApplication::translate(context, "用户名或密码错误");
+    case NET_DVR_NETWORK_RECV_TIMEOUT:
+        return QCoreApplication::translate(context, "连接超时");
+    case NET_DVR_NETWORK_FAIL_CONNECT:
+        return QCoreApplication::translate(context, "连接被拒绝");
+    case NET_DVR_PARAMETER_ERROR:
+        return QCoreApplication::translate(context, "地址无效");
+    case NET_DVR_CHANNEL_ERROR:
+        return QCoreApplication::translate(context, "视频通道不存在");
+    case NET_DVR_NETWORK_RECV_ERROR:
+        return QCoreApplication::translate(context, "网络错误");
+    case NET_DVR_NETWORK_ERRORDATA:
+        return QCoreApplication::translate(context, "视频数据无效");
+    default:
+        return QCoreApplication::translate(context, "连接失败（错误 %1）").arg(error);
+    }
+}
+
 CameraLogins::CameraLogins(IHikSystemHead* system, Release release, LoginSource source,
-                           IVideoWindow* mainView, IVideoWindow* backView, cv::Mat placeholder)
+                           IVideoWindow* windowView, LoginReport report, Now now)
     : m_pSystem(system), m_release(std::move(release)), m_source(std::move(source)),
-      m_pMainView(mainView), m_pBackView(backView), m_placeholder(std::move(placeholder))
+      m_pWindowView(windowView), m_report(std::move(report)), m_now(std::move(now))
 {
 }
 
 CameraLogins::~CameraLogins()
 {
     shutDown();
-}
-
-void CameraLogins::showNoVideo()
-{
-    m_pBackView->ShowFrame(blackSquare());
-    m_pMainView->ShowFrame(blackSquare());
-    showLoginFailed(kMain);
 }
 
 std::atomic<int32_t>& CameraLogins::userIdRef(int camera)
@@ -82,6 +100,12 @@ int32_t CameraLogins::playHandle(int camera) const
     return m_userHandle[static_cast<size_t>(camera)];
 }
 
+bool CameraLogins::loginRunning(int camera) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_attempts[static_cast<size_t>(camera)].running;
+}
+
 bool CameraLogins::allLoggedIn() const
 {
     return m_userID_0.load() >= 0 && m_userID_1.load() >= 0;
@@ -91,7 +115,7 @@ void CameraLogins::loginMissing()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_pSystem == nullptr)
+        if (m_pSystem == nullptr || m_bClosing)
             return;
         if (m_bNeedInit) {
             m_pSystem->Init(kConnectWaitMs, kConnectTries, kReconnectIntervalMs, kReconnectEnabled);
@@ -100,42 +124,81 @@ void CameraLogins::loginMissing()
     }
     for (int camera : {kMain, kBack})
         if (userId(camera) < 0)
-            login(camera);
+            startLogin(camera);
 }
 
-void CameraLogins::login(int camera)
+void CameraLogins::startLogin(int camera)
 {
-    uint64_t teardowns = 0;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        teardowns = m_iTeardowns;
-    }
+    if (loginRunning(camera))
+        return;
+    // Only this thread starts attempts: the camera stays idle meanwhile.
     CameraLogin params = m_source(camera);
-    // Unlocked: a login may take the whole connect wait, and the GUI thread's
-    // swap must not wait for it.
-    const int32_t id =
-        m_pSystem->Login(params.address, params.port, params.user, std::move(params.password));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Attempt& attempt = m_attempts[static_cast<size_t>(camera)];
+    if (m_pSystem == nullptr || m_bClosing)
+        return;
+    if (attempt.refused && *attempt.refused == params &&
+        m_now() - attempt.refusedAt < kRefusedRetry)
+        return;
+    // A finished thread has left login() already; joining it is immediate.
+    if (attempt.thread.joinable())
+        attempt.thread.join();
+    attempt.running = true;
+    attempt.thread =
+        std::thread(&CameraLogins::login, this, camera, std::move(params), m_iTeardowns);
+}
+
+void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns)
+{
+    // Unlocked: a login may take the whole connect wait, and neither the GUI
+    // thread's swap nor the other camera may wait for it.
+    const int32_t id = m_pSystem->Login(params.address, params.port, params.user, params.password);
+    const uint32_t error = id >= 0 ? NET_DVR_NOERROR : m_pSystem->GetLastError();
+    Attempt& attempt = m_attempts[static_cast<size_t>(camera)];
+    uint32_t previous = 0;
+    bool counts = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        // Torn down meanwhile: the library was cleaned up under this login,
-        // so the next pass logs in afresh.
-        if (m_pSystem == nullptr || teardowns != m_iTeardowns)
-            return;
-        userIdRef(camera) = id;
-        if (id >= 0) {
-            play(camera);
-            return;
+        // Torn down or closing meanwhile: the library was cleaned up under
+        // this login, so the next pass logs in afresh.
+        counts = !m_bClosing && teardowns == m_iTeardowns;
+        if (counts) {
+            previous = attempt.lastError;
+            attempt.lastError = error;
+            attempt.refused.reset();
+            if (error == NET_DVR_PASSWORD_ERROR) {
+                attempt.refused = std::move(params);
+                attempt.refusedAt = m_now();
+            }
+            userIdRef(camera) = id;
+            if (id >= 0)
+                play(camera);
         }
     }
-    showLoginFailed(camera);
+    if (counts) {
+        logOutcome(camera, error, previous);
+        m_report(camera, error);
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    attempt.running = false;
 }
 
-void CameraLogins::showLoginFailed(int camera)
+void CameraLogins::logOutcome(int camera, uint32_t error, uint32_t previous)
 {
-    if (camera == kBack || m_placeholder.empty())
-        (camera == kMain ? m_pMainView : m_pBackView)->ShowFrame(blackSquare());
+    // One line per change, not one per second of a camera that stays down.
+    if (error == previous)
+        return;
+    if (error == NET_DVR_NOERROR) {
+        MORAVEL_LOG(L"[Moravel] camera [%d] logged in", camera);
+        return;
+    }
+    const std::wstring reason = loginFailureText(error).toStdWString();
+    if (error == NET_DVR_PASSWORD_ERROR)
+        MORAVEL_LOG(L"[Moravel] camera [%d] login failed [%u] %s, next try with the same "
+                    L"settings in [%d] s",
+                    camera, error, reason.c_str(), static_cast<int>(kRefusedRetry.count()));
     else
-        m_pMainView->ShowFrame(m_placeholder);
+        MORAVEL_LOG(L"[Moravel] camera [%d] login failed [%u] %s", camera, error, reason.c_str());
 }
 
 void CameraLogins::play(int camera)
@@ -146,7 +209,7 @@ void CameraLogins::play(int camera)
     if (processed)
         handle = m_pSystem->RealPlayCallback(id, nullptr, kChannel, kLinkMode, kStreamType);
     else
-        handle = m_pSystem->RealPlayWindow(id, kLinkMode, kChannel, ToWindowHandle(m_pBackView));
+        handle = m_pSystem->RealPlayWindow(id, kLinkMode, kChannel, ToWindowHandle(m_pWindowView));
 }
 
 void CameraLogins::stopPlays()
@@ -196,7 +259,7 @@ void CameraLogins::tearDown()
     m_userID_0 = -1;
     m_userID_1 = -1;
     ++m_iTeardowns;
-    if (m_pSystem == nullptr)
+    if (m_pSystem == nullptr || m_bClosing)
         return;
     stopPlays();
     m_pSystem->Cleanup();
@@ -205,11 +268,19 @@ void CameraLogins::tearDown()
 
 void CameraLogins::shutDown()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_pSystem == nullptr || m_bClosing)
+            return;
+        m_bClosing = true;
+        stopPlays();
+        m_pSystem->Cleanup();
+    }
+    // Unlocked: a login that ends takes the lock to drop its result.
+    for (Attempt& attempt : m_attempts)
+        if (attempt.thread.joinable())
+            attempt.thread.join();
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_pSystem == nullptr)
-        return;
-    stopPlays();
-    m_pSystem->Cleanup();
     m_release();
     m_pSystem = nullptr;
     m_userID_0 = -1;

@@ -1,90 +1,125 @@
 // The console's two camera logins on the main-camera library: camera 0 (main)
 // and camera 1 (back). One of them is processed (its frames reach the console),
-// the other plays straight into the small view. Login ids, play handles and the
-// swap flag are shared by the start-up thread, the link thread and the GUI
-// thread, so every change happens under one lock.
+// the other plays straight into the small view. Each camera logs in on a
+// thread of its own, so a camera that hangs holds up neither the other camera
+// nor the start-up loop's link step. Login ids, play handles and the swap flag
+// are shared by the start-up thread, the login threads, the link thread and the
+// GUI thread, so every change happens under one lock.
 #pragma once
 
 #include "IHikSystemHead.h"
 #include "IVideoWindow.h"
 
-#include <opencv2/core/mat.hpp>
+#include <QString>
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 struct CameraLogin {
     std::string address;
     uint16_t port = 0;
     std::string user;
     std::string password;
+
+    bool operator==(const CameraLogin& other) const;
 };
 
 // camera 0: the lognone keys; camera 1: the logntwo keys. Read afresh at
 // every call; a port that is no base-10 number in 0..65535 reads as 0.
 CameraLogin cameraLoginFromIni(int camera);
 
+// Why a login failed, for the operator: "用户名或密码错误", "连接超时", ...
+QString loginFailureText(uint32_t error);
+
 class CameraLogins {
 public:
     using LoginSource = std::function<CameraLogin(int camera)>;
     using Release = std::function<void()>;
+    // Told on the login's thread how each attempt ended (NET_DVR_NOERROR: logged in).
+    using LoginReport = std::function<void(int camera, uint32_t error)>;
+    using Clock = std::chrono::steady_clock;
+    using Now = std::function<Clock::time_point()>;
 
     static constexpr int kMain = 0;
     static constexpr int kBack = 1;
+    // Many cameras lock an account that keeps failing: a login refused for its
+    // user name or password is tried again with the same settings only after this.
+    static constexpr std::chrono::seconds kRefusedRetry{60};
 
-    // release deletes the camera system; it runs once, at shutDown.
+    // release deletes the camera system; it runs once, at shutDown. windowView
+    // is where the window camera plays.
     CameraLogins(IHikSystemHead* system, Release release, LoginSource source,
-                 IVideoWindow* mainView, IVideoWindow* backView, cv::Mat placeholder);
+                 IVideoWindow* windowView, LoginReport report, Now now = &Clock::now);
     ~CameraLogins();
     CameraLogins(const CameraLogins&) = delete;
     CameraLogins& operator=(const CameraLogins&) = delete;
 
-    // The views before any login: black squares, then the placeholder.
-    void showNoVideo();
-
-    // Start-up thread: initialises the library when it is not (at first and
-    // after a teardown), then one login attempt for each camera that is not
-    // logged in, with its first play. Must not overlap shutDown.
+    // Start-up thread, once a pass; never waits for a login. Initialises the
+    // library when it is not (at first and after a teardown), then, for each
+    // camera that is not logged in and has no attempt under way, reads its
+    // keys afresh and starts an attempt, with the first play on success;
+    // unless its last attempt was refused for the very same keys less than
+    // kRefusedRetry ago. Must not overlap shutDown.
     void loginMissing();
     bool allLoggedIn() const;
     int32_t userId(int camera) const;
     int32_t playHandle(int camera) const;
+    // True while camera's login attempt runs (until its outcome is reported).
+    bool loginRunning(int camera) const;
     // True while the back camera is the processed one.
     bool swapped() const { return m_bSwap.load(); }
 
     // GUI thread: both plays stop and start again in the roles bCheck names.
     void GetChangeMainOrBackCame(bool bCheck);
-    // Link thread, on a lost link: logged out, plays stopped, library cleaned up.
+    // Link thread, on a lost link: logged out, plays stopped, library cleaned
+    // up (which ends logins under way; their results are dropped).
     void tearDown();
-    // Closing console: plays stopped, library cleaned up and released. No
-    // frame arrives after it; every later call is a no-op.
+    // Closing console: plays stopped, library cleaned up (ending logins under
+    // way), login threads joined, library released. No frame arrives after
+    // it; every later call is a no-op.
     void shutDown();
 
 private:
+    struct Attempt {
+        std::thread thread;
+        bool running = false;
+        uint32_t lastError = 0;
+        // The keys of an attempt refused for its credentials, and when.
+        std::optional<CameraLogin> refused;
+        Clock::time_point refusedAt;
+    };
+
     std::atomic<int32_t>& userIdRef(int camera);
-    void login(int camera);
+    void startLogin(int camera);
+    // On the camera's login thread.
+    void login(int camera, CameraLogin params, uint64_t teardowns);
+    void logOutcome(int camera, uint32_t error, uint32_t previous);
     // Starts the camera's play in its current role; lock held.
     void play(int camera);
     void stopPlays();
-    void showLoginFailed(int camera);
 
     IHikSystemHead* m_pSystem;
     Release m_release;
     LoginSource m_source;
-    IVideoWindow* m_pMainView;
-    IVideoWindow* m_pBackView;
-    cv::Mat m_placeholder;
+    IVideoWindow* m_pWindowView;
+    LoginReport m_report;
+    Now m_now;
 
     mutable std::mutex m_mutex;
     std::atomic<int32_t> m_userID_0{-1};
     std::atomic<int32_t> m_userID_1{-1};
     std::array<int32_t, 2> m_userHandle{-1, -1}; // index = camera, whatever its role
+    std::array<Attempt, 2> m_attempts;
     std::atomic<bool> m_bSwap{false};
     bool m_bNeedInit = true;
+    bool m_bClosing = false;
     // Counts teardowns, so a login that was under way during one is dropped.
     uint64_t m_iTeardowns = 0;
 };

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDebug>
 
+#include <opencv2/imgproc.hpp>
+
 FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
     : m_overlay(overlay), m_display(display)
 {
@@ -28,6 +30,7 @@ int FramePath::GetMatImage(cv::Mat frame)
 
 void FramePath::GetImage(cv::Mat image)
 {
+    const auto arrival = RecordingClock::now();
     // Only this thread writes the size, once.
     if (m_iMatWidth == 0 || m_iMatHeight == 0) {
         qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
@@ -36,6 +39,26 @@ void FramePath::GetImage(cv::Mat image)
         MORAVEL_LOG(L"GetImage m_iMatWidth [%d] [%d]", image.cols, image.rows);
         qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
     }
+    process(image, arrival);
+    MORAVEL_LOG(L"GetImage SetPixmap end");
+}
+
+void FramePath::showNoSignal(const cv::Mat& picture)
+{
+    const cv::Size size = matSize();
+    if (size.width == 0 || size.height == 0) {
+        if (m_display != nullptr) {
+            m_display->ShowFrame(picture);
+        }
+        return;
+    }
+    cv::Mat frame;
+    cv::resize(picture, frame, size, 0, 0, cv::INTER_AREA);
+    process(frame, RecordingClock::now());
+}
+
+void FramePath::process(cv::Mat image, RecordingClock::time_point arrival)
+{
     m_overlay.drawDistanceAndDate(image, QDateTime::currentDateTime());
     const bool recording = m_bRecording;
     if (recording && m_bHeaderPhase) {
@@ -51,13 +74,12 @@ void FramePath::GetImage(cv::Mat image)
         m_lastFrame = copy;
     }
     if (recording) {
-        m_queue.push(copy);
+        m_queue.push(copy, arrival);
         m_indicator.draw(image, RecordIndicator::Clock::now(), m_overlay);
     }
     if (m_display != nullptr) {
         m_display->ShowFrame(image);
     }
-    MORAVEL_LOG(L"GetImage SetPixmap end");
 }
 
 cv::Size FramePath::matSize() const

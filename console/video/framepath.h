@@ -1,6 +1,7 @@
 // The road of one processed camera frame: crop, overlay, last-frame copy,
-// recording queue, on-screen record indicator, display. GetMatImage runs on
-// the camera library's delivery thread; the setters run on the GUI thread.
+// recording queue (with the frame's arrival time), on-screen record indicator,
+// display. GetMatImage runs on the camera library's delivery thread; the
+// setters and showNoSignal run on the GUI thread.
 #pragma once
 
 #include "framequeue.h"
@@ -26,6 +27,11 @@ public:
     // Camera thread: the frame callback; empty frames are dropped. Returns 0.
     int GetMatImage(cv::Mat frame);
     void GetImage(cv::Mat image);
+    // While the processed camera's picture is lost, the no-video picture takes
+    // a frame's road in its place (scaled to m_iMatWidth x m_iMatHeight), so
+    // the view, snapshots and a running recording show the outage. It fixes
+    // no size: before the first frame it is only shown.
+    void showNoSignal(const cv::Mat& picture);
 
     // The back camera is processed: frames are not cropped.
     void setSwap(bool swapped) { m_bSwap = swapped; }
@@ -47,6 +53,9 @@ public:
     FrameQueue& frameQueue() { return m_queue; }
 
 private:
+    // Overlay, last frame, recording queue, indicator, display.
+    void process(cv::Mat image, RecordingClock::time_point arrival);
+
     const Overlay& m_overlay;
     IVideoWindow* const m_display;
     std::atomic<bool> m_bSwap{false};

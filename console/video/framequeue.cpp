@@ -6,18 +6,18 @@ FrameQueue::FrameQueue(size_t capacity) : m_capacity(std::max<size_t>(capacity, 
 {
 }
 
-void FrameQueue::push(const cv::Mat& frame)
+void FrameQueue::push(const cv::Mat& frame, RecordingClock::time_point arrival)
 {
-    std::list<cv::Mat> dropped; // released outside the lock
+    std::list<TimedFrame> dropped; // released outside the lock
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_frames.size() >= m_capacity) {
         dropped.splice(dropped.end(), m_frames, m_frames.begin());
         ++m_dropped;
     }
-    m_frames.push_back(frame);
+    m_frames.push_back({frame, arrival});
 }
 
-bool FrameQueue::pop(cv::Mat& frame)
+bool FrameQueue::pop(TimedFrame& frame)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_frames.empty()) {
@@ -30,7 +30,7 @@ bool FrameQueue::pop(cv::Mat& frame)
 
 void FrameQueue::clear()
 {
-    std::list<cv::Mat> discarded;
+    std::list<TimedFrame> discarded;
     std::lock_guard<std::mutex> lock(m_mutex);
     discarded.swap(m_frames);
 }

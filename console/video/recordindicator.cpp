@@ -38,10 +38,15 @@ cv::Scalar RecordIndicator::color() const
 
 std::string RecordIndicator::text(Clock::duration elapsed)
 {
+    return "REC " + clockText(elapsed);
+}
+
+std::string RecordIndicator::clockText(Clock::duration elapsed)
+{
     long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
     seconds = ((seconds % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
     char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "REC %02lld:%02lld:%02lld", seconds / 3600,
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", seconds / 3600,
                   (seconds / 60) % 60, seconds % 60);
     return buffer;
 }

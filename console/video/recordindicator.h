@@ -29,8 +29,10 @@ public:
 
     bool isRed() const;
     cv::Scalar color() const;
-    // "REC " + elapsed time as a time of day, wrapping after 24 hours.
+    // "REC " + clockText(elapsed).
     static std::string text(Clock::duration elapsed);
+    // A duration as a time of day, "hh:mm:ss", wrapping after 24 hours.
+    static std::string clockText(Clock::duration elapsed);
 
 private:
     mutable std::mutex m_mutex;

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <chrono>
 #include <string>
 #include <utility>
 
@@ -123,18 +122,21 @@ bool Recording::start()
     const QString name =
         filenames::inFolder(folder, filenames::videoBaseName(m_overlay.projectInfo(), now));
     const QString path = filenames::unusedPath(name + QStringLiteral(".mp4"));
-    if (!m_writer->open(path.toUtf8().toStdString(), fps, size, m_framePath.frameQueue())) {
+    const auto startTime = RecordingClock::now();
+    if (!m_writer->open(path.toUtf8().toStdString(), fps, size, m_framePath.frameQueue(),
+                        startTime)) {
         fail(tr("无法创建录像文件：%1").arg(QString::fromStdString(m_writer->error())));
         return false;
     }
     m_videoPath = path;
+    m_startTime = startTime;
     qDebug() << "StartOrStopSaveVideo strFileFullPath" << name;
     const std::wstring wideName = name.toStdWString();
     MORAVEL_LOG(L"[Moravel] StartOrStopSaveVideo strFileFullPath [%s] Width[%d] Height[%d]",
                 wideName.c_str(), size.width, size.height);
     // A frame queued just after the last stop must not open this file.
     m_framePath.frameQueue().clear();
-    m_framePath.startRecording(std::chrono::steady_clock::now());
+    m_framePath.startRecording(startTime);
     return true;
 }
 

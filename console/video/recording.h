@@ -2,7 +2,11 @@
 // (FramePath); every 30 ms the GUI thread wakes the writer thread, which
 // encodes the queued frames in order, so encoding never blocks the event
 // loop. The project header is drawn for the first seconds of a recording.
+// A recording's clock (recordingclock.h) starts at the press that opened its
+// file; frames, and whatever else a recording records, are placed on it.
 #pragma once
+
+#include "recordingclock.h"
 
 #include <QObject>
 #include <QString>
@@ -37,6 +41,13 @@ public:
     bool StartOrStopSaveVideo();
 
     bool isRecording() const;
+    // When the current (or last) recording started, on the recording clock,
+    // and how far into it the given moment lies.
+    RecordingClock::time_point startTime() const { return m_startTime; }
+    RecordingClock::duration elapsed(RecordingClock::time_point at) const
+    {
+        return at - m_startTime;
+    }
     // The file of the current or last recording, with ".mp4".
     QString videoPath() const { return m_videoPath; }
     uint64_t framesWritten() const;
@@ -62,4 +73,5 @@ private:
     QTimer* m_pTimer;
     QTimer* m_pTimerSave;
     QString m_videoPath;
+    RecordingClock::time_point m_startTime;
 };

@@ -17,8 +17,17 @@ RecordingWriter::~RecordingWriter()
     release();
 }
 
+namespace {
+
+std::chrono::microseconds since(RecordingClock::time_point start, RecordingClock::time_point at)
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(at - start);
+}
+
+} // namespace
+
 bool RecordingWriter::open(const std::string& path, double fps, cv::Size frameSize,
-                           FrameQueue& source)
+                           FrameQueue& source, RecordingClock::time_point start)
 {
     release();
     m_failed = false;
@@ -35,6 +44,7 @@ bool RecordingWriter::open(const std::string& path, double fps, cv::Size frameSi
         return false;
     }
     m_size = frameSize;
+    m_start = start;
     m_source = &source;
     m_thread = std::thread(&RecordingWriter::run, this);
     return true;
@@ -66,31 +76,32 @@ void RecordingWriter::release()
     }
     m_wake.notify_one();
     m_thread.join();
-    m_recorder->release();
+    m_recorder->release(since(m_start, RecordingClock::now()));
 }
 
-bool RecordingWriter::SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame)
+bool RecordingWriter::SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame,
+                                std::chrono::microseconds at)
 {
     if (frame.size() == size || frame.cols <= 0 || frame.rows <= 0) {
-        return recorder.write(frame);
+        return recorder.write(frame, at);
     }
     qDebug() << "SaveVideo m_iMatWidth != pImg.cols" << size.width << size.height << frame.cols
              << frame.rows;
     cv::Mat scaled;
     cv::resize(frame, scaled, size, 0, 0, cv::INTER_AREA);
-    return recorder.write(scaled);
+    return recorder.write(scaled, at);
 }
 
 bool RecordingWriter::writeNext()
 {
-    cv::Mat frame;
-    if (!m_source->pop(frame)) {
+    TimedFrame next;
+    if (!m_source->pop(next)) {
         return false;
     }
-    if (frame.empty()) {
+    if (next.frame.empty()) {
         return true;
     }
-    if (SaveVideo(*m_recorder, m_size, frame)) {
+    if (SaveVideo(*m_recorder, m_size, next.frame, since(m_start, next.arrival))) {
         ++m_written;
         return true;
     }

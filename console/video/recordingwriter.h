@@ -2,8 +2,11 @@
 // encodes. Each pump (the 30 ms recording tick) wakes the thread to write the
 // frames waiting in the recording queue, oldest first; the queue stays the one
 // place where frames wait, with its bound and order. After a stall the writer
-// catches up at encoder speed rather than one frame per tick.
+// catches up at encoder speed rather than one frame per tick. Each frame goes
+// into the file at its arrival time on the recording's clock.
 #pragma once
+
+#include "recordingclock.h"
 
 #include <opencv2/core.hpp>
 
@@ -25,10 +28,12 @@ public:
     RecordingWriter(const RecordingWriter&) = delete;
     RecordingWriter& operator=(const RecordingWriter&) = delete;
 
-    // Opens the file (fourcc x,v,i,d) and starts the encoding thread, which
-    // takes its frames from source (it must outlive the writer). Frames of
-    // another size are scaled to frameSize. False with error() on failure.
-    bool open(const std::string& path, double fps, cv::Size frameSize, FrameQueue& source);
+    // Opens the file (fourcc x,v,i,d, nominal rate fps) for a recording that
+    // started at start, and starts the encoding thread, which takes its frames
+    // from source (it must outlive the writer). Frames of another size are
+    // scaled to frameSize. False with error() on failure.
+    bool open(const std::string& path, double fps, cv::Size frameSize, FrameQueue& source,
+              RecordingClock::time_point start);
     bool isOpened() const { return m_thread.joinable(); }
     // Wakes the thread to write what waits in the source queue.
     void pump();
@@ -36,14 +41,16 @@ public:
     // that point and nothing more is written.
     bool failed() const { return m_failed; }
     std::string error() const;
-    // Finishes the frame being encoded and the file, stops the thread;
-    // frames still queued stay in the queue. Safe to call twice.
+    // Finishes the frame being encoded and the file, which ends now: its last
+    // frame lasts until now. Stops the thread; frames still queued stay in the
+    // queue. Safe to call twice.
     void release();
     uint64_t framesWritten() const { return m_written; }
 
-    // Writes one frame, scaled with area interpolation to the opened size
-    // when it differs.
-    static bool SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame);
+    // Writes one frame taken at `at` on the recording's clock, scaled with
+    // area interpolation to the opened size when it differs.
+    static bool SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame,
+                          std::chrono::microseconds at);
 
 private:
     void run();
@@ -53,6 +60,7 @@ private:
 
     std::unique_ptr<Mp4Recorder> m_recorder;
     cv::Size m_size;
+    RecordingClock::time_point m_start;
     FrameQueue* m_source = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

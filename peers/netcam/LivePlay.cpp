@@ -1,10 +1,15 @@
 #include "LivePlay.h"
 
+#include <algorithm>
+
 namespace netcam {
 namespace {
 // Stream buffer of the player that renders a play into a window.
 constexpr uint32_t kWindowBufferBytes = 10u << 20;
 constexpr int32_t kWindowPort = -1;
+// After a loss the first attempt starts this soon; the spacing of the further
+// attempts doubles each time, up to the reconnect interval.
+constexpr std::chrono::milliseconds kFirstRetry(1000);
 } // namespace
 
 LivePlay::LivePlay(int32_t handle, int32_t loginId, SourceSpec spec,
@@ -41,29 +46,47 @@ bool LivePlay::pause(std::chrono::milliseconds interval)
 
 void LivePlay::run()
 {
+    using Clock = std::chrono::steady_clock;
     bool lost = false;
+    const auto firstRetry = std::min(kFirstRetry, m_settings.reconnectInterval);
+    auto retry = firstRetry;
+    auto attemptAt = Clock::now();
     while (!m_stop->load()) {
         if (!m_source) {
-            m_source = OpenSource(m_spec, m_settings.connect, m_stop).source;
+            ConnectSettings connect = m_settings.connect;
+            if (lost) {
+                // One try per attempt, and an attempt that reached a camera
+                // which does not answer yet waits for it until the next one
+                // is due: a camera back from a stall answers it at once.
+                connect.tries = 1;
+                connect.wait = std::max(connect.wait, retry);
+            }
+            attemptAt = Clock::now();
+            m_source = OpenSource(m_spec, connect, m_stop).source;
         }
         if (m_source) {
             if (lost) {
                 m_target.notify(PREVIEW_RECONNECTSUCCESS);
             }
             lost = false;
+            retry = firstRetry;
             streamFrom(*m_source);
             m_source.reset();
             if (m_stop->load()) {
                 break;
             }
+            attemptAt = Clock::now(); // the first retry comes a second after the loss
         }
         if (!lost) {
             lost = true;
             m_target.notify(EXCEPTION_PREVIEW);
         }
-        if (!m_settings.reconnect || !pause(m_settings.reconnectInterval)) {
+        const auto due = attemptAt + retry;
+        if (!m_settings.reconnect ||
+            !pause(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()))) {
             break;
         }
+        retry = std::min(retry * 2, m_settings.reconnectInterval);
     }
     if (m_windowPlayer) {
         m_windowPlayer->closeStream();

@@ -1,6 +1,7 @@
 // One live play: a network thread that opens the source, hands the stream
 // header and then the packets to the stream callback, and reconnects after
-// a loss when asked to.
+// a loss when asked to: attempts start a second after the loss, then at
+// spacings that double up to the reconnect interval.
 #pragma once
 
 #include <atomic>
@@ -50,7 +51,7 @@ private:
     void run();
     void streamFrom(MediaSource& source);
     void deliver(uint32_t type, const uint8_t* data, size_t size);
-    // False when stop was raised during the wait.
+    // False when stop was raised during the wait (none when interval <= 0).
     bool pause(std::chrono::milliseconds interval);
 
     const int32_t m_handle;

@@ -1,6 +1,7 @@
 #include "MediaSource.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
 extern "C" {
@@ -17,7 +18,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Low latency: small probe, no input buffering, RTSP over TCP.
+// Low latency: small probe, RTSP over TCP. What probing reads is kept and
+// delivered first: it holds the stream's first key frame.
 constexpr const char* kProbeBytes = "1000000";
 constexpr const char* kAnalyzeUs = "1000000";
 constexpr auto kRetryPause = std::chrono::milliseconds(200);
@@ -38,13 +40,28 @@ struct DictFree {
 
 uint32_t ErrorCode(int averror)
 {
-    if (averror == AVERROR_HTTP_UNAUTHORIZED || averror == AVERROR_HTTP_FORBIDDEN) {
+    switch (averror) {
+    case AVERROR_HTTP_UNAUTHORIZED:
+    case AVERROR_HTTP_FORBIDDEN:
         return NET_DVR_PASSWORD_ERROR;
+    case AVERROR_HTTP_NOT_FOUND:
+        return NET_DVR_CHANNEL_ERROR;
+    case AVERROR(ECONNREFUSED):
+        return NET_DVR_NETWORK_FAIL_CONNECT;
+    case AVERROR_EXIT: // the wait ran out (or stop was raised)
+    case AVERROR(ETIMEDOUT):
+        return NET_DVR_NETWORK_RECV_TIMEOUT;
+    case AVERROR_INVALIDDATA:
+        return NET_DVR_NETWORK_ERRORDATA;
+    default:
+        return NET_DVR_NETWORK_RECV_ERROR;
     }
-    if (averror == AVERROR_HTTP_NOT_FOUND) {
-        return NET_DVR_USERNOTEXIST;
-    }
-    return NET_DVR_NETWORK_FAIL_CONNECT;
+}
+
+// Failures that another try within the connect wait may cure.
+bool Transient(uint32_t error)
+{
+    return error == NET_DVR_NETWORK_FAIL_CONNECT || error == NET_DVR_NETWORK_RECV_ERROR;
 }
 
 class FfmpegSource : public MediaSource {
@@ -66,23 +83,22 @@ public:
         AVDictionary* raw = nullptr;
         av_dict_set(&raw, "rtsp_transport", "tcp", 0);
         av_dict_set(&raw, "timeout", timeoutUs.c_str(), 0);
-        // Live sources skip what probing read; a file keeps it, or it would
-        // lose its first key frame.
         if (!m_paced) {
-            av_dict_set(&raw, "fflags", "nobuffer", 0);
             av_dict_set(&raw, "flags", "low_delay", 0);
+            // Measuring the frame rate would hold every open for a second.
+            av_dict_set(&raw, "fpsprobesize", "0", 0);
         }
         av_dict_set(&raw, "probesize", kProbeBytes, 0);
         av_dict_set(&raw, "analyzeduration", kAnalyzeUs, 0);
         int result = avformat_open_input(&context, url.c_str(), nullptr, &raw);
         std::unique_ptr<AVDictionary, DictFree> options(raw);
         if (result < 0) {
-            return ErrorCode(result);
+            return failure(result);
         }
         m_format.reset(context);
         result = avformat_find_stream_info(context, nullptr);
         if (result < 0) {
-            return ErrorCode(result);
+            return failure(result);
         }
         m_stream = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         if (m_stream < 0) {
@@ -135,6 +151,13 @@ public:
     }
 
 private:
+    // A protocol may report an interrupted read as bad data: past the
+    // deadline, it is a timeout whatever FFmpeg says.
+    uint32_t failure(int averror) const
+    {
+        return Clock::now() > m_deadline ? NET_DVR_NETWORK_RECV_TIMEOUT : ErrorCode(averror);
+    }
+
     static int interrupted(void* opaque)
     {
         auto* self = static_cast<FfmpegSource*>(opaque);
@@ -235,8 +258,7 @@ OpenResult OpenSource(const SourceSpec& spec, const ConnectSettings& settings,
             return result;
         }
         // Wrong credentials or bad data do not get better by asking again.
-        if (result.error != NET_DVR_NETWORK_FAIL_CONNECT || *stop ||
-            Clock::now() + kRetryPause >= deadline) {
+        if (!Transient(result.error) || *stop || Clock::now() + kRetryPause >= deadline) {
             break;
         }
         std::this_thread::sleep_for(kRetryPause);

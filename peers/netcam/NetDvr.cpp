@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <set>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -45,6 +46,36 @@ int Succeed()
     return 1;
 }
 
+const char* ErrorText(uint32_t error)
+{
+    switch (error) {
+    case NET_DVR_NOERROR:
+        return "no error";
+    case NET_DVR_PASSWORD_ERROR:
+        return "user name or password refused";
+    case NET_DVR_NOINIT:
+        return "SDK not initialised";
+    case NET_DVR_CHANNEL_ERROR:
+        return "no stream at this channel or path";
+    case NET_DVR_NETWORK_FAIL_CONNECT:
+        return "connection refused";
+    case NET_DVR_NETWORK_RECV_ERROR:
+        return "network error";
+    case NET_DVR_NETWORK_RECV_TIMEOUT:
+        return "no answer within the connect wait";
+    case NET_DVR_NETWORK_ERRORDATA:
+        return "no video stream in the answer";
+    case NET_DVR_PARAMETER_ERROR:
+        return "invalid parameter or address";
+    case NET_DVR_ALLOC_RESOURCE_ERROR:
+        return "out of resources";
+    case NET_DVR_USERNOTEXIST:
+        return "unknown login";
+    default:
+        return "unknown error";
+    }
+}
+
 // FFmpeg's own messages may quote a URL with its password.
 void RedactingLog(void* avcl, int level, const char* format, va_list args)
 {
@@ -80,6 +111,8 @@ public:
     EXCEPTIONCALLBACK exceptionCallback = nullptr;
     void* exceptionUser = nullptr;
     std::map<int32_t, LoginEntry> logins;
+    // Stop flags of the logins under way: a cleanup ends their waits.
+    std::set<std::shared_ptr<std::atomic<bool>>> pendingLogins;
     std::map<int32_t, std::unique_ptr<LivePlay>> plays;
     int32_t nextLogin = 0;
     int32_t nextPlay = 1;
@@ -110,7 +143,8 @@ public:
         return taken;
     }
 
-    int32_t startPlay(int32_t loginId, REALDATACALLBACK callback, void* user, void* window)
+    int32_t startPlay(int32_t loginId, int32_t channel, uint32_t streamType,
+                      REALDATACALLBACK callback, void* user, void* window)
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (!initialised) {
@@ -126,9 +160,14 @@ public:
         target.user = user;
         target.window = static_cast<IVideoWindow*>(window);
         target.notify = [this, loginId, handle](uint32_t type) { notify(type, loginId, handle); };
-        plays[handle] =
-            std::make_unique<LivePlay>(handle, loginId, login->second.spec,
-                                       std::move(login->second.openSource), settings, target);
+        auto spec = ForChannel(login->second.spec, channel, streamType);
+        // The login's open source serves only a play of the stream it opened.
+        auto source = std::move(login->second.openSource);
+        if (spec.url != login->second.spec.url) {
+            source.reset();
+        }
+        plays[handle] = std::make_unique<LivePlay>(handle, loginId, std::move(spec),
+                                                   std::move(source), settings, target);
         Succeed();
         return handle;
     }
@@ -163,6 +202,9 @@ NETCAM_API int NET_DVR_Cleanup()
         return Fail(NET_DVR_NOINIT);
     }
     sdk.initialised = false;
+    for (const auto& stop : sdk.pendingLogins) {
+        stop->store(true);
+    }
     auto plays = sdk.takePlays(-1);
     auto logins = std::move(sdk.logins);
     sdk.logins.clear();
@@ -209,17 +251,9 @@ NETCAM_API int NET_DVR_SetExceptionCallBack_V30(uint32_t, void*,
 NETCAM_API int32_t NET_DVR_Login_V40(NET_DVR_USER_LOGIN_INFO* pLoginInfo,
                                      NET_DVR_DEVICEINFO_V40* lpDeviceInfo)
 {
-    auto& sdk = Sdk::instance();
-    std::unique_lock<std::mutex> lock(sdk.mutex);
-    if (!sdk.initialised) {
-        return FailId(NET_DVR_NOINIT);
-    }
     if (pLoginInfo == nullptr) {
         return FailId(NET_DVR_PARAMETER_ERROR);
     }
-    const auto settings = sdk.settings.connect;
-    lock.unlock();
-
     const auto field = [](const char* text, size_t size) {
         return std::string(text, strnlen(text, size));
     };
@@ -227,12 +261,28 @@ NETCAM_API int32_t NET_DVR_Login_V40(NET_DVR_USER_LOGIN_INFO* pLoginInfo,
         field(pLoginInfo->sDeviceAddress, sizeof pLoginInfo->sDeviceAddress), pLoginInfo->wPort,
         field(pLoginInfo->sUserName, sizeof pLoginInfo->sUserName),
         field(pLoginInfo->sPassword, sizeof pLoginInfo->sPassword));
+    auto& sdk = Sdk::instance();
+    std::unique_lock<std::mutex> lock(sdk.mutex);
+    if (!sdk.initialised) {
+        return FailId(NET_DVR_NOINIT);
+    }
     if (!spec) {
         return FailId(NET_DVR_PARAMETER_ERROR);
     }
-    auto opened = OpenSource(*spec, settings, std::make_shared<std::atomic<bool>>(false));
-    if (!opened.source) {
-        return FailId(opened.error);
+    const auto settings = sdk.settings.connect;
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    sdk.pendingLogins.insert(stop);
+    lock.unlock();
+
+    auto opened = OpenSource(*spec, settings, stop);
+
+    lock.lock();
+    sdk.pendingLogins.erase(stop);
+    // Cleaned up meanwhile: whatever the open found, the login is void.
+    const bool cleanedUp = !sdk.initialised || stop->load();
+    if (cleanedUp || !opened.source) {
+        lock.unlock(); // an open source is closed outside the lock
+        return FailId(cleanedUp ? NET_DVR_NOINIT : opened.error);
     }
     if (lpDeviceInfo != nullptr) {
         *lpDeviceInfo = NET_DVR_DEVICEINFO_V40{};
@@ -241,10 +291,6 @@ NETCAM_API int32_t NET_DVR_Login_V40(NET_DVR_USER_LOGIN_INFO* pLoginInfo,
                   kSerialNumber);
         device.byChanNum = 1;
         device.byStartChan = 1;
-    }
-    lock.lock();
-    if (!sdk.initialised) {
-        return FailId(NET_DVR_NOINIT);
     }
     const int32_t id = sdk.nextLogin++;
     sdk.logins[id] = LoginEntry{*spec, std::move(opened.source)};
@@ -274,8 +320,8 @@ NETCAM_API int32_t NET_DVR_RealPlay_V40(int32_t lUserID, NET_DVR_PREVIEWINFO* lp
     if (lpPreviewInfo == nullptr) {
         return FailId(NET_DVR_PARAMETER_ERROR);
     }
-    return Sdk::instance().startPlay(lUserID, fRealDataCallBack_V30, pUser,
-                                     lpPreviewInfo->hPlayWnd);
+    return Sdk::instance().startPlay(lUserID, lpPreviewInfo->lChannel, lpPreviewInfo->dwStreamType,
+                                     fRealDataCallBack_V30, pUser, lpPreviewInfo->hPlayWnd);
 }
 
 NETCAM_API int32_t NET_DVR_RealPlay(int32_t lUserID, NET_DVR_CLIENTINFO* lpClientInfo)
@@ -283,7 +329,9 @@ NETCAM_API int32_t NET_DVR_RealPlay(int32_t lUserID, NET_DVR_CLIENTINFO* lpClien
     if (lpClientInfo == nullptr) {
         return FailId(NET_DVR_PARAMETER_ERROR);
     }
-    return Sdk::instance().startPlay(lUserID, nullptr, nullptr, lpClientInfo->hPlayWnd);
+    constexpr uint32_t kMainStream = 0;
+    return Sdk::instance().startPlay(lUserID, lpClientInfo->lChannel, kMainStream, nullptr, nullptr,
+                                     lpClientInfo->hPlayWnd);
 }
 
 NETCAM_API int NET_DVR_StopRealPlay(int32_t lRealHandle)
@@ -307,4 +355,12 @@ NETCAM_API int NET_DVR_StopRealPlay(int32_t lRealHandle)
 NETCAM_API uint32_t NET_DVR_GetLastError()
 {
     return t_lastError;
+}
+
+NETCAM_API const char* NET_DVR_GetErrorMsg(int32_t* pErrorNo)
+{
+    if (pErrorNo != nullptr) {
+        *pErrorNo = static_cast<int32_t>(t_lastError);
+    }
+    return ErrorText(t_lastError);
 }

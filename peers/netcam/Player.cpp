@@ -48,6 +48,7 @@ bool Player::openStream(const uint8_t* header, uint32_t size, uint32_t bufferByt
     m_bufferBytes = bufferBytes;
     m_frameRate = parsed->frameRate;
     m_frameNumber = 0;
+    m_keySeen = false;
     m_pending.clear();
     return true;
 }
@@ -178,7 +179,10 @@ void Player::decodeLoop()
 
 void Player::deliver(const AVFrame& frame, DECCBFUN callback, IVideoWindow* window)
 {
-    if (!m_decoder->toYv12(frame, m_yv12)) {
+    // A stream joined between key frames decodes into grey smear until its
+    // next key frame: nothing leaves before one.
+    m_keySeen = m_keySeen || frame.key_frame != 0;
+    if (!m_keySeen || !m_decoder->toYv12(frame, m_yv12)) {
         return;
     }
     FRAME_INFO info{};

@@ -1,5 +1,6 @@
 // One player port: takes the framed stream, decodes it on its own thread and
-// hands YV12 frames to the decode callback and, when given, a window.
+// hands YV12 frames to the decode callback and, when given, a window, from
+// the first decoded key frame of each opened stream on.
 #pragma once
 
 #include <condition_variable>
@@ -58,6 +59,7 @@ private:
     std::vector<uint8_t> m_yv12;
     uint32_t m_frameNumber = 0;
     int32_t m_frameRate = 0;
+    bool m_keySeen = false;
 };
 
 } // namespace netcam

@@ -1,5 +1,6 @@
 #include "SourceAddress.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -11,6 +12,12 @@ constexpr int kMinSimSide = 16;
 constexpr int kMaxSimSide = 4096;
 constexpr int kMaxSimFps = 240;
 constexpr const char* kSimPrefix = "sim:";
+// A camera's streams: /Streaming/Channels/101 is channel 1's main stream,
+// 102 its sub stream, 201 channel 2's main stream.
+constexpr const char* kChannelPath = "/Streaming/Channels/";
+constexpr int32_t kMainChannel = 1;
+constexpr uint32_t kMainStream = 0;
+constexpr int64_t kStreamsPerChannel = 100;
 
 std::string PercentEncode(const std::string& in)
 {
@@ -82,6 +89,62 @@ std::optional<SimParams> ParseSim(const std::string& rest)
     return params;
 }
 
+bool ParsePort(const std::string& text, uint16_t& port)
+{
+    int value = 0;
+    if (!ParseInt(text, value) || value < 1 || value > 65535) {
+        return false;
+    }
+    port = static_cast<uint16_t>(value);
+    return true;
+}
+
+bool HostCharacters(const std::string& host)
+{
+    for (unsigned char c : host) {
+        if (!(std::isalnum(c) || c == '.' || c == '-' || c == '_' || c == ':')) {
+            return false;
+        }
+    }
+    return !host.empty();
+}
+
+// "host", "host:port", "[v6]", "[v6]:port" or a bare IPv6 address, as the
+// authority of a URL; port is replaced when the text names one.
+std::optional<std::string> Authority(const std::string& text, uint16_t& port)
+{
+    std::string host = text;
+    if (text.front() == '[') {
+        const auto close = text.find(']');
+        if (close == std::string::npos) {
+            return std::nullopt;
+        }
+        host = text.substr(1, close - 1);
+        const auto rest = text.substr(close + 1);
+        if (!rest.empty() && (rest.front() != ':' || !ParsePort(rest.substr(1), port))) {
+            return std::nullopt;
+        }
+    } else if (std::count(text.begin(), text.end(), ':') == 1) {
+        const auto colon = text.find(':');
+        host = text.substr(0, colon);
+        if (!ParsePort(text.substr(colon + 1), port)) {
+            return std::nullopt;
+        }
+    }
+    if (!HostCharacters(host)) {
+        return std::nullopt;
+    }
+    const bool ipv6 = host.find(':') != std::string::npos;
+    return (ipv6 ? "[" + host + "]" : host) + ":" +
+           std::to_string(port == 0 ? kDefaultRtspPort : port);
+}
+
+bool PathCharacters(const std::string& path)
+{
+    return std::none_of(path.begin(), path.end(),
+                        [](unsigned char c) { return std::iscntrl(c) || c == ' '; });
+}
+
 } // namespace
 
 std::optional<SourceSpec> ResolveAddress(const std::string& address, uint16_t port,
@@ -116,16 +179,28 @@ std::optional<SourceSpec> ResolveAddress(const std::string& address, uint16_t po
         spec.url = address;
         return spec;
     }
-    for (unsigned char c : address) {
-        if (!(std::isalnum(c) || c == '.' || c == '-' || c == '_' || c == ':' || c == '[' ||
-              c == ']')) {
-            return std::nullopt;
-        }
+    const auto slash = std::min(address.find('/'), address.size());
+    const auto authority = Authority(address.substr(0, slash), port);
+    const auto path = address.substr(slash);
+    if (!authority || !PathCharacters(path)) {
+        return std::nullopt;
     }
-    const bool ipv6 = address.find(':') != std::string::npos && address.front() != '[';
-    const auto host = ipv6 ? "[" + address + "]" : address;
-    spec.url = "rtsp://" + UserInfo(user, password) + host + ":" +
-               std::to_string(port == 0 ? kDefaultRtspPort : port) + "/";
+    const std::string root = "rtsp://" + UserInfo(user, password) + *authority;
+    if (path.empty() || path == "/") {
+        spec.cameraRoot = root;
+        return ForChannel(spec, kMainChannel, kMainStream);
+    }
+    spec.url = root + path;
+    return spec;
+}
+
+SourceSpec ForChannel(SourceSpec spec, int32_t channel, uint32_t streamType)
+{
+    if (!spec.cameraRoot.empty()) {
+        const int64_t stream = std::min<int64_t>(streamType, kStreamsPerChannel - 2);
+        const int64_t number = std::max(channel, kMainChannel) * kStreamsPerChannel + stream + 1;
+        spec.url = spec.cameraRoot + kChannelPath + std::to_string(number);
+    }
     return spec;
 }
 

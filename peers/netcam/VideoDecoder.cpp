@@ -64,6 +64,10 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Create(const StreamHeader& header)
     context->pkt_timebase = AVRational{1, 1000000};
     // Live view: a frame leaves the decoder as soon as its packet is in.
     context->flags |= AV_CODEC_FLAG_LOW_DELAY;
+    // RTSP may hand over a key frame in two packets (parameter sets with the
+    // first slice, then the other slices): a picture is finished once all of
+    // it is in, not at the end of each packet.
+    context->flags2 |= AV_CODEC_FLAG2_CHUNKS;
     context->thread_type = FF_THREAD_SLICE;
     context->thread_count = kDecodeThreads;
     if (!header.extradata.empty()) {

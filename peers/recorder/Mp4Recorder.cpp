@@ -6,13 +6,17 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 // MPEG-4 Part 2 stores the time base denominator in 16 bits.
 constexpr int kMaxTimeBaseDen = 65535;
+constexpr AVRational kMicroseconds{1, 1000000};
+// Key frames come by time (at least one a second); this count (the encoder's
+// largest) never decides.
+constexpr int kGopFrames = 600;
 // Fixed quantiser: near-transparent quality for inspection footage without
 // guessing a bit rate for every frame size.
 constexpr int kQuantiser = 3;
@@ -71,16 +75,26 @@ struct Mp4Recorder::Output {
     std::unique_ptr<AVFrame, FrameDeleter> frame;
     std::unique_ptr<AVPacket, PacketDeleter> packet;
     std::unique_ptr<SwsContext, SwsDeleter> scaler;
+    // The packet of the newest frame waits for the next one, which gives its duration.
+    std::unique_ptr<AVPacket, PacketDeleter> held;
+    bool holding = false;
     AVStream* stream = nullptr;
     cv::Size size;
-    int64_t nextPts = 0;
+    int64_t frameTicks = 1; // one frame at the nominal rate
+    // A frame this long after the last key frame is a key frame: at the
+    // nominal rate key frames are then never more than a second apart.
+    int64_t keyTicks = 1;
+    int64_t lastPts = -1;
+    int64_t lastKeyPts = -1;
     bool headerWritten = false;
 
     // Opens everything; returns an empty text or the reason of the failure.
     std::string open(const std::string& path, double fps, cv::Size frameSize);
     // Sends one frame (nullptr drains) and writes every packet it yields.
     std::string encode(const AVFrame* input);
-    std::string finish();
+    // Writes the held packet, lasting until endPts (one frame when not later).
+    std::string writeHeld(int64_t endPts);
+    std::string finish(int64_t endPts);
     bool ioFailed() const { return format->pb != nullptr && format->pb->error < 0; }
 };
 
@@ -102,14 +116,17 @@ std::string Mp4Recorder::Output::open(const std::string& path, double fps, cv::S
     }
     codec.reset(avcodec_alloc_context3(encoder));
     const AVRational rate = av_d2q(fps, kMaxTimeBaseDen);
+    // The finest time base that still counts whole ticks per nominal frame.
+    const int ticksPerRateUnit = kMaxTimeBaseDen / rate.num;
     codec->codec_tag = static_cast<unsigned>(fourcc('m', 'p', '4', 'v'));
     codec->width = frameSize.width;
     codec->height = frameSize.height;
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
-    codec->time_base = av_inv_q(rate);
+    codec->time_base = AVRational{1, rate.num * ticksPerRateUnit};
     codec->framerate = rate;
-    // A key frame at least every second bounds what a cut file loses.
-    codec->gop_size = static_cast<int>(std::floor(fps));
+    frameTicks = static_cast<int64_t>(rate.den) * ticksPerRateUnit;
+    keyTicks = std::max<int64_t>(codec->time_base.den - frameTicks, 1);
+    codec->gop_size = kGopFrames;
     codec->max_b_frames = 0;
     codec->flags |= AV_CODEC_FLAG_QSCALE;
     codec->global_quality = FF_QP2LAMBDA * kQuantiser;
@@ -134,7 +151,8 @@ std::string Mp4Recorder::Output::open(const std::string& path, double fps, cv::S
 
     frame.reset(av_frame_alloc());
     packet.reset(av_packet_alloc());
-    if (!frame || !packet) {
+    held.reset(av_packet_alloc());
+    if (!frame || !packet || !held) {
         return "out of memory";
     }
     frame->format = codec->pix_fmt;
@@ -178,13 +196,15 @@ std::string Mp4Recorder::Output::encode(const AVFrame* input)
         return "encoding failed: " + avError(ret);
     }
     while ((ret = avcodec_receive_packet(codec.get(), packet.get())) >= 0) {
-        av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
-        packet->stream_index = stream->index;
-        ret = av_write_frame(format.get(), packet.get());
-        av_packet_unref(packet.get());
-        if (ret < 0 || ioFailed()) {
-            return "writing failed: " + avError(ret < 0 ? ret : format->pb->error);
+        if (holding) {
+            const std::string error = writeHeld(packet->pts);
+            if (!error.empty()) {
+                av_packet_unref(packet.get());
+                return error;
+            }
         }
+        av_packet_move_ref(held.get(), packet.get());
+        holding = true;
     }
     if (ret != AVERROR(EAGAIN) && ret != AVERROR_EOF) {
         return "encoding failed: " + avError(ret);
@@ -192,13 +212,31 @@ std::string Mp4Recorder::Output::encode(const AVFrame* input)
     return {};
 }
 
-std::string Mp4Recorder::Output::finish()
+std::string Mp4Recorder::Output::writeHeld(int64_t endPts)
+{
+    holding = false;
+    held->duration = endPts > held->pts ? endPts - held->pts : frameTicks;
+    av_packet_rescale_ts(held.get(), codec->time_base, stream->time_base);
+    held->stream_index = stream->index;
+    const int ret = av_write_frame(format.get(), held.get());
+    av_packet_unref(held.get());
+    if (ret < 0 || ioFailed()) {
+        return "writing failed: " + avError(ret < 0 ? ret : format->pb->error);
+    }
+    return {};
+}
+
+std::string Mp4Recorder::Output::finish(int64_t endPts)
 {
     if (!headerWritten) {
         return {};
     }
     headerWritten = false;
     std::string error = encode(nullptr);
+    if (holding) {
+        const std::string last = writeHeld(endPts);
+        error = error.empty() ? last : error;
+    }
     const int ret = av_write_trailer(format.get());
     if (error.empty() && (ret < 0 || ioFailed())) {
         error = "finishing the file failed: " + avError(ret < 0 ? ret : format->pb->error);
@@ -242,7 +280,7 @@ bool Mp4Recorder::isOpened() const
     return m_output != nullptr;
 }
 
-bool Mp4Recorder::write(const cv::Mat& bgr)
+bool Mp4Recorder::write(const cv::Mat& bgr, std::chrono::microseconds at)
 {
     if (!m_output) {
         m_lastError = "not open";
@@ -263,13 +301,25 @@ bool Mp4Recorder::write(const cv::Mat& bgr)
     const int srcStride[1] = {static_cast<int>(bgr.step[0])};
     sws_scale(out.scaler.get(), srcData, srcStride, 0, bgr.rows, out.frame->data,
               out.frame->linesize);
-    out.frame->pts = out.nextPts++;
+    // The first frame starts the file, however long after the start it came:
+    // the recording's time and the file's time stay the same.
+    out.frame->pts = out.lastPts < 0
+                         ? 0
+                         : std::max(av_rescale_q(at.count(), kMicroseconds, out.codec->time_base),
+                                    out.lastPts + 1);
+    out.lastPts = out.frame->pts;
+    // A key frame every second of the recording bounds what a cut file loses.
+    const bool key = out.lastKeyPts < 0 || out.frame->pts - out.lastKeyPts >= out.keyTicks;
+    out.frame->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (key) {
+        out.lastKeyPts = out.frame->pts;
+    }
     // A fixed-quantiser encoder takes the quantiser from each picture.
     out.frame->quality = out.codec->global_quality;
     const std::string error = out.encode(out.frame.get());
     if (!error.empty()) {
         // Close what can still be closed; the first error is the one to report.
-        out.finish();
+        out.finish(out.lastPts);
         m_output.reset();
         m_lastError = error;
         return false;
@@ -279,10 +329,20 @@ bool Mp4Recorder::write(const cv::Mat& bgr)
 
 void Mp4Recorder::release()
 {
+    if (m_output) {
+        // Ending where the last frame starts leaves it one nominal frame.
+        release(std::chrono::microseconds(
+            av_rescale_q(m_output->lastPts, m_output->codec->time_base, kMicroseconds)));
+    }
+}
+
+void Mp4Recorder::release(std::chrono::microseconds end)
+{
     if (!m_output) {
         return;
     }
-    const std::string error = m_output->finish();
+    const std::string error =
+        m_output->finish(av_rescale_q(end.count(), kMicroseconds, m_output->codec->time_base));
     if (!error.empty()) {
         m_lastError = error;
     }

@@ -12,6 +12,11 @@ void CHikSystemImpl::StopPlay(int32_t* handle)
     m_core.StopPlay(handle);
 }
 
+uint32_t CHikSystemImpl::GetLastError()
+{
+    return m_core.lastLoginError();
+}
+
 using Instance = LibraryInstance<CHikSystemImpl, IHikSystemHeadMsg>;
 
 extern "C" IHikSystemHead* CreateIHikSystemHead(IHikSystemHeadMsg* msg)

@@ -1,5 +1,6 @@
 // The main-camera library's camera object: the rear-camera contract for two
-// logins at once, with StopPlay and logins that may be retried without Init.
+// logins at once, with StopPlay, logins that may be retried without Init and
+// the reason of a failed login.
 #pragma once
 
 #include "CameraObject.h"
@@ -10,4 +11,5 @@ public:
     explicit CHikSystemImpl(IHikSystemHeadMsg* msg);
 
     void StopPlay(int32_t* handle) override;
+    uint32_t GetLastError() override;
 };

@@ -17,8 +17,8 @@ namespace loopback {
 // A port nobody listens on right now (bound to port 0, then closed).
 uint16_t FreePort();
 
-// A socket of the type (SOCK_STREAM, SOCK_DGRAM) bound to a free port on
-// 127.0.0.1, its port stored in port; -1 on failure.
+// A socket of the type (SOCK_STREAM, SOCK_DGRAM) bound to port on 127.0.0.1
+// (0: a free port, stored in port); -1 on failure.
 int BindLoopback(int type, uint16_t& port);
 
 // Accepts connections on the listener one at a time until stop is set,

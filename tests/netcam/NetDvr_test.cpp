@@ -1,13 +1,18 @@
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
-#include "RtspTestServer.h"
+#include "StreamFormat.h"
+#include "rtspcamera.h"
 
 using namespace std::chrono_literals;
 using loopback::WaitFor;
@@ -108,6 +113,39 @@ void ExpectWindowFrames(int32_t id, cv::Size size)
     EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
 }
 
+const char* const kCameraUser = "admin";
+const char* const kCameraPassword = "r1ght:pw";
+
+// GStreamer's RTSP server with digest authentication at /Streaming/Channels/101.
+RtspCamera::Options CameraOptions(const std::string& codec)
+{
+    RtspCamera::Options options;
+    options.codec = codec;
+    options.user = kCameraUser;
+    options.password = kCameraPassword;
+    return options;
+}
+
+// Share of the frame's pixels that are mid grey: what a decoder makes of a
+// stream joined between key frames. The colour bars of the test camera have
+// next to none.
+double GreyShare(const cv::Mat& bgr)
+{
+    constexpr int kLow = 100;
+    constexpr int kHigh = 156;
+    constexpr int kSpread = 24;
+    int grey = 0;
+    for (int y = 0; y < bgr.rows; ++y) {
+        for (int x = 0; x < bgr.cols; ++x) {
+            const cv::Vec3b p = bgr.at<cv::Vec3b>(y, x);
+            const int low = std::min({p[0], p[1], p[2]});
+            const int high = std::max({p[0], p[1], p[2]});
+            grey += (low >= kLow && high <= kHigh && high - low < kSpread) ? 1 : 0;
+        }
+    }
+    return bgr.empty() ? 1.0 : static_cast<double>(grey) / (bgr.rows * bgr.cols);
+}
+
 void NetDvr::StartLivePlay()
 {
     m_server = LiveServer(m_port);
@@ -173,19 +211,55 @@ TEST_F(NetDvr, SilentCameraFailsWithinConnectWait)
     ASSERT_EQ(::listen(fd, 4), 0);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Login("127.0.0.1", port, "admin", "pw"), -1);
-    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
+    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_NETWORK_RECV_TIMEOUT);
     EXPECT_LT(std::chrono::steady_clock::now() - start,
               std::chrono::milliseconds(kWaitMs) + kWaitSlack);
     ::close(fd);
 }
 
-TEST_F(NetDvr, WrongCredentialsOnRtspServerArePasswordError)
+TEST_F(NetDvr, CleanupEndsALoginStillWaitingForAnAnswer)
+{
+    ASSERT_EQ(NET_DVR_SetConnectTime(30000, 1), 1);
+    uint16_t port = 0;
+    const int fd = loopback::BindLoopback(SOCK_STREAM, port);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::listen(fd, 4), 0);
+    int32_t id = 0;
+    uint32_t error = NET_DVR_NOERROR;
+    std::thread login([&] {
+        id = Login("127.0.0.1", port, "admin", "pw");
+        error = NET_DVR_GetLastError();
+    });
+    // The login's connection waits in the backlog: the login is under way.
+    pollfd pending{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&pending, 1, 20000), 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(NET_DVR_Cleanup(), 1);
+    login.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kWaitSlack);
+    EXPECT_EQ(id, -1);
+    EXPECT_EQ(error, NET_DVR_NOINIT);
+    ::close(fd);
+}
+
+TEST_F(NetDvr, ErrorsCarryTheirCodeAndText)
 {
     loopback::RefusingRtspServer server;
     ASSERT_NE(server.port(), 0);
     EXPECT_EQ(Login("127.0.0.1", server.port(), "admin", "wrong"), -1);
-    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PASSWORD_ERROR);
+    int32_t code = -1;
+    EXPECT_STREQ(NET_DVR_GetErrorMsg(&code), "user name or password refused");
+    EXPECT_EQ(code, static_cast<int32_t>(NET_DVR_PASSWORD_ERROR));
     EXPECT_GE(server.requests(), 1);
+
+    EXPECT_EQ(Login(loopback::TcpUrl(loopback::FreePort()).c_str()), -1);
+    EXPECT_STREQ(NET_DVR_GetErrorMsg(nullptr), "connection refused");
+    EXPECT_EQ(Login("127.0.0.1/a path"), -1);
+    EXPECT_STREQ(NET_DVR_GetErrorMsg(&code), "invalid parameter or address");
+    EXPECT_EQ(code, static_cast<int32_t>(NET_DVR_PARAMETER_ERROR));
+    EXPECT_GE(Login("sim:a?w=64&h=48"), 0);
+    EXPECT_STREQ(NET_DVR_GetErrorMsg(&code), "no error");
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(NetDvr, CallbackPlayDeliversHeaderFirstThenPackets)
@@ -284,13 +358,95 @@ TEST_F(NetDvr, StalledStreamIsReportedWithinConnectWait)
     EXPECT_EQ(NET_DVR_StopRealPlay(m_handle), 1);
 }
 
-TEST_F(NetDvr, BareHostLogsInToAnRtspCameraAndPlays)
+TEST_F(NetDvr, BareAddressLogsInWithDigestAndPlaysChannelOnesMainStream)
 {
-    loopback::RtspTestServer camera("admin", "r1ght:pw");
-    ASSERT_NE(camera.port(), 0);
-    EXPECT_EQ(Login("127.0.0.1", camera.port(), "admin", "wrong"), -1);
-    EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PASSWORD_ERROR);
-    const int32_t id = Login("127.0.0.1", camera.port(), "admin", "r1ght:pw");
-    ASSERT_GE(id, 0) << NET_DVR_GetLastError();
-    ASSERT_NO_FATAL_FAILURE(ExpectWindowFrames(id, cv::Size(160, 120)));
+    for (const char* codec : {"h264", "h265"}) {
+        SCOPED_TRACE(codec);
+        RtspCamera camera(CameraOptions(codec));
+        ASSERT_TRUE(camera.start());
+        EXPECT_EQ(Login("127.0.0.1", camera.port(), kCameraUser, "wrong"), -1);
+        EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_PASSWORD_ERROR);
+        EXPECT_EQ(
+            Login("127.0.0.1/Streaming/Channels/201", camera.port(), kCameraUser, kCameraPassword),
+            -1);
+        EXPECT_EQ(NET_DVR_GetLastError(), NET_DVR_CHANNEL_ERROR);
+        const int32_t id = Login("127.0.0.1", camera.port(), kCameraUser, kCameraPassword);
+        ASSERT_GE(id, 0) << NET_DVR_GetLastError();
+
+        // What probing read is delivered too: the stream opens with its key frame.
+        StreamLog log;
+        const int32_t handle = PlayLogged(id, log);
+        ASSERT_TRUE(WaitForPackets(log, 1));
+        EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+        {
+            std::lock_guard<std::mutex> lock(log.mutex);
+            const auto& first = log.packets.front();
+            const auto prefix = netcam::ReadPacketPrefix(first.data(), first.size());
+            ASSERT_TRUE(prefix);
+            EXPECT_EQ(prefix->key, 1u);
+        }
+        RecordingWindow window;
+        const int32_t shown = PlayInto(id, window, 1);
+        ASSERT_TRUE(WaitFor([&] { return window.frames() >= 5; }, kGenerous));
+        EXPECT_EQ(NET_DVR_StopRealPlay(shown), 1);
+        EXPECT_EQ(window.last().size(), cv::Size(320, 240));
+        EXPECT_LT(GreyShare(window.first()), 0.2);
+    }
+}
+
+TEST_F(NetDvr, StreamStartingBetweenKeyFramesShowsNothingBeforeTheNextOne)
+{
+    // Probing waits for the first key frame: the console's connect wait.
+    ASSERT_EQ(NET_DVR_SetConnectTime(3000, 1), 1);
+    for (const char* codec : {"h264", "h265"}) {
+        SCOPED_TRACE(codec);
+        auto options = CameraOptions(codec);
+        options.gop = 50;   // two seconds from key frame to key frame
+        options.late = 0.5; // each stream starts a quarter into one
+        RtspCamera camera(options);
+        ASSERT_TRUE(camera.start());
+        const int32_t id = Login("127.0.0.1", camera.port(), kCameraUser, kCameraPassword);
+        ASSERT_GE(id, 0);
+        RecordingWindow window;
+        const int32_t handle = PlayInto(id, window, 1);
+        ASSERT_TRUE(WaitFor([&] { return window.frames() >= 3; }, kGenerous));
+        EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+        EXPECT_LT(GreyShare(window.first()), 0.2);
+    }
+}
+
+TEST_F(NetDvr, LostStreamIsRetriedAfterASecondThenAfterDoublingWaits)
+{
+    constexpr uint32_t kLongestWaitMs = 3000;
+    ASSERT_EQ(NET_DVR_SetReconnect(kLongestWaitMs, 1), 1);
+    ASSERT_NO_FATAL_FAILURE(StartLivePlay());
+    ASSERT_TRUE(WaitForPackets(m_log, 5));
+    m_server->kill();
+    const auto lostAt = std::chrono::steady_clock::now();
+    // The camera's port now takes each attempt's connection and closes it.
+    uint16_t port = m_port;
+    const int fd = loopback::BindLoopback(SOCK_STREAM, port);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::listen(fd, 4), 0);
+    std::vector<double> attempts; // seconds after the loss
+    std::atomic<bool> stop{false};
+    std::thread knocks([&] {
+        loopback::AcceptUntilStopped(fd, stop, [&](int) {
+            attempts.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - lostAt).count());
+            if (attempts.size() == 4) {
+                stop = true;
+            }
+        });
+    });
+    knocks.join();
+    ::close(fd);
+    EXPECT_EQ(NET_DVR_StopRealPlay(m_handle), 1);
+    // Attempts 1 s after the loss, then 2 and 3 s (the longest) apart.
+    const double expected[] = {1.0, 3.0, 6.0, 9.0};
+    ASSERT_EQ(attempts.size(), 4u);
+    for (size_t i = 0; i < attempts.size(); ++i) {
+        EXPECT_GT(attempts[i], expected[i] - 0.3) << "attempt " << i;
+        EXPECT_LT(attempts[i], expected[i] + 1.5) << "attempt " << i;
+    }
 }

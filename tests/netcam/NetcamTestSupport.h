@@ -16,7 +16,8 @@ struct StreamLog {
     std::mutex mutex;
     std::vector<uint32_t> types;
     std::vector<uint8_t> header;
-    std::vector<std::vector<uint8_t>> packets; // first few only
+    std::vector<std::vector<uint8_t>> packets; // the first `kept` only
+    size_t kept = 4;
 
     size_t count(uint32_t type)
     {
@@ -33,12 +34,11 @@ struct StreamLog {
 inline void LogStream(int32_t, uint32_t type, uint8_t* buffer, uint32_t size, void* user)
 {
     auto* log = static_cast<StreamLog*>(user);
-    constexpr size_t kKeptPackets = 4;
     std::lock_guard<std::mutex> lock(log->mutex);
     log->types.push_back(type);
     if (type == NET_DVR_SYSHEAD) {
         log->header.assign(buffer, buffer + size);
-    } else if (log->packets.size() < kKeptPackets) {
+    } else if (log->packets.size() < log->kept) {
         log->packets.emplace_back(buffer, buffer + size);
     }
 }
@@ -80,6 +80,9 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_frames;
         m_last = frame.clone();
+        if (m_first.empty()) {
+            m_first = m_last;
+        }
     }
     int frames()
     {
@@ -91,11 +94,17 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_last;
     }
+    cv::Mat first()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_first;
+    }
 
 private:
     std::mutex m_mutex;
     int m_frames = 0;
     cv::Mat m_last;
+    cv::Mat m_first;
 };
 
 inline NET_DVR_USER_LOGIN_INFO LoginInfo(const char* address, uint16_t port = 0,

@@ -1,3 +1,8 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "LoopbackServers.h"
@@ -170,5 +175,58 @@ TEST_F(PlayM4, GarbageBeforeAPacketIsSkipped)
     EXPECT_EQ(PlayM4_InputData(port, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
     EXPECT_EQ(PlayM4_GetLastError(port), PLAYM4_PARA_OVER);
     EXPECT_TRUE(WaitFor([] { return DecodedFrames() == 1; }, kGenerous));
+    EXPECT_EQ(PlayM4_FreePort(port), 1);
+}
+
+TEST(PlayM4Stream, NothingLeavesBeforeTheFirstKeyFrame)
+{
+    // H.265 with a key frame every 10 frames, read from a file.
+    constexpr int kFrames = 30;
+    constexpr int kGop = 10;
+    const std::string clip = "/tmp/playm4-gop-" + std::to_string(::getpid()) + ".mkv";
+    loopback::FfmpegProcess encoder(
+        {"-y", "-f", "lavfi", "-i", "testsrc2=size=128x96:rate=25", "-frames:v",
+         std::to_string(kFrames), "-c:v", "libx265", "-preset", "ultrafast", "-x265-params",
+         "keyint=" + std::to_string(kGop) + ":min-keyint=" + std::to_string(kGop) +
+             ":scenecut=0:bframes=0:log-level=none",
+         clip});
+    ASSERT_TRUE(encoder.wait(60s));
+    ASSERT_EQ(NET_DVR_Init(), 1);
+    auto info = LoginInfo(clip.c_str());
+    const int32_t id = NET_DVR_Login_V40(&info, nullptr);
+    ASSERT_GE(id, 0);
+    StreamLog stream;
+    stream.kept = kFrames;
+    NET_DVR_PREVIEWINFO preview{};
+    const int32_t handle = NET_DVR_RealPlay_V40(id, &preview, LogStream, &stream);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            std::lock_guard<std::mutex> lock(stream.mutex);
+            return stream.packets.size() >= kFrames;
+        },
+        kGenerous));
+    NET_DVR_StopRealPlay(handle);
+    NET_DVR_Cleanup();
+    std::remove(clip.c_str());
+
+    // Joined after the first key frame: the frames up to the next one stay out.
+    {
+        std::lock_guard<std::mutex> lock(g_decoded.mutex);
+        g_decoded.frames = 0;
+    }
+    int32_t port = -1;
+    ASSERT_EQ(PlayM4_GetPort(&port), 1);
+    ASSERT_EQ(PlayM4_OpenStream(port, stream.header.data(),
+                                static_cast<uint32_t>(stream.header.size()), kBufferBytes),
+              1);
+    ASSERT_EQ(PlayM4_SetDecCallBack(port, OnDecoded), 1);
+    ASSERT_EQ(PlayM4_Play(port, nullptr), 1);
+    for (int i = 1; i < kFrames; ++i) {
+        auto& packet = stream.packets[static_cast<size_t>(i)];
+        ASSERT_EQ(PlayM4_InputData(port, packet.data(), static_cast<uint32_t>(packet.size())), 1);
+    }
+    EXPECT_TRUE(WaitFor([] { return DecodedFrames() == kFrames - kGop; }, kGenerous));
+    std::this_thread::sleep_for(200ms); // a frame too many would land here
+    EXPECT_EQ(DecodedFrames(), kFrames - kGop);
     EXPECT_EQ(PlayM4_FreePort(port), 1);
 }

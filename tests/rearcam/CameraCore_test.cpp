@@ -1,9 +1,14 @@
 #include "CameraCore.h"
+#include "VideoFileTestSupport.h"
+#include "mediaprobe.h"
 
 #include <algorithm>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -88,4 +93,26 @@ TEST_F(CameraCoreDecode, RecordingThatCannotStartIsNotReportedAsRunning)
     m_core.SetSaveDir("");
     m_core.StartOrStopRecord(); // the folder kept above cannot be written
     EXPECT_FALSE(m_core.isRecording());
+}
+
+TEST_F(CameraCoreDecode, RecordingPlaysInRealTimeWhateverTheFramesRate)
+{
+    const auto frame = SolidYv12(16, 128, 128);
+    m_core.OnDecodedFrame(frame.data(), static_cast<int32_t>(frame.size()), Info(T_YV12));
+    TempDir dir("camcore");
+    m_core.SetSaveDir(dir.folder());
+    // Half the file's nominal 25 fps, for two seconds.
+    const auto start = std::chrono::steady_clock::now();
+    m_core.StartOrStopRecord();
+    ASSERT_TRUE(m_core.isRecording());
+    for (int i = 0; i < 25; ++i) {
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(80 * i));
+        m_core.SaveFrame(m_frames.front());
+    }
+    std::this_thread::sleep_until(start + std::chrono::seconds(2));
+    m_core.StartOrStopRecord();
+    const double ran =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(dir.files().size(), 1u);
+    EXPECT_NEAR(probedDuration(dir.folder() + dir.files().front()), ran, 0.1);
 }

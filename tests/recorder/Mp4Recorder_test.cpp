@@ -44,10 +44,17 @@ cv::Mat makeFrame(cv::Size size, int index)
     return frame;
 }
 
-bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = kSize)
+std::chrono::microseconds frameTime(int index, double fps = kFps)
+{
+    return std::chrono::microseconds(std::llround(index * 1e6 / fps));
+}
+
+// Frames first to first + count - 1, taken at the given rate.
+bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = kSize,
+                  double fps = kFps)
 {
     for (int i = first; i < first + count; ++i) {
-        if (!recorder.write(makeFrame(size, i))) {
+        if (!recorder.write(makeFrame(size, i), frameTime(i, fps))) {
             return false;
         }
     }
@@ -85,26 +92,92 @@ TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
     }
 }
 
-TEST(Mp4Recorder, keyFrameAtLeastEverySecond)
+TEST(Mp4Recorder, keyFramesAtMostASecondApart)
 {
     TempDir dir("recorder");
     for (double fps : {10.0, 29.97}) {
         const std::string path = dir.file("gop.mp4");
         Mp4Recorder recorder;
         ASSERT_TRUE(recorder.open(path, kXvid, fps, kSize)) << recorder.lastError();
-        ASSERT_TRUE(recordFrames(recorder, 0, 95));
+        ASSERT_TRUE(recordFrames(recorder, 0, 95, kSize, fps));
         recorder.release();
 
-        const std::vector<int> keys = keyFrameIndices(path);
-        ASSERT_FALSE(keys.empty());
-        EXPECT_EQ(keys.front(), 0);
-        int previous = 0;
-        for (int key : keys) {
-            EXPECT_LE(key - previous, fps) << "at fps " << fps;
-            previous = key;
+        const FrameTimes frames = frameTimes(path);
+        ASSERT_EQ(frames.times.size(), 95u);
+        EXPECT_TRUE(frames.keys.front());
+        double previous = 0.0;
+        for (size_t i = 0; i < frames.times.size(); ++i) {
+            if (frames.keys[i]) {
+                EXPECT_LE(frames.times[i] - previous, 1.0) << "at fps " << fps;
+                previous = frames.times[i];
+            }
         }
-        EXPECT_LE(95 - previous, std::ceil(fps));
+        EXPECT_LE(frames.times.back() - previous, 1.0);
     }
+}
+
+TEST(Mp4Recorder, framesKeepTheirTimesWhateverTheirRate)
+{
+    TempDir dir("recorder");
+    // A camera at half the nominal rate, then one that slows down, each 4 s.
+    std::vector<std::chrono::microseconds> halfRate;
+    for (int i = 0; i < 50; ++i) {
+        halfRate.push_back(frameTime(i, 12.5));
+    }
+    std::vector<std::chrono::microseconds> slowingDown;
+    for (int i = 0; i < 50; ++i) {
+        slowingDown.push_back(frameTime(i, 25.0));
+    }
+    for (int i = 0; i < 20; ++i) {
+        slowingDown.push_back(std::chrono::seconds(2) + frameTime(i, 10.0));
+    }
+    const auto end = std::chrono::seconds(4);
+    for (const auto& times : {halfRate, slowingDown}) {
+        const std::string path = dir.file("timed.mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize)) << recorder.lastError();
+        for (size_t i = 0; i < times.size(); ++i) {
+            ASSERT_TRUE(recorder.write(makeFrame(kSize, static_cast<int>(i)), times[i]));
+        }
+        recorder.release(end);
+        EXPECT_NEAR(probedDuration(path), 4.0, 0.05);
+        const FrameTimes frames = frameTimes(path);
+        ASSERT_EQ(frames.times.size(), times.size());
+        for (size_t i = 0; i < times.size(); ++i) {
+            EXPECT_NEAR(frames.times[i], std::chrono::duration<double>(times[i]).count(), 0.002)
+                << "frame " << i;
+        }
+        double previous = 0.0;
+        for (size_t i = 0; i < frames.times.size(); ++i) {
+            if (frames.keys[i]) {
+                EXPECT_LE(frames.times[i] - previous, 1.0) << "frame " << i;
+                previous = frames.times[i];
+            }
+        }
+    }
+}
+
+TEST(Mp4Recorder, firstFrameStartsTheFileAndATimeNotAfterThePreviousFollowsIt)
+{
+    TempDir dir("recorder");
+    const std::string path = dir.file("same.mp4");
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize));
+    const std::chrono::microseconds at(500000);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(recorder.write(makeFrame(kSize, i), at));
+    }
+    ASSERT_TRUE(recorder.write(makeFrame(kSize, 3), at / 2));
+    recorder.release();
+    const FrameTimes frames = frameTimes(path);
+    ASSERT_EQ(frames.times.size(), 4u);
+    EXPECT_EQ(frames.times[0], 0.0);
+    for (size_t i = 1; i < frames.times.size(); ++i) {
+        EXPECT_NEAR(frames.times[i], 0.5, 0.001);
+        EXPECT_TRUE(i == 1 || frames.times[i] > frames.times[i - 1]);
+    }
+    // Without an end the last frame lasts one nominal frame.
+    EXPECT_NEAR(probedDuration(path), frames.times.back() + 1.0 / kFps, 0.002);
 }
 
 TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
@@ -114,7 +187,7 @@ TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
     const cv::Size odd(321, 183);
     Mp4Recorder recorder;
     ASSERT_TRUE(recorder.open(path, kXvid, 30000.0 / 1001.0, odd)) << recorder.lastError();
-    ASSERT_TRUE(recordFrames(recorder, 0, 20, odd)) << recorder.lastError();
+    ASSERT_TRUE(recordFrames(recorder, 0, 20, odd, 30000.0 / 1001.0)) << recorder.lastError();
     recorder.release();
     const auto info = probeVideo(path);
     EXPECT_EQ(info.at("r_frame_rate"), "30000/1001");
@@ -157,7 +230,7 @@ TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
         EXPECT_FALSE(recorder.open(c.path, c.code, c.fps, c.size)) << c.what;
         EXPECT_FALSE(recorder.isOpened()) << c.what;
         EXPECT_FALSE(recorder.lastError().empty()) << c.what;
-        EXPECT_FALSE(recorder.write(makeFrame(kSize, 0))) << c.what;
+        EXPECT_FALSE(recorder.write(makeFrame(kSize, 0), frameTime(0))) << c.what;
     }
 }
 
@@ -168,14 +241,14 @@ TEST(Mp4Recorder, wrongFrameIsRefusedAndRecordingGoesOn)
     Mp4Recorder recorder;
     ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize));
     ASSERT_TRUE(recordFrames(recorder, 0, 5));
-    EXPECT_FALSE(recorder.write(makeFrame(cv::Size(160, 120), 0)));
-    EXPECT_FALSE(recorder.write(cv::Mat(kSize, CV_8UC1, cv::Scalar(0))));
-    EXPECT_FALSE(recorder.write(cv::Mat()));
+    EXPECT_FALSE(recorder.write(makeFrame(cv::Size(160, 120), 0), frameTime(5)));
+    EXPECT_FALSE(recorder.write(cv::Mat(kSize, CV_8UC1, cv::Scalar(0)), frameTime(5)));
+    EXPECT_FALSE(recorder.write(cv::Mat(), frameTime(5)));
     EXPECT_FALSE(recorder.lastError().empty());
     EXPECT_TRUE(recorder.isOpened());
     // A region of a larger picture (row stride wider than the frame) is fine.
     cv::Mat big = makeFrame(cv::Size(400, 300), 0);
-    EXPECT_TRUE(recorder.write(big(cv::Rect(cv::Point(10, 10), kSize))));
+    EXPECT_TRUE(recorder.write(big(cv::Rect(cv::Point(10, 10), kSize)), frameTime(5)));
     recorder.release();
     EXPECT_EQ(decodedFrames(path), 6);
 }
@@ -188,7 +261,7 @@ TEST(Mp4Recorder, releaseIsIdempotentAndRecorderReopens)
     ASSERT_TRUE(recordFrames(recorder, 0, 10));
     recorder.release();
     recorder.release();
-    EXPECT_FALSE(recorder.write(makeFrame(kSize, 0)));
+    EXPECT_FALSE(recorder.write(makeFrame(kSize, 0), frameTime(0)));
 
     ASSERT_TRUE(recorder.open(dir.file("two.mp4"), kXvid, kFps, kSize));
     ASSERT_TRUE(recordFrames(recorder, 0, 7));
@@ -275,7 +348,7 @@ TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)
             cv::Mat noise(kSize, CV_8UC3);
             rng.fill(noise, cv::RNG::UNIFORM, 0, 20);
             frame += noise;
-            if (!recorder.write(frame)) {
+            if (!recorder.write(frame, frameTime(i))) {
                 if (recorder.isOpened()) {
                     return StillOpen;
                 }

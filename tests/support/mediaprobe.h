@@ -64,20 +64,27 @@ inline double probedDuration(const std::string& path)
     return end == out.c_str() ? -1.0 : seconds;
 }
 
-// Indices of the key frames in decode order.
-inline std::vector<int> keyFrameIndices(const std::string& path)
+// Presentation times (s) of the frames, and whether each is a key frame.
+struct FrameTimes {
+    std::vector<double> times;
+    std::vector<bool> keys;
+};
+inline FrameTimes frameTimes(const std::string& path)
 {
     const std::string out =
-        runCommand("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame "
+        runCommand("ffprobe -v error -select_streams v:0 -show_entries frame=key_frame,pts_time "
                    "-of csv=p=0 '" +
                    path + "' 2>/dev/null");
-    std::vector<int> keys;
+    FrameTimes frames;
     std::istringstream lines(out);
     std::string line;
-    for (int index = 0; std::getline(lines, line); ++index) {
-        if (line.rfind("1", 0) == 0) {
-            keys.push_back(index);
+    while (std::getline(lines, line)) {
+        const auto comma = line.find(',');
+        if (comma == std::string::npos) {
+            continue;
         }
+        frames.keys.push_back(line.rfind("1", 0) == 0);
+        frames.times.push_back(std::atof(line.c_str() + comma + 1));
     }
-    return keys;
+    return frames;
 }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "CameraLibraryTest.h"
 #include "IHikSystemHead.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
+#include "rtspcamera.h"
 
 using namespace std::chrono_literals;
 using loopback::WaitFor;
@@ -137,4 +140,31 @@ TEST_F(Vaskel, CleanupEndsBothPlaysAndANewInitLogsInAgain)
     ASSERT_TRUE(m_camera->Init(kWaitMs, 1, 300, 1));
     PlayBoth();
     EXPECT_TRUE(WaitFor([&] { return m_host.frames() >= hostFrames + 2; }, kGenerous));
+}
+
+TEST_F(Vaskel, FailedLoginGivesTheSdksReasonToItsOwnThread)
+{
+    RtspCamera::Options options;
+    options.user = "admin";
+    options.password = "right";
+    RtspCamera camera(options);
+    ASSERT_TRUE(camera.start());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(m_camera->Login("127.0.0.1", camera.port(), "admin", "wrong"), -1);
+    const std::string debug = testing::internal::GetCapturedStderr();
+    EXPECT_NE(debug.find("摄像头连接失败！err [1] user name or password refused"),
+              std::string::npos)
+        << debug;
+    EXPECT_EQ(m_camera->GetLastError(), NET_DVR_PASSWORD_ERROR);
+    // A login on another thread has its own answer.
+    uint32_t other = NET_DVR_PASSWORD_ERROR;
+    std::thread([&] {
+        m_main = m_camera->Login("127.0.0.1", camera.port(), "admin", "right");
+        other = m_camera->GetLastError();
+    }).join();
+    EXPECT_GE(m_main, 0);
+    EXPECT_EQ(other, NET_DVR_NOERROR);
+    EXPECT_EQ(m_camera->GetLastError(), NET_DVR_PASSWORD_ERROR);
+    EXPECT_EQ(m_camera->Login(loopback::TcpUrl(loopback::FreePort()), 0, "", ""), -1);
+    EXPECT_EQ(m_camera->GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
 }

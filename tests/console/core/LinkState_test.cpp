@@ -1,11 +1,8 @@
 // The console's reaction to link state reports: teardown only when an open
 // link drops, always the log line, and a real drop of the simulator's link.
 #include "LinkedSim.h"
-#include "Log.h"
+#include "PrivateLog.h"
 #include "linkstate.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,28 +13,16 @@ namespace {
 using coretest::LinkedSim;
 using coretest::waitUntil;
 
-constexpr int kLogQueue = 8192;
-constexpr int kLogFileBytes = 2000000;
-constexpr int kLogFiles = 10;
-
 // The process's log, written to a private folder once.
 QString logPath()
 {
-    static QTemporaryDir folder;
-    static const QString path = [] {
-        const QString file = folder.path() + "/Logs/Moravel.log";
-        Log::get_instance()->init(file.toUtf8().constData(), kLogQueue, kLogFileBytes, kLogFiles);
-        return file;
-    }();
+    static const QString path = coretest::useLog();
     return path;
 }
 
 int logLinesWith(const QString& text)
 {
-    QFile file(logPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return static_cast<int>(QString::fromUtf8(file.readAll()).count(text));
+    return coretest::logLinesWith(logPath(), text);
 }
 
 const QString kUpFromDown = QStringLiteral("[Moravel] startInitThread m_bConnectCom [0] bConn [1]");

@@ -1,12 +1,18 @@
 // The console's camera side with the real main-camera library: simulated
-// cameras and refused ports on 127.0.0.1, crawler-sim for the link.
+// cameras, GStreamer's RTSP server, refused and silent ports on 127.0.0.1,
+// crawler-sim for the link.
+#include "CameraErrors.h"
+#include "FieldCamera.h"
 #include "LinkedSim.h"
+#include "NoVideoCheck.h"
 #include "PictureLookup.h"
+#include "PrivateLog.h"
 #include "SimProcess.h"
 #include "cameralogins.h"
 #include "consoletestenv.h"
 #include "inisettings.h"
 #include "mainwidgets.h"
+#include "novideopicture.h"
 #include "videolabel.h"
 
 #include <QElapsedTimer>
@@ -16,11 +22,17 @@
 
 #include <gtest/gtest.h>
 
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
 #include <memory>
 #include <vector>
 
 namespace {
 
+using coretest::differenceFromPlaceholder;
+using coretest::showsLiveVideo;
+using coretest::showsNoVideo;
 using coretest::waitUntil;
 
 const std::string kReset = "cmd ResetControl";
@@ -73,6 +85,27 @@ private:
     qint64 m_last = 0;
 };
 
+// A camera port on 127.0.0.1 that takes connections and never answers, as a
+// camera that hangs; it counts the connections (one per login attempt).
+class SilentCamera {
+public:
+    SilentCamera()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        // The sockets stay open, children of the server.
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (m_server.nextPendingConnection() != nullptr)
+                ++m_connections;
+        });
+    }
+    int port() const { return m_server.serverPort(); }
+    int connections() const { return m_connections; }
+
+private:
+    int m_connections = 0;
+    QTcpServer m_server; // last: gone first, before what its signals touch
+};
+
 bool isBlack(const QImage& picture)
 {
     if (picture.isNull())
@@ -84,25 +117,22 @@ bool isBlack(const QImage& picture)
     return true;
 }
 
-// Mean difference per channel between the picture and the placeholder file
-// scaled to the picture's size.
-double differenceFromPlaceholder(const QImage& picture)
+// Mean difference per channel between the view's picture and the no-video
+// picture with the given lines, as the view shows it (scaled to its size).
+double differenceFromNoVideo(const QImage& picture, const QStringList& lines)
 {
-    const QImage expected =
-        QImage(PictureLookup::path("video.png"))
-            .convertToFormat(QImage::Format_RGB888)
-            .scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (picture.isNull() || expected.isNull())
-        return 255;
-    double sum = 0;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb a = picture.pixel(x, y);
-            const QRgb b = expected.pixel(x, y);
-            sum += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
-                   std::abs(qBlue(a) - qBlue(b));
-        }
-    return sum / (3.0 * picture.width() * picture.height());
+    const cv::Mat placeholder = cv::imread(PictureLookup::path("video.png").toStdString());
+    const cv::Mat drawn = noVideoPicture(placeholder, placeholder.size(), lines);
+    cv::Mat scaled;
+    cv::resize(drawn, scaled, cv::Size(picture.width(), picture.height()), 0, 0, cv::INTER_LINEAR);
+    cv::cvtColor(scaled, scaled, cv::COLOR_BGR2RGB);
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    const cv::Mat shown(rgb.height(), rgb.width(), CV_8UC3, const_cast<uchar*>(rgb.bits()),
+                        static_cast<size_t>(rgb.bytesPerLine()));
+    cv::Mat difference;
+    cv::absdiff(shown, scaled, difference);
+    const cv::Scalar mean = cv::mean(difference);
+    return (mean[0] + mean[1] + mean[2]) / 3.0;
 }
 
 TEST(CameraLoginFromIni, ReadsEachCamerasKeysAfresh)
@@ -197,7 +227,10 @@ TEST_F(ConsoleCameras, UnreachableCamerasAreTriedOnceASecondBehindThePlaceholder
     EXPECT_EQ(cameras().userId(0), -1);
     EXPECT_EQ(cameras().userId(1), -1);
     EXPECT_LT(differenceFromPlaceholder(mainView->picture()), 8.0);
-    EXPECT_TRUE(isBlack(backView->picture()));
+    // The small view is black but for why its camera is not logged in, below.
+    const QImage small = backView->picture();
+    EXPECT_TRUE(isBlack(small.copy(0, 0, small.width(), small.height() * 7 / 10)));
+    EXPECT_FALSE(isBlack(small));
 }
 
 TEST_F(ConsoleCameras, BackCameraPlaysInTheSmallViewWhileTheMainCameraIsDown)
@@ -241,6 +274,100 @@ TEST_F(ConsoleCameras, SwapTwiceThenBackPutsEachCameraInTheExpectedView)
     EXPECT_FALSE(cameras().swapped());
     EXPECT_TRUE(showsLive(mainView, kMainFrame));
     EXPECT_TRUE(showsLive(backView, kBackFrame));
+}
+
+// The main camera is a field camera (FieldCamera.h).
+using ConsoleRtspCameras = ConsoleCameras;
+
+TEST_F(ConsoleRtspCameras, LostPictureIsShownAndLoggedAndReturnsSoonAfterTheCamera)
+{
+    RtspCamera camera(coretest::fieldCamera());
+    ASSERT_TRUE(camera.start());
+    coretest::setMainCamera(camera.port());
+    setCamera("/logntwo/", kBackSim, 0);
+    startConsole();
+    const QString log = coretest::useLog();
+    ASSERT_TRUE(showsLiveVideo(mainView));
+
+    camera.kill();
+    QElapsedTimer outage;
+    outage.start();
+    ASSERT_TRUE(waitUntil([&] { return showsNoVideo(mainView->picture()); }));
+    // Generous bounds: figures come from bench/camera.
+    EXPECT_LT(outage.elapsed(), 6000) << "loss shown after " << outage.elapsed() << " ms";
+    waitUntil([] { return false; }, static_cast<int>(5000 - outage.elapsed()));
+
+    ASSERT_TRUE(camera.start());
+    QElapsedTimer back;
+    back.start();
+    ASSERT_TRUE(showsLiveVideo(mainView));
+    EXPECT_LT(back.elapsed(), 9000) << "picture back after " << back.elapsed() << " ms";
+    EXPECT_TRUE(waitUntil([&] {
+        return coretest::logLinesWith(log, "[Moravel] camera [0] video lost") == 1 &&
+               coretest::logLinesWith(log, "[Moravel] camera [0] video back after [") == 1;
+    }));
+}
+
+TEST_F(ConsoleRtspCameras, WrongPasswordIsShownAndTriedAgainOnlyOnceItChanges)
+{
+    RtspCamera camera(coretest::fieldCamera("25", "h265"));
+    ASSERT_TRUE(camera.start());
+    setCamera("/lognone/", "", camera.port()); // no camera yet, while the log moves
+    setCamera("/logntwo/", kBackSim, 0);
+    startConsole();
+    const QString log = coretest::useLog();
+    SetQStringFromIni("/lognone/password", "wrong");
+    SetQStringFromIni("/lognone/ip", "127.0.0.1");
+    ASSERT_TRUE(waitUntil([&] { return camera.clients() >= 1; }));
+    // Of the reasons a login can fail for, the view shows this one.
+    const auto shownReason = [&] {
+        uint32_t best = NET_DVR_NOERROR;
+        double closest = 255;
+        for (uint32_t error : {NET_DVR_PASSWORD_ERROR, NET_DVR_PARAMETER_ERROR,
+                               NET_DVR_NETWORK_RECV_TIMEOUT, NET_DVR_NETWORK_FAIL_CONNECT}) {
+            const double difference =
+                differenceFromNoVideo(mainView->picture(), {loginFailureText(error)});
+            if (difference < closest) {
+                closest = difference;
+                best = error;
+            }
+        }
+        return best;
+    };
+    EXPECT_TRUE(waitUntil([&] { return shownReason() == NET_DVR_PASSWORD_ERROR; }));
+    // Several passes of the start-up loop: no second attempt with that password.
+    waitUntil([] { return false; }, 5000);
+    EXPECT_EQ(camera.clients(), 1);
+    EXPECT_EQ(coretest::logLinesWith(log, "[Moravel] camera [0] login failed [1]"), 1);
+
+    SetQStringFromIni("/lognone/password", "secret");
+    EXPECT_TRUE(showsLiveVideo(mainView));
+    EXPECT_EQ(camera.clients(), 2);
+}
+
+TEST_F(ConsoleRtspCameras, HangingCamerasHoldUpNeitherTheLinkNorTheClose)
+{
+    SilentCamera main;
+    SilentCamera back;
+    setCamera("/lognone/", "127.0.0.1", main.port());
+    setCamera("/logntwo/", "127.0.0.1", back.port());
+    startConsole();
+    QElapsedTimer firstLogin;
+    ASSERT_TRUE(waitUntil([&] { return main.connections() >= 1 && back.connections() >= 1; }));
+    firstLogin.start();
+    // The link opens while both logins still wait for an answer (for 3 s);
+    // its reset goes out from the GUI thread.
+    ASSERT_TRUE(waitUntil([&] { return sim.linesStartingWith(kReset).size() >= 1; }));
+    EXPECT_LT(firstLogin.elapsed(), 2500)
+        << "link opened " << firstLogin.elapsed() << " ms after the logins began";
+
+    // Closing the console while logins hang ends them at once.
+    const int connections = main.connections();
+    ASSERT_TRUE(waitUntil([&] { return main.connections() > connections; }));
+    QElapsedTimer close;
+    close.start();
+    console.reset();
+    EXPECT_LT(close.elapsed(), 2000) << "closed in " << close.elapsed() << " ms";
 }
 
 class ConsoleCamerasDroppingLink : public ConsoleCameras {

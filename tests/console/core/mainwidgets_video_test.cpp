@@ -1,8 +1,11 @@
-// The console's video glue in this process: simulated cameras through the
-// real main-camera library and crawler-sim on 127.0.0.1. Snapshots (F2) show
-// what the frame path and the overlay hold.
+// The console's video glue in this process: simulated cameras and GStreamer's
+// RTSP server through the real main-camera library and crawler-sim on
+// 127.0.0.1. Snapshots (F2) show what the frame path and the overlay hold;
+// recordings keep real time whatever the camera's rate and show an outage.
 #include "ColorButton.h"
+#include "FieldCamera.h"
 #include "LinkedSim.h"
+#include "NoVideoCheck.h"
 #include "SimProcess.h"
 #include "consoletestenv.h"
 #include "inisettings.h"
@@ -10,6 +13,7 @@
 #include "mediaprobe.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -22,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -232,6 +238,120 @@ TEST_F(ConsoleVideo, ClosingWhileRecordingFinishesAPlayableFile)
     console.reset();
     EXPECT_GT(decodedFrames(path.toStdString()), 0);
     EXPECT_GT(probedDuration(path.toStdString()), 0.0);
+}
+
+// The main camera is a field camera (FieldCamera.h); the file's nominal rate
+// (/came/fps) is 25.
+class ConsoleRecordingFromACamera : public ConsoleVideo {
+protected:
+    void startCamera(const char* fps)
+    {
+        camera = std::make_unique<RtspCamera>(coretest::fieldCamera(fps));
+        ASSERT_TRUE(camera->start());
+        coretest::setMainCamera(camera->port());
+    }
+
+    // F1, about ms of recording (during() is called as it runs with the
+    // milliseconds so far), F1 again. The file, and how long it recorded.
+    QString record(int ms, double& ranSeconds, const std::function<void(qint64)>& during = {})
+    {
+        auto* f1 = console->findChild<ColorButton*>(QStringLiteral("F1"));
+        QElapsedTimer ran;
+        QTest::keyClick(console.get(), Qt::Key_F1);
+        ran.start();
+        waitUntil(
+            [&] {
+                if (during)
+                    during(ran.elapsed());
+                return ran.elapsed() >= ms;
+            },
+            ms + 10000);
+        QTest::keyClick(console.get(), Qt::Key_F1);
+        ranSeconds = ran.elapsed() / 1000.0;
+        EXPECT_FALSE(f1->isPressedLook());
+        const QStringList files = saved(".mp4");
+        return files.size() == 1 ? folder() + files.front() : QString();
+    }
+
+    // The file plays as long as it recorded (2 %), with frames at about fps.
+    static void expectRealTime(const QString& path, double ranSeconds, double fps)
+    {
+        ASSERT_FALSE(path.isEmpty());
+        EXPECT_NEAR(probedDuration(path.toStdString()), ranSeconds, ranSeconds * 0.02);
+        EXPECT_NEAR(decodedFrames(path.toStdString()), fps * ranSeconds, fps * ranSeconds * 0.15);
+    }
+
+    // A recording from a camera at a steady rate.
+    void expectRealTimeAt(const char* fps)
+    {
+        startCamera(fps);
+        startConsole();
+        snapshot();
+        double ran = 0;
+        const QString path = record(kRecordMs, ran);
+        expectRealTime(path, ran, std::atof(fps));
+    }
+
+    static constexpr int kRecordMs = 8000;
+
+    std::unique_ptr<RtspCamera> camera;
+};
+
+TEST_F(ConsoleRecordingFromACamera, RecordingOfAFullRateCameraPlaysInRealTime)
+{
+    expectRealTimeAt("25");
+}
+
+TEST_F(ConsoleRecordingFromACamera, RecordingOfAHalfRateCameraPlaysInRealTime)
+{
+    expectRealTimeAt("12.5");
+}
+
+TEST_F(ConsoleRecordingFromACamera, RecordingOfACameraThatSlowsDownPlaysInRealTime)
+{
+    startCamera("25");
+    startConsole();
+    snapshot();
+    double ran = 0;
+    bool slowed = false;
+    const QString path = record(kRecordMs, ran, [&](qint64 ms) {
+        if (!slowed && ms >= kRecordMs / 2) {
+            camera->setRate(10);
+            slowed = true;
+        }
+    });
+    expectRealTime(path, ran, (25.0 + 10.0) / 2);
+}
+
+// A frame of the file at the given time as an image ("-0.3" from its end).
+QImage frameAt(const QString& path, const char* at, bool fromEnd)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("frame.png"));
+    runCommand(std::string("ffmpeg -v error ") + (fromEnd ? "-sseof " : "-ss ") + at + " -i '" +
+               path.toStdString() + "' -frames:v 1 -y '" + png.toStdString() + "'");
+    return QImage(png);
+}
+
+TEST_F(ConsoleRecordingFromACamera, RecordingStartedDuringALossShowsTheOutageAndKeepsItsLength)
+{
+    startCamera("25");
+    startConsole();
+    snapshot();
+    camera->kill();
+    waitUntil([] { return false; }, 2500); // the loss shows after 1.5 s
+    double ran = 0;
+    bool restarted = false;
+    const QString path = record(kRecordMs, ran, [&](qint64 ms) {
+        if (!restarted && ms >= 2000) {
+            camera->start();
+            restarted = true;
+        }
+    });
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_NEAR(probedDuration(path.toStdString()), ran, ran * 0.02);
+    EXPECT_TRUE(coretest::showsNoVideo(frameAt(path, "0", false)));
+    EXPECT_FALSE(coretest::showsNoVideo(frameAt(path, "-0.3", true)));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "framepath.h"
 
-#include "IVideoWindow.h"
+#include "FontFaces.h"
+#include "capturingwindow.h"
 #include "guiapp.h"
 #include "overlay.h"
-#include "FontFaces.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>
@@ -14,32 +14,6 @@
 #include <thread>
 
 namespace {
-
-// The large view as a test sees it: the last frame shown, copied.
-class CapturingWindow : public IVideoWindow {
-public:
-    void ShowFrame(const cv::Mat& frame) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_frame = frame.clone();
-        ++m_shown;
-    }
-    cv::Mat frame() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_frame;
-    }
-    int shown() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_shown;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    cv::Mat m_frame;
-    int m_shown = 0;
-};
 
 // Columns coloured by their index, so a crop shows where it started.
 cv::Mat columnFrame(int width, int height)
@@ -121,15 +95,20 @@ TEST_F(FramePathTest, QueueFillsOnlyWhileRecordingAndKeepsTheNewest)
     }
     EXPECT_EQ(m_path.frameQueue().size(), 0u);
     m_path.startRecording(RecordIndicator::Clock::now());
+    const auto before = RecordingClock::now();
     for (int i = 0; i < 110; ++i) {
         cv::Mat frame = columnFrame(400, 120);
         frame.at<cv::Vec3b>(0, 200) = cv::Vec3b(static_cast<uchar>(i), 0, 0);
         m_path.GetMatImage(frame);
     }
+    const auto after = RecordingClock::now();
     EXPECT_EQ(m_path.frameQueue().size(), FrameQueue::kMaxFrames);
-    cv::Mat oldest;
+    TimedFrame oldest;
     ASSERT_TRUE(m_path.frameQueue().pop(oldest));
-    EXPECT_EQ(oldest.at<cv::Vec3b>(0, 200 - 162)[0], 110 - FrameQueue::kMaxFrames);
+    EXPECT_EQ(oldest.frame.at<cv::Vec3b>(0, 200 - 162)[0], 110 - FrameQueue::kMaxFrames);
+    // Each frame carries the time it arrived.
+    EXPECT_GE(oldest.arrival, before);
+    EXPECT_LE(oldest.arrival, after);
     m_path.stopRecording();
     m_path.frameQueue().clear();
     m_path.GetMatImage(columnFrame(400, 120));
@@ -166,9 +145,9 @@ TEST_F(FramePathTest, RecordIndicatorIsOnScreenOnlyNeverInQueueOrLastFrame)
     // Dot centre (left - 20, top + 10) in green.
     EXPECT_EQ(shown.at<cv::Vec3b>(1080 / 14 / 4 + 10, 1596 - 160), cv::Vec3b(0, 255, 0));
     EXPECT_TRUE(same(m_path.lastFrame()(mark), plain));
-    cv::Mat queued;
+    TimedFrame queued;
     ASSERT_TRUE(m_path.frameQueue().pop(queued));
-    EXPECT_TRUE(same(queued, m_path.lastFrame()));
+    EXPECT_TRUE(same(queued.frame, m_path.lastFrame()));
 }
 
 TEST_F(FramePathTest, LastFrameIsNeverSeenHalfWritten)

@@ -7,25 +7,34 @@
 
 namespace {
 
+const RecordingClock::time_point kStart = RecordingClock::now();
+
 cv::Mat numbered(int n)
 {
     return cv::Mat(1, 1, CV_32SC1, cv::Scalar(n));
 }
 
-int numberOf(const cv::Mat& frame)
+// Frame n arrived n milliseconds after the start.
+RecordingClock::time_point arrivalOf(int n)
 {
-    return frame.at<int>(0, 0);
+    return kStart + std::chrono::milliseconds(n);
+}
+
+int numberOf(const TimedFrame& frame)
+{
+    EXPECT_EQ(frame.arrival, arrivalOf(frame.frame.at<int>(0, 0)));
+    return frame.frame.at<int>(0, 0);
 }
 
 TEST(FrameQueue, KeepsOrderAndDropsTheOldestBeyondTheBound)
 {
     FrameQueue queue;
     for (int i = 0; i < 150; ++i) {
-        queue.push(numbered(i));
+        queue.push(numbered(i), arrivalOf(i));
     }
     EXPECT_EQ(queue.size(), FrameQueue::kMaxFrames);
     EXPECT_EQ(queue.dropped(), 150u - FrameQueue::kMaxFrames);
-    cv::Mat frame;
+    TimedFrame frame;
     for (int expected = 49; expected < 150; ++expected) {
         ASSERT_TRUE(queue.pop(frame));
         EXPECT_EQ(numberOf(frame), expected);
@@ -36,13 +45,13 @@ TEST(FrameQueue, KeepsOrderAndDropsTheOldestBeyondTheBound)
 TEST(FrameQueue, ClearDiscardsWaitingFrames)
 {
     FrameQueue queue(3);
-    queue.push(numbered(1));
-    queue.push(numbered(2));
+    queue.push(numbered(1), arrivalOf(1));
+    queue.push(numbered(2), arrivalOf(2));
     queue.clear();
     EXPECT_EQ(queue.size(), 0u);
-    cv::Mat frame;
+    TimedFrame frame;
     EXPECT_FALSE(queue.pop(frame));
-    queue.push(numbered(3));
+    queue.push(numbered(3), arrivalOf(3));
     ASSERT_TRUE(queue.pop(frame));
     EXPECT_EQ(numberOf(frame), 3);
 }
@@ -53,11 +62,11 @@ TEST(FrameQueue, ConcurrentProducerAndConsumerLoseNothingBelowTheBound)
     FrameQueue queue(kFrames); // never full: every frame must arrive once, in order
     std::thread producer([&queue] {
         for (int i = 0; i < kFrames; ++i) {
-            queue.push(numbered(i));
+            queue.push(numbered(i), arrivalOf(i));
         }
     });
     int next = 0;
-    cv::Mat frame;
+    TimedFrame frame;
     while (next < kFrames) {
         if (queue.pop(frame)) {
             ASSERT_EQ(numberOf(frame), next);

@@ -1,7 +1,7 @@
 #include "overlay.h"
 
 #include "guiapp.h"
-#include "mediaprobe.h"
+#include "ocr.h"
 #include "FontFaces.h"
 #include "puttext.h"
 
@@ -220,17 +220,6 @@ TEST_F(OverlayTest, ReadersKeepTheVersionTheyStartedWith)
     EXPECT_EQ(m_overlay.customText(), QStringLiteral("自定义"));
 }
 
-std::string withoutSpaces(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c != ' ' && c != '\n') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 TEST_F(OverlayTest, BurntInTextIsReadableByOcr)
 {
     QTemporaryDir dir;
@@ -240,8 +229,7 @@ TEST_F(OverlayTest, BurntInTextIsReadableByOcr)
     m_overlay.WriteInfoBefore(frame);
     const std::string image = dir.filePath(QStringLiteral("overlay.png")).toStdString();
     ASSERT_TRUE(cv::imwrite(image, frame));
-    const std::string text = withoutSpaces(
-        runCommand("tesseract '" + image + "' stdout -l chi_sim+eng --psm 6 2>/dev/null"));
+    const std::string text = ocrText(image);
     EXPECT_NE(text.find("10.75M"), std::string::npos) << text;
     EXPECT_NE(text.find("2026-12-07"), std::string::npos) << text;
     EXPECT_NE(text.find("项目编号"), std::string::npos) << text;

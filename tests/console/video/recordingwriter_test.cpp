@@ -50,13 +50,13 @@ TEST(RecordingWriter, EncodesEveryFrameAtTheOpenedSize)
     const std::string path = dir.filePath(QStringLiteral("a.mp4")).toStdString();
     FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue)) << writer.error();
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, Clock::now())) << writer.error();
     EXPECT_TRUE(writer.isOpened());
     constexpr int kFrames = 30;
     for (int i = 0; i < kFrames; ++i) {
         // Every third frame comes from a camera of another size.
         const cv::Size size = i % 3 == 0 ? cv::Size(640, 360) : kSize;
-        queue.push(noiseFrame(size, i));
+        queue.push(noiseFrame(size, i), Clock::now());
     }
     // Nothing is written before the first pump.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -65,7 +65,7 @@ TEST(RecordingWriter, EncodesEveryFrameAtTheOpenedSize)
     EXPECT_EQ(queue.size(), 0u);
     writer.release();
     EXPECT_FALSE(writer.isOpened());
-    queue.push(noiseFrame(kSize, 0));
+    queue.push(noiseFrame(kSize, 0), Clock::now());
     writer.pump();
     EXPECT_EQ(queue.size(), 1u);
     EXPECT_EQ(writer.framesWritten(), static_cast<uint64_t>(kFrames));
@@ -83,11 +83,11 @@ TEST(RecordingWriter, WritesQueuedFramesOldestFirst)
     const std::string path = dir.filePath(QStringLiteral("order.mp4")).toStdString();
     FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue));
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, Clock::now()));
     constexpr int kFrames = 20;
     constexpr int kStep = 10;
     for (int i = 0; i < kFrames; ++i) {
-        queue.push(cv::Mat(kSize, CV_8UC3, cv::Scalar::all(20 + kStep * i)));
+        queue.push(cv::Mat(kSize, CV_8UC3, cv::Scalar::all(20 + kStep * i)), Clock::now());
     }
     ASSERT_TRUE(waitForWritten(writer, kFrames));
     writer.release();
@@ -100,6 +100,32 @@ TEST(RecordingWriter, WritesQueuedFramesOldestFirst)
         ++index;
     }
     EXPECT_EQ(index, kFrames);
+}
+
+TEST(RecordingWriter, FramesLandAtTheirArrivalOnTheRecordingsClock)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("timed.mp4")).toStdString();
+    FrameQueue queue;
+    RecordingWriter writer;
+    // A recording that started three seconds ago, with frames after 0.2, 1 and 2 s.
+    const auto start = Clock::now() - std::chrono::seconds(3);
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, start));
+    for (int ms : {200, 1000, 2000}) {
+        queue.push(noiseFrame(kSize, ms), start + std::chrono::milliseconds(ms));
+    }
+    ASSERT_TRUE(waitForWritten(writer, 3));
+    writer.release();
+    const FrameTimes frames = frameTimes(path);
+    ASSERT_EQ(frames.times.size(), 3u);
+    EXPECT_EQ(frames.times[0], 0.0); // the first frame starts the file
+    EXPECT_NEAR(frames.times[1], 1.0, 0.001);
+    EXPECT_NEAR(frames.times[2], 2.0, 0.001);
+    // The last frame lasts until the release: the file is as long as the recording ran.
+    const double duration = probedDuration(path);
+    EXPECT_GE(duration, 3.0);
+    EXPECT_LT(duration, 3.0 + 5.0); // generous: the machine may be loaded
 }
 
 TEST(RecordingWriter, ScalesWithAreaInterpolation)
@@ -116,8 +142,8 @@ TEST(RecordingWriter, ScalesWithAreaInterpolation)
     const std::string path = dir.filePath(QStringLiteral("b.mp4")).toStdString();
     FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue));
-    queue.push(board);
+    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, Clock::now()));
+    queue.push(board, Clock::now());
     ASSERT_TRUE(waitForWritten(writer, 1));
     writer.release();
     const std::string mean =
@@ -139,11 +165,12 @@ TEST(RecordingWriter, OpenFailureIsReported)
 {
     FrameQueue queue;
     RecordingWriter writer;
-    EXPECT_FALSE(writer.open("/nonexistent-folder-for-test/a.mp4", kFps, kSize, queue));
+    EXPECT_FALSE(
+        writer.open("/nonexistent-folder-for-test/a.mp4", kFps, kSize, queue, Clock::now()));
     EXPECT_FALSE(writer.isOpened());
     EXPECT_FALSE(writer.error().empty());
-    EXPECT_FALSE(writer.open("/tmp/never.mp4", 0.5, kSize, queue));
-    queue.push(noiseFrame(kSize, 0));
+    EXPECT_FALSE(writer.open("/tmp/never.mp4", 0.5, kSize, queue, Clock::now()));
+    queue.push(noiseFrame(kSize, 0), Clock::now());
     writer.pump();
     EXPECT_EQ(queue.size(), 1u);
 }
@@ -160,11 +187,11 @@ TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
         childprocess::fillDiskAt(kDiskBytes);
         FrameQueue queue;
         RecordingWriter writer;
-        if (!writer.open(path, kFps, kSize, queue)) {
+        if (!writer.open(path, kFps, kSize, queue, Clock::now())) {
             return 2;
         }
         for (int i = 0; i < 2000 && !writer.failed(); ++i) {
-            queue.push(noiseFrame(kSize, i));
+            queue.push(noiseFrame(kSize, i), Clock::now());
             waitForWritten(writer, static_cast<uint64_t>(i) + 1);
         }
         const auto deadline = Clock::now() + std::chrono::seconds(30);
@@ -203,7 +230,7 @@ TEST(RecordingWriter, KilledProcessLeavesAFilePlayableToTwoSecondsBeforeTheKill)
         close(ready[0]);
         FrameQueue queue;
         RecordingWriter writer;
-        if (!writer.open(path, kFps, kSize, queue)) {
+        if (!writer.open(path, kFps, kSize, queue, Clock::now())) {
             _exit(2);
         }
         const auto start = Clock::now();
@@ -211,7 +238,7 @@ TEST(RecordingWriter, KilledProcessLeavesAFilePlayableToTwoSecondsBeforeTheKill)
         for (int i = 0;; ++i) {
             // Real-time pace: frame i is due at i / fps.
             std::this_thread::sleep_until(start + std::chrono::milliseconds(i * 40));
-            queue.push(noiseFrame(kSize, i % 50));
+            queue.push(noiseFrame(kSize, i % 50), Clock::now());
             writer.pump();
             if (!told) {
                 const char one = 1;

@@ -1,0 +1,226 @@
+// The whole console (mainWidgets, offscreen) with GStreamer's RTSP server as
+// the main camera (bare address, digest authentication, 800 x 450 H.264) and
+// crawler-sim on 127.0.0.1:
+//  - loss shown: camera killed until the large view shows the no-video picture;
+//  - recovery: camera back (listening again) after a 5 s outage, and after a
+//    15 s stall (process stopped), until the view shows live video again;
+//  - recording length error: F1 to F1 against the file's duration, for a
+//    25 fps and a 12.5 fps camera into a 25 fps file;
+//  - link with hanging cameras: constructor to the link opened, while both
+//    cameras take connections and never answer; and the close meanwhile.
+// Run: <build>/bin/camera_outage_bench [rounds, default 3] [recording seconds, default 20]
+// Figures go to standard error; standard output (the camera library's timing lines) is dropped.
+#include "BenchSupport.h"
+#include "FieldCamera.h"
+#include "NoVideoCheck.h"
+#include "SimProcess.h"
+#include "inisettings.h"
+#include "mainwidgets.h"
+#include "mediaprobe.h"
+#include "videolabel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kDefaultRounds = 3;
+constexpr int kDefaultRecordSeconds = 20;
+constexpr int kOutageMs = 5000;
+constexpr int kStallMs = 15000;
+constexpr int kWaitMs = 60000;
+constexpr int kPollMs = 5;
+constexpr std::chrono::milliseconds kSimWait(20000);
+
+void printFigures(const char* what, const std::vector<double>& samples)
+{
+    std::fprintf(stderr, "%s: n=%zu median=%.3f ms max=%.3f ms\n", what, samples.size(),
+                 bench::Percentile(samples, 0.5), bench::Percentile(samples, 1.0));
+}
+
+// Milliseconds until the condition holds (events keep flowing); -1 if never.
+double msUntil(const std::function<bool()>& condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > kWaitMs)
+            return -1;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs);
+    }
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void runFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    msUntil([&] { return timer.elapsed() >= ms; });
+}
+
+bool showsLive(const VideoLabel* view)
+{
+    const QImage picture = view->picture();
+    return !picture.isNull() && !coretest::showsNoVideo(picture);
+}
+
+std::unique_ptr<mainWidgets> liveConsole()
+{
+    auto console = std::make_unique<mainWidgets>();
+    console->show();
+    const auto* view = console->findChild<VideoLabel*>(QStringLiteral("viewmain"));
+    if (msUntil([&] { return console->cameraLogins().allLoggedIn() && showsLive(view); }) < 0)
+        return nullptr;
+    return console;
+}
+
+void benchOutages(int rounds)
+{
+    RtspCamera camera(coretest::fieldCamera("25"));
+    if (!camera.start())
+        return;
+    coretest::setMainCamera(camera.port());
+    const auto console = liveConsole();
+    if (!console) {
+        std::fprintf(stderr, "no live picture from the camera\n");
+        return;
+    }
+    const auto* view = console->findChild<VideoLabel*>(QStringLiteral("viewmain"));
+    std::vector<double> shown;
+    std::vector<double> back;
+    std::vector<double> backAfterStall;
+    for (int round = 0; round < rounds; ++round) {
+        QElapsedTimer outage;
+        camera.kill();
+        outage.start();
+        shown.push_back(msUntil([&] { return coretest::showsNoVideo(view->picture()); }));
+        runFor(static_cast<int>(kOutageMs - outage.elapsed()));
+        if (!camera.start())
+            return;
+        back.push_back(msUntil([&] { return showsLive(view); }));
+
+        QElapsedTimer stall;
+        camera.freeze();
+        stall.start();
+        shown.push_back(msUntil([&] { return coretest::showsNoVideo(view->picture()); }));
+        runFor(static_cast<int>(kStallMs - stall.elapsed()));
+        camera.thaw();
+        backAfterStall.push_back(msUntil([&] { return showsLive(view); }));
+    }
+    printFigures("loss shown in the large view after the camera went", shown);
+    printFigures("picture back after a 5 s outage, from the camera's return", back);
+    printFigures("picture back after a 15 s stall, from the stall's end", backAfterStall);
+}
+
+void benchRecording(const char* fps, int seconds, const QString& folder)
+{
+    RtspCamera camera(coretest::fieldCamera(fps));
+    if (!camera.start())
+        return;
+    coretest::setMainCamera(camera.port());
+    const auto console = liveConsole();
+    if (!console)
+        return;
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    QElapsedTimer ran;
+    QTest::keyClick(console.get(), Qt::Key_F1);
+    ran.start();
+    runFor(seconds * 1000);
+    QTest::keyClick(console.get(), Qt::Key_F1);
+    const double ranSeconds = static_cast<double>(ran.nsecsElapsed()) / 1e9;
+    const QStringList files = QDir(folder).entryList({QStringLiteral("*.mp4")}, QDir::Files);
+    if (files.size() != 1) {
+        std::fprintf(stderr, "recording from a %s fps camera: no file\n", fps);
+        return;
+    }
+    const double duration = probedDuration((folder + files.front()).toStdString());
+    std::fprintf(stderr,
+                 "recording from a %s fps camera into a 25 fps file: ran %.3f s, plays %.3f s, "
+                 "error %.3f s (%.2f %%)\n",
+                 fps, ranSeconds, duration, duration - ranSeconds,
+                 100.0 * (duration - ranSeconds) / ranSeconds);
+}
+
+void benchHangingCameras(int rounds, simtest::SimProcess& sim)
+{
+    QTcpServer main;
+    QTcpServer back;
+    main.listen(QHostAddress::LocalHost, 0);
+    back.listen(QHostAddress::LocalHost, 0);
+    SetQStringFromIni("/lognone/ip", "127.0.0.1");
+    SetQStringFromIni("/lognone/port", QString::number(main.serverPort()));
+    SetQStringFromIni("/logntwo/ip", "127.0.0.1");
+    SetQStringFromIni("/logntwo/port", QString::number(back.serverPort()));
+    std::vector<double> linkOpen;
+    std::vector<double> closing;
+    for (int round = 0; round < rounds; ++round) {
+        const auto lines = sim.lines();
+        const size_t resets = static_cast<size_t>(
+            std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+                return line.rfind("cmd ResetControl", 0) == 0;
+            }));
+        QElapsedTimer made;
+        made.start();
+        auto console = std::make_unique<mainWidgets>();
+        console->show();
+        if (!sim.waitForPrefixCount("cmd ResetControl", resets + 1, kSimWait))
+            return;
+        linkOpen.push_back(static_cast<double>(made.nsecsElapsed()) / 1e6);
+        // Close while both logins wait for an answer.
+        runFor(500);
+        QElapsedTimer close;
+        close.start();
+        console.reset();
+        closing.push_back(static_cast<double>(close.nsecsElapsed()) / 1e6);
+    }
+    printFigures("link open after the console was made, both cameras hanging", linkOpen);
+    printFigures("console closed during hanging logins", closing);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRounds;
+    const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultRecordSeconds;
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
+    QApplication app(argc, argv);
+    bench::SilenceStdout();
+    // The console's debug lines would bury the figures.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+
+    simtest::SimProcess sim;
+    if (!sim.start({"-v"})) {
+        std::fprintf(stderr, "crawler-sim did not start\n");
+        return 1;
+    }
+    const QString folder = home.path() + QStringLiteral("/save/");
+    SetQStringFromIni("/com/ip", "127.0.0.1");
+    SetQStringFromIni("/com/port", QString::number(sim.port()));
+    SetQStringFromIni("/logntwo/ip", "sim:back?w=640&h=360&fps=25");
+    SetQStringFromIni("/came/fps", "25");
+    SetQStringFromIni("/savedir/path", folder);
+
+    benchOutages(rounds);
+    benchRecording("25", seconds, folder);
+    benchRecording("12.5", seconds, folder);
+    benchHangingCameras(rounds, sim);
+    return 0;
+}
