@@ -19,6 +19,7 @@ constexpr int kForward = 3;
 constexpr int kDriveMs = 3000;
 constexpr int kRecordMs = 4000;
 constexpr int kReportMs = 120000;
+constexpr int kSnapshotLandsMs = 2000;
 
 class ReviewEndToEnd : public consoletest::ConsoleOnSim {
 protected:
@@ -48,6 +49,7 @@ protected:
     }
 
     QStringList m_snapshots;
+    consoletest::DebugCapture m_debug;
 };
 
 TEST_F(ReviewEndToEnd, ReportHoldsTheConsolesSnapshotsAtTheirDistances)
@@ -58,14 +60,15 @@ TEST_F(ReviewEndToEnd, ReportHoldsTheConsolesSnapshotsAtTheirDistances)
     SetQStringFromIni("/systemconfig/location", "滨江路");
     SetQStringFromIni("/systemconfig/startwellno", "Y12");
     SetQStringFromIni("/systemconfig/endwellno", "Y13");
+    // In no file name: only the files' records carry it to the report.
+    SetQStringFromIni("/systemconfig/inspector", "李明");
     startConsole();
     ASSERT_FALSE(QGuiApplication::platformName() == "offscreen") << "needs an X display";
     ASSERT_TRUE(consoletest::waitUntil([&] { return console->cameraLogins().allLoggedIn(); }));
-    // A snapshot needs a frame.
+    // A snapshot needs a frame; each F2 gets time to land (it is written off the GUI thread).
     ASSERT_TRUE(consoletest::waitUntil([&] {
-        if (saved("*.jpg").isEmpty())
-            QTest::mouseClick(key(2), Qt::LeftButton);
-        return !saved("*.jpg").isEmpty();
+        QTest::mouseClick(key(2), Qt::LeftButton);
+        return consoletest::waitUntil([] { return !saved("*.jpg").isEmpty(); }, kSnapshotLandsMs);
     }));
     m_snapshots = saved("*.jpg");
 
@@ -84,6 +87,11 @@ TEST_F(ReviewEndToEnd, ReportHoldsTheConsolesSnapshotsAtTheirDistances)
     QTest::qWait(kRecordMs / 2);
     QTest::mouseClick(key(1), Qt::LeftButton);
     ASSERT_FALSE(key(1)->isPressedLook());
+    // The recording's last frames are written after the stop.
+    ASSERT_TRUE(consoletest::waitUntil([] {
+        return consoletest::DebugCapture::contains(
+            QStringLiteral("StartOrStopSaveVideo output release"));
+    }));
     ASSERT_EQ(saved("*.mp4").size(), 1);
     ASSERT_EQ(m_snapshots.size(), 2);
 
@@ -99,6 +107,7 @@ TEST_F(ReviewEndToEnd, ReportHoldsTheConsolesSnapshotsAtTheirDistances)
     // The section, as every file's name (or record) tells it.
     EXPECT_TRUE(text.contains(QRegularExpression("滨江路\\s+Y12–Y13"))) << text.toStdString();
     EXPECT_TRUE(text.contains(saved("*.mp4").front())) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("李明"))) << text.toStdString();
     // Each snapshot's picture, numbered by distance, captioned with its distance.
     const QRegularExpression distanceOf(QStringLiteral("-(\\d+\\.\\d\\d)M-\\d{14}\\.jpg$"));
     QVector<double> distances;
