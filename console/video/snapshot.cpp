@@ -149,7 +149,7 @@ SnapshotWriter::SnapshotWriter(QObject* parent) : QObject(parent)
 
 SnapshotWriter::~SnapshotWriter()
 {
-    waitForDone();
+    m_pool.waitForDone();
 }
 
 void SnapshotWriter::take(const cv::Mat& frame, const QString& folder, const ProjectInfo& info,
@@ -163,9 +163,4 @@ void SnapshotWriter::take(const cv::Mat& frame, const QString& folder, const Pro
         if (!error.isEmpty())
             emit failed(error);
     });
-}
-
-void SnapshotWriter::waitForDone()
-{
-    m_pool.waitForDone();
 }

@@ -49,7 +49,6 @@ public:
     // frame is shared, never drawn into again.
     void take(const cv::Mat& frame, const QString& folder, const ProjectInfo& info,
               const QString& distanceText, const SnapshotRecord& record);
-    void waitForDone();
 
 signals:
     // A snapshot could not be written: the reason and the file name.
