@@ -30,6 +30,9 @@ const char* const kDistanceCrop = "crop=420:80:140:995";
 // The overlay and the telemetry may differ by a record or two.
 constexpr double kDistanceTolerance = 0.05;
 constexpr double kOffsetTolerance = 0.1;
+constexpr int kOcrTries = 4;
+constexpr double kOcrStep = 0.3;
+constexpr double kCsvTimeStep = 0.001; // video_time_s has three decimals
 
 struct TelemetryRow {
     QDateTime wallTime;
@@ -85,10 +88,6 @@ std::optional<double> overlayDistanceAt(const QString& video, double seconds)
 
 class InspectionFiles : public consoletest::ConsoleOnSim {
 protected:
-    ColorButton* key(int number)
-    {
-        return widget<ColorButton>(QStringLiteral("F%1").arg(number).toLatin1().constData());
-    }
     static QString saveFolder() { return testenv::home() + "/savevideo/"; }
     static QStringList saved(const char* pattern)
     {
@@ -116,11 +115,7 @@ TEST_F(InspectionFiles, ARecordingAndItsSnapshotCarryTheirRecord)
     sliderToHalf("speedSlider");
     clickPad("drivePad", kForward);
     const QDateTime before = QDateTime::currentDateTime();
-    ASSERT_TRUE(waitUntil([&] {
-        if (!key(1)->isPressedLook())
-            QTest::mouseClick(key(1), Qt::LeftButton);
-        return key(1)->isPressedLook();
-    }));
+    ASSERT_TRUE(startRecording());
     QTest::qWait(kRecordMs / 2);
     QTest::mouseClick(key(2), Qt::LeftButton);
     QTest::qWait(kRecordMs / 2);
@@ -161,21 +156,31 @@ TEST_F(InspectionFiles, ARecordingAndItsSnapshotCarryTheirRecord)
     EXPECT_GT(rows.back().videoTime, length - 0.3);
     EXPECT_GT(rows.back().distance.toDouble(), rows.front().distance.toDouble());
 
-    // What the picture shows is what the telemetry says.
-    for (double at : {3.0, 6.0, 9.0}) {
+    // What the picture shows is what the telemetry says (OCR may miss a
+    // frame over a bright patch of the pipe; the next ones then).
+    for (double second : {3.0, 6.0, 9.0}) {
+        std::optional<double> shown;
+        double at = second;
+        for (int tried = 0; tried < kOcrTries; ++tried, at += kOcrStep) {
+            shown = overlayDistanceAt(video, at);
+            if (shown)
+                break;
+        }
         const auto row = rowAt(rows, at);
-        const auto shown = overlayDistanceAt(video, at);
         ASSERT_TRUE(row.has_value()) << at;
-        ASSERT_TRUE(shown.has_value()) << "no distance read at " << at << " s";
+        ASSERT_TRUE(shown.has_value()) << "no distance read from " << second << " s";
         EXPECT_NEAR(*shown, row->distance.toDouble(), kDistanceTolerance) << at;
     }
-    // Each second's subtitle is the telemetry of its start.
+    // Each second's subtitle is the telemetry of its start (a row the CSV's
+    // milliseconds put at the start itself may have come just after it).
     const auto cues = subtitleCues(video.toStdString());
     EXPECT_GE(cues.size(), static_cast<size_t>(length) - 1);
     for (const Cue& cue : cues) {
-        const auto row = rowAt(rows, cue.start);
-        if (row) {
-            EXPECT_EQ(QString::fromStdString(cue.text).section(' ', 0, 0), row->distance)
+        const auto earlier = rowAt(rows, cue.start - kCsvTimeStep);
+        const auto atStart = rowAt(rows, cue.start);
+        const QString shown = QString::fromStdString(cue.text).section(' ', 0, 0);
+        if (atStart) {
+            EXPECT_TRUE(shown == atStart->distance || (earlier && shown == earlier->distance))
                 << cue.start << " s: " << cue.text;
         }
     }
