@@ -57,13 +57,15 @@ bool RecordingWriter::open(const File& file, FrameQueue& source, RecordingClock:
         m_subtitles = subtitles;
         run();
     });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_accepting = true;
     return true;
 }
 
 bool RecordingWriter::isOpened() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_thread.joinable() && !m_closing;
+    return m_accepting;
 }
 
 void RecordingWriter::pump()
@@ -78,7 +80,7 @@ void RecordingWriter::pump()
 void RecordingWriter::addTelemetry(const TelemetrySample& sample)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_thread.joinable() || m_closing) {
+    if (!m_accepting) {
         return;
     }
     if (m_records.size() >= kMaxWaitingRecords) {
@@ -98,9 +100,10 @@ void RecordingWriter::close(RecordingClock::time_point end, std::function<void()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_thread.joinable() || m_closing) {
+        if (!m_accepting) {
             return;
         }
+        m_accepting = false;
         m_closing = true;
         m_end = end;
         m_closeDeadline = RecordingClock::now() + kCloseWithin;

@@ -119,6 +119,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_pumped = false;
+    bool m_accepting = false; // open and not yet closing
     bool m_closing = false;
     RecordingClock::time_point m_end;
     RecordingClock::time_point m_closeDeadline;
