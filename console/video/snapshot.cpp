@@ -5,10 +5,10 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryFile>
 
 #include <opencv2/imgcodecs.hpp>
 
@@ -85,22 +85,21 @@ bool addComment(std::vector<uchar>& jpeg, const QByteArray& text)
     return true;
 }
 
-// The encoded picture into a new file; false with reason when it could not
-// be written whole, in which case nothing is left of it.
+// The encoded picture into a new file, published whole: it is written under
+// a temporary name beside it and renamed, never over a file already there.
+// False with reason when it could not be written whole, in which case
+// nothing is left of it.
 bool writeNewFile(const QString& path, const std::vector<uchar>& bytes, QString& reason)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        reason = file.errorString();
+    QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
+    const auto size = static_cast<qint64>(bytes.size());
+    if (!part.open() || part.write(reinterpret_cast<const char*>(bytes.data()), size) != size ||
+        !part.flush() || !part.rename(path)) {
+        reason = part.errorString();
         return false;
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) == size && file.flush()) {
-        return true;
-    }
-    reason = file.errorString();
-    file.remove();
-    return false;
+    part.setAutoRemove(false);
+    return true;
 }
 
 } // namespace
