@@ -194,8 +194,10 @@ const QSize kViewSize(1152, 640);
 
 // Records `seconds` of the simulated camera into folder with the console's
 // timers on this (GUI) thread, shown in a visible console view (or, with
-// consoleView false, only handed over). Needs a QApplication.
-inline SessionFigures recordSession(int seconds, const QString& folder, bool consoleView = true)
+// consoleView false, only handed over), with the given /came/codec. Needs a
+// QApplication.
+inline SessionFigures recordSession(int seconds, const QString& folder, bool consoleView = true,
+                                    const QString& codec = QString())
 {
     static QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -207,6 +209,7 @@ inline SessionFigures recordSession(int seconds, const QString& folder, bool con
         (config.path() + QStringLiteral("/Logs/Moravel.log")).toUtf8().constData(), kLogQueue,
         kLogFileBytes, kLogFiles);
     SetQStringFromIni(QStringLiteral("/came/fps"), QString::number(kFps));
+    SetQStringFromIni(QStringLiteral("/came/codec"), codec);
 
     Overlay overlay;
     fillOverlay(overlay);
@@ -246,6 +249,10 @@ inline SessionFigures recordSession(int seconds, const QString& folder, bool con
     figures.framesDropped = path.frameQueue().dropped();
     recording.recordAction();
     camera.stop();
+    // The frames that came before the stop are written after it.
+    while (recording.isClosing()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kProbeMs);
+    }
     figures.framesWritten = recording.framesWritten();
     figures.frameCosts = camera.costs();
     figures.file = recording.videoPath();

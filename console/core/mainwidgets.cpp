@@ -72,13 +72,14 @@ mainWidgets::~mainWidgets()
     // No start-up pass may run against the link (or cameras) torn down below.
     m_startup.stop();
     m_pCameras->shutDown(); // no frame callback after this
-    m_pRecording.reset();   // finishes the file through the frame path
-    m_pFramePath.reset();
+    // No status record reaches the recording after this.
     if (m_pSocketSystem) {
         m_linkState.clear();
         m_pSocketSystem->Disconnect();
         waitForLinkCallbacks();
     }
+    m_pRecording.reset(); // finishes the file through the frame path
+    m_pFramePath.reset();
 }
 
 void mainWidgets::initLogService()

@@ -5,6 +5,7 @@
 #include "GaugeCloud.h"
 #include "consolelog.h"
 #include "inisettings.h"
+#include "recording.h"
 #include "robotcommands.h"
 #include "telemetry.h"
 
@@ -108,6 +109,8 @@ void mainWidgets::waitForLinkCallbacks() const
 int mainWidgets::OnStatusData(const LinkStatusRecord* record)
 {
     const CallbackScope running(m_iLinkCallbacks);
+    if (record != nullptr)
+        m_pRecording->receiveStatus(*record);
     return m_pTelemetry->receive(record);
 }
 

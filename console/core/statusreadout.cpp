@@ -1,6 +1,7 @@
 #include "statusreadout.h"
 
 #include "DisplayPanle.h"
+#include "inspectionrecord.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr double kCentimetresPerMetre = 100.0;
 constexpr int32_t kPascalPerKilopascal = 1000;
 constexpr double kReelLength = 150.0; // metres of cable on the reel
 constexpr int kDecimals = 2;
@@ -36,7 +36,7 @@ QString kilopascal(int32_t pascal)
 StatusReadout StatusReadout::fromRecord(const LinkStatusRecord& record)
 {
     StatusReadout readout;
-    readout.cableLength = static_cast<float>(record.Wir_length / kCentimetresPerMetre);
+    readout.cableLength = cableLengthMetres(record);
     readout.bodyAirPressure = text("车体气压：%1 kpa").arg(kilopascal(record.Car_Pressure));
     readout.lensAirPressure = text("镜头气压：%1 kpa").arg(kilopascal(record.Cam_Pressure));
     readout.bodyTemperature = text("车体温度：%1 ℃").arg(decimal(record.Car_temperature));

@@ -191,4 +191,9 @@ QString unusedPath(const QString& path)
     }
 }
 
+QString failureMessage(const QString& what, const QString& reason, const QString& path)
+{
+    return QStringLiteral("%1：%2\n%3").arg(what, reason, QFileInfo(path).fileName());
+}
+
 } // namespace filenames

@@ -38,4 +38,8 @@ QString inFolder(const QString& folder, const QString& name);
 // recording or snapshot within that second must not replace the first.
 QString unusedPath(const QString& path);
 
+// A recording's or snapshot's failure for the operator: "what：reason" on the
+// first line, the file's name without its folder on the second.
+QString failureMessage(const QString& what, const QString& reason, const QString& path);
+
 } // namespace filenames

@@ -35,6 +35,14 @@ void FrameQueue::clear()
     discarded.swap(m_frames);
 }
 
+std::list<TimedFrame> FrameQueue::takeAll()
+{
+    std::list<TimedFrame> all;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    all.swap(m_frames);
+    return all;
+}
+
 size_t FrameQueue::size() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

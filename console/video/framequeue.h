@@ -27,6 +27,8 @@ public:
     // The oldest frame, or false when empty.
     bool pop(TimedFrame& frame);
     void clear();
+    // Every waiting frame, oldest first; the queue is empty after.
+    std::list<TimedFrame> takeAll();
     size_t size() const;
     // Frames given way to the newest since construction.
     uint64_t dropped() const;

@@ -28,8 +28,10 @@ QString pressedPicture(int number)
 
 } // namespace
 
-FunctionKeys::FunctionKeys(QWidget* parent) : QObject(parent)
+FunctionKeys::FunctionKeys(QWidget* parent)
+    : QObject(parent), m_pSnapshots(new SnapshotWriter(this))
 {
+    connect(m_pSnapshots, &SnapshotWriter::failed, this, &FunctionKeys::snapshotFailed);
     for (int number = 1; number <= kKeyCount; ++number) {
         auto* button = new ColorButton(parent, number == kSnapshotKey);
         button->setPixmaps(QPixmap(normalPicture(number)), QPixmap(pressedPicture(number)));
@@ -108,12 +110,10 @@ void FunctionKeys::connectVideoKeys(Recording& recording, const FramePath& frame
     connect(record, &ColorButton::clicked, &recording, [&recording] { recording.recordAction(); });
     connect(&recording, &Recording::recordingChanged, record, &ColorButton::updataStatus);
     connect(key(kSnapshotKey), &ColorButton::clicked, this,
-            [this, &framePath, &overlay, &saveFolder] {
-                QString error;
-                SavePicture(framePath.lastFrame(), saveFolder.path(), overlay.projectInfo(),
-                            overlay.distanceText(), QDateTime::currentDateTime(), &error);
-                if (!error.isEmpty())
-                    emit snapshotFailed(error);
+            [this, &recording, &framePath, &overlay, &saveFolder] {
+                m_pSnapshots->take(framePath.lastFrame(), saveFolder.path(), overlay.projectInfo(),
+                                   overlay.distanceText(),
+                                   recording.snapshotRecord(QDateTime::currentDateTime()));
             });
     ColorButton* folder = key(kFolderKey);
     connect(folder, &ColorButton::clicked, this, [folder, &saveFolder, picker = std::move(picker)] {

@@ -1,7 +1,8 @@
 // The console's seven function keys F1 to F7 in the bottom band, the keyboard
 // keys of the same names, and the keys of the video pipeline: F1 records,
-// F2 takes a snapshot, F4 chooses the save folder. The other keys' handlers
-// are connected by the console to key(n)'s clicked().
+// F2 takes a snapshot (written off the GUI thread), F4 chooses the save
+// folder. The other keys' handlers are connected by the console to key(n)'s
+// clicked().
 #pragma once
 
 #include <QObject>
@@ -18,6 +19,7 @@ class QKeyEvent;
 class QWidget;
 class Recording;
 class SaveFolder;
+class SnapshotWriter;
 
 class FunctionKeys : public QObject {
     Q_OBJECT
@@ -59,4 +61,5 @@ signals:
 
 private:
     std::array<ColorButton*, kKeyCount> m_keys{};
+    SnapshotWriter* m_pSnapshots;
 };

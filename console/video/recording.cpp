@@ -6,6 +6,7 @@
 #include "inisettings.h"
 #include "overlay.h"
 #include "recordingwriter.h"
+#include "snapshot.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -13,21 +14,50 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <opencv2/videoio.hpp>
+
+#include <algorithm>
 #include <string>
 #include <utility>
 
 namespace {
 
 const char* const kFpsKey = "/came/fps";
+const char* const kCodecKey = "/came/codec";
 constexpr int kMinFps = 1;
+const char* const kFormatVersion = "1";
+
+// The video code /came/codec names: empty or "xvid" MPEG-4 Part 2, "h264"
+// H.264; 0 for anything else.
+int videoCode(const QString& setting)
+{
+    const QString name = setting.trimmed().toLower();
+    if (name.isEmpty() || name == QLatin1String("xvid"))
+        return cv::VideoWriter::fourcc('x', 'v', 'i', 'd');
+    if (name == QLatin1String("h264"))
+        return cv::VideoWriter::fourcc('a', 'v', 'c', '1');
+    return 0;
+}
+
+// The project and the start, as the file's tags.
+std::vector<std::pair<std::string, std::string>> recordingTags(const ProjectInfo& info,
+                                                               const QDateTime& start)
+{
+    std::vector<std::pair<std::string, std::string>> tags;
+    for (const auto& [key, value] : projectFields(info))
+        tags.emplace_back(key.toStdString(), value.toUtf8().toStdString());
+    tags.emplace_back("start_time", isoWallTime(start).toStdString());
+    tags.emplace_back("moravel_format", kFormatVersion);
+    return tags;
+}
 
 } // namespace
 
 Recording::Recording(FramePath& framePath, const Overlay& overlay, FolderSource saveFolder,
                      QObject* parent, int headerPhaseMs)
     : QObject(parent), m_framePath(framePath), m_overlay(overlay),
-      m_saveFolder(std::move(saveFolder)), m_writer(std::make_unique<RecordingWriter>()),
-      m_pTimer(new QTimer(this)), m_pTimerSave(new QTimer(this))
+      m_saveFolder(std::move(saveFolder)), m_pTimer(new QTimer(this)),
+      m_pTimerSave(new QTimer(this))
 {
     m_pTimer->setTimerType(Qt::PreciseTimer);
     m_pTimer->setInterval(kWriteTickMs);
@@ -43,7 +73,15 @@ Recording::~Recording()
 {
     m_framePath.stopRecording();
     m_pTimer->stop();
-    m_writer->release();
+    {
+        const std::lock_guard<std::mutex> lock(m_statusMutex);
+        m_telemetryTo = nullptr;
+    }
+    // All close side by side; each destructor then waits for its files.
+    if (m_writer)
+        m_writer->close(RecordingClock::now());
+    m_writer.reset();
+    m_closing.clear();
 }
 
 bool Recording::isRecording() const
@@ -51,9 +89,14 @@ bool Recording::isRecording() const
     return m_framePath.isRecording();
 }
 
+bool Recording::isClosing() const
+{
+    return !m_closing.empty() || (m_writer && !isRecording() && !m_writer->isClosed());
+}
+
 uint64_t Recording::framesWritten() const
 {
-    return m_writer->framesWritten();
+    return m_writer ? m_writer->framesWritten() : 0;
 }
 
 bool Recording::recordAction()
@@ -71,7 +114,6 @@ bool Recording::recordAction()
         qDebug() << "m_pTimer Stop";
         m_pTimer->stop();
         qDebug() << "m_pTimerSave updataStatus start";
-        m_framePath.frameQueue().clear();
         m_pTimerSave->stop();
         qDebug() << "m_pTimerSave updataStatus end";
     }
@@ -91,10 +133,32 @@ bool Recording::StartOrStopSaveVideo()
 void Recording::stop()
 {
     qDebug() << "StartOrStopSaveVideo start" << isRecording();
+    const auto end = RecordingClock::now();
     m_framePath.stopRecording();
     qDebug() << "StartOrStopSaveVideo end" << isRecording();
-    m_writer->release();
+    {
+        const std::lock_guard<std::mutex> lock(m_statusMutex);
+        m_telemetryTo = nullptr;
+    }
+    // The frames that came before the stop are written off this thread.
+    RecordingWriter* writer = m_writer.get();
+    writer->close(end, [this, writer] {
+        QMetaObject::invokeMethod(
+            this, [this, writer] { closed(writer); }, Qt::QueuedConnection);
+    });
+}
+
+void Recording::closed(RecordingWriter* writer)
+{
     qDebug() << "StartOrStopSaveVideo output release";
+    if (writer->failed()) {
+        failFile(tr("录像写入失败，已停止"), QString::fromStdString(writer->error()),
+                 QString::fromStdString(writer->videoPath()));
+    }
+    const auto it = std::find_if(m_closing.begin(), m_closing.end(),
+                                 [writer](const auto& older) { return older.get() == writer; });
+    if (it != m_closing.end())
+        m_closing.erase(it);
 }
 
 bool Recording::start()
@@ -113,19 +177,35 @@ bool Recording::start()
         fail(tr("帧率设置无效（%1），无法开始录像").arg(fpsText));
         return false;
     }
+    const QString codecText = GetQStringFromIni(QLatin1String(kCodecKey));
+    const int fourcc = videoCode(codecText);
+    if (fourcc == 0) {
+        fail(tr("视频编码设置无效（%1），无法开始录像").arg(codecText));
+        return false;
+    }
     const QString folder = m_saveFolder ? m_saveFolder() : QString();
     const QFileInfo folderInfo(folder.isEmpty() ? QDir::currentPath() : folder);
     if (!folderInfo.isDir() || !folderInfo.isWritable()) {
         fail(tr("保存目录不可写：%1").arg(folderInfo.filePath()));
         return false;
     }
-    const QString name =
-        filenames::inFolder(folder, filenames::videoBaseName(m_overlay.projectInfo(), now));
+    const ProjectInfo info = m_overlay.projectInfo();
+    const QString name = filenames::inFolder(folder, filenames::videoBaseName(info, now));
     const QString path = filenames::unusedPath(name + QStringLiteral(".mp4"));
+    RecordingWriter::File file;
+    file.videoPath = path.toUtf8().toStdString();
+    file.telemetryPath = path.left(path.size() - 4) + QStringLiteral(".csv");
+    file.fourcc = fourcc;
+    file.fps = fps;
+    file.size = size;
+    file.options.subtitles = true;
+    file.options.tags = recordingTags(info, now);
+    if (m_writer && !m_writer->isClosed())
+        m_closing.push_back(std::move(m_writer));
+    m_writer = std::make_unique<RecordingWriter>();
     const auto startTime = RecordingClock::now();
-    if (!m_writer->open(path.toUtf8().toStdString(), fps, size, m_framePath.frameQueue(),
-                        startTime)) {
-        fail(tr("无法创建录像文件：%1").arg(QString::fromStdString(m_writer->error())));
+    if (!m_writer->open(file, m_framePath.frameQueue(), startTime)) {
+        failFile(tr("无法创建录像文件"), QString::fromStdString(m_writer->error()), path);
         return false;
     }
     m_videoPath = path;
@@ -136,6 +216,10 @@ bool Recording::start()
                 wideName.c_str(), size.width, size.height);
     // A frame queued just after the last stop must not open this file.
     m_framePath.frameQueue().clear();
+    {
+        const std::lock_guard<std::mutex> lock(m_statusMutex);
+        m_telemetryTo = m_writer.get();
+    }
     m_framePath.startRecording(startTime);
     return true;
 }
@@ -146,13 +230,47 @@ void Recording::fail(const QString& message)
     emit recordingMessage(message);
 }
 
+void Recording::failFile(const QString& what, const QString& reason, const QString& path)
+{
+    fail(filenames::failureMessage(what, reason, path));
+}
+
 void Recording::SaveMatInfoFromQueue()
 {
+    // The writer finished the file at the failure; its close says why.
     if (m_writer->failed()) {
-        const QString reason = QString::fromStdString(m_writer->error());
         recordAction();
-        fail(tr("录像写入失败，已停止：%1").arg(reason));
         return;
     }
     m_writer->pump();
+}
+
+void Recording::receiveStatus(const LinkStatusRecord& record)
+{
+    const TelemetrySample sample =
+        telemetrySample(record, m_overlay.distanceCalibration(), QDateTime::currentDateTime(),
+                        RecordingClock::now());
+    const std::lock_guard<std::mutex> lock(m_statusMutex);
+    m_latestStatus = sample;
+    if (m_telemetryTo != nullptr)
+        m_telemetryTo->addTelemetry(sample);
+}
+
+SnapshotRecord Recording::snapshotRecord(const QDateTime& wallTime) const
+{
+    SnapshotRecord record;
+    record.time = wallTime;
+    {
+        const std::lock_guard<std::mutex> lock(m_statusMutex);
+        record.status = m_latestStatus;
+    }
+    // The distance the picture and the snapshot's name show.
+    if (record.status)
+        record.status->distanceM = shownDistance(m_overlay.distanceCalibration());
+    if (isRecording()) {
+        record.recordingFile = QFileInfo(m_videoPath).fileName();
+        record.recordingOffsetS =
+            std::chrono::duration<double>(elapsed(RecordingClock::now())).count();
+    }
+    return record;
 }

@@ -3,9 +3,12 @@
 // encodes the queued frames in order, so encoding never blocks the event
 // loop. The project header is drawn for the first seconds of a recording.
 // A recording's clock (recordingclock.h) starts at the press that opened its
-// file; frames, and whatever else a recording records, are placed on it.
+// file; frames, status records and snapshots are placed on it. Each recording
+// carries its record: the project and start time as MP4 tags, the status
+// records as a telemetry file beside it and as subtitles inside it.
 #pragma once
 
+#include "inspectionrecord.h"
 #include "recordingclock.h"
 
 #include <QObject>
@@ -14,11 +17,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 class FramePath;
 class Overlay;
 class QTimer;
 class RecordingWriter;
+struct SnapshotRecord;
 
 class Recording : public QObject {
     Q_OBJECT
@@ -32,6 +39,8 @@ public:
     // headerPhaseMs is shortened only by tests and benchmarks.
     Recording(FramePath& framePath, const Overlay& overlay, FolderSource saveFolder,
               QObject* parent = nullptr, int headerPhaseMs = kHeaderPhaseMs);
+    // Finishes every file still being written; at most
+    // RecordingWriter::kCloseWithin for the frames still waiting.
     ~Recording() override;
 
     // The record action: stops a running recording or starts one. Returns
@@ -41,6 +50,9 @@ public:
     bool StartOrStopSaveVideo();
 
     bool isRecording() const;
+    // A stopped recording's file is still being finished (its last frames
+    // written); the key is free meanwhile and a new recording may start.
+    bool isClosing() const;
     // When the current (or last) recording started, on the recording clock,
     // and how far into it the given moment lies.
     RecordingClock::time_point startTime() const { return m_startTime; }
@@ -51,6 +63,13 @@ public:
     // The file of the current or last recording, with ".mp4".
     QString videoPath() const { return m_videoPath; }
     uint64_t framesWritten() const;
+
+    // Any thread (the link's): a status record received now. It goes to the
+    // running recording's telemetry, and is the newest a snapshot carries.
+    void receiveStatus(const LinkStatusRecord& record);
+    // GUI thread: what a snapshot taken at wallTime records besides its
+    // picture: the newest status record and the running recording.
+    SnapshotRecord snapshotRecord(const QDateTime& wallTime) const;
 
 signals:
     // For the record key's look.
@@ -65,13 +84,24 @@ private:
     bool start();
     void stop();
     void fail(const QString& message);
+    // A file's failure as the operator sees it: what, the reason, the file.
+    void failFile(const QString& what, const QString& reason, const QString& path);
+    // GUI thread: the writer's files are complete; an older writer goes.
+    void closed(RecordingWriter* writer);
 
     FramePath& m_framePath;
     const Overlay& m_overlay;
     FolderSource m_saveFolder;
+    // The current (or last) recording's writer, and earlier ones still closing.
     std::unique_ptr<RecordingWriter> m_writer;
+    std::vector<std::unique_ptr<RecordingWriter>> m_closing;
     QTimer* m_pTimer;
     QTimer* m_pTimerSave;
     QString m_videoPath;
     RecordingClock::time_point m_startTime;
+
+    // Shared with the link thread.
+    mutable std::mutex m_statusMutex;
+    std::optional<TelemetrySample> m_latestStatus;
+    RecordingWriter* m_telemetryTo = nullptr; // the running recording's writer
 };

@@ -3,25 +3,53 @@
 #include <opencv2/core.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-// Writes BGR frames as MPEG-4 Part 2 into a fragmented MP4, so a file cut at
-// any moment (crash, power loss, full disk) still plays up to its last fragment.
+// Writes BGR frames as MPEG-4 Part 2 or H.264 into a fragmented MP4, one
+// fragment per second of the recording, so a file cut at any moment (crash,
+// full disk) still plays up to its last fragment; each fragment is forced to
+// the disk as it is written, so a power loss costs about two seconds at most.
 // Each frame is stamped with the time it was taken on the recording's clock,
 // so the file plays in real time whatever rate the frames came at; the rate
-// given to open is the file's nominal rate. A key frame starts every second.
+// given to open is the file's nominal rate. Key frames are at most a second
+// apart. With subtitles, video waits in memory until a cue covers its time,
+// so a fragment carries the cues of its second and the subtitles end with
+// the video.
 class Mp4Recorder {
 public:
+    struct Options {
+        // Format tags (UTF-8 key and value) in the file's initial header.
+        std::vector<std::pair<std::string, std::string>> tags;
+        // A mov_text subtitle track, filled by writeSubtitle.
+        bool subtitles = false;
+        // fdatasync after every fragment; off only to measure what it costs.
+        bool syncFragments = true;
+    };
+    // Time spent forcing fragments to the disk.
+    struct SyncFigures {
+        uint64_t count = 0;
+        std::chrono::microseconds total{0};
+        std::chrono::microseconds longest{0};
+    };
+
     Mp4Recorder();
     ~Mp4Recorder();
     Mp4Recorder(const Mp4Recorder&) = delete;
     Mp4Recorder& operator=(const Mp4Recorder&) = delete;
 
-    // fourcc as cv::VideoWriter::fourcc(...): x,v,i,d and m,p,4,v both give
-    // MPEG-4 Part 2 stored as 'mp4v'. False with lastError() when fps < 1, the
-    // size is empty, the code is not one of those, or the file cannot be created;
-    // a file created but refused its header (full disk) is removed again.
+    // fourcc as cv::VideoWriter::fourcc(...): x,v,i,d and m,p,4,v give MPEG-4
+    // Part 2 stored as 'mp4v', its header marked with the lowest profile and
+    // level that admit the size and nominal rate; a,v,c,1 and h,2,6,4 give
+    // H.264 High profile (libx264, veryfast, CRF 23). False with lastError()
+    // when fps < 1, the size is empty or beyond every MPEG-4 Part 2 level, the
+    // code is not one of those, or the file cannot be created; a file created
+    // but refused its header (full disk) is removed again.
+    bool open(const std::string& path, int fourcc, double fps, cv::Size frameSize,
+              const Options& options);
     bool open(const std::string& path, int fourcc, double fps, cv::Size frameSize);
     bool isOpened() const;
     // 8-bit BGR of the opened size, taken at `at` on the recording's clock (a
@@ -30,15 +58,29 @@ public:
     // another type or size is refused and the recording goes on; a write error
     // (e.g. disk full) finishes the file and closes the recorder.
     bool write(const cv::Mat& bgr, std::chrono::microseconds at);
+    // One UTF-8 cue shown from `from` until `to` on the recording's clock;
+    // cues go in order and a cue starting before the previous one's end starts
+    // there. Cues should follow the video without gaps, the last one ending
+    // where release ends the file. A write error closes the recorder as write
+    // does.
+    bool writeSubtitle(const std::string& text, std::chrono::microseconds from,
+                       std::chrono::microseconds to);
     // Finishes the file, its last frame shown until `end` on the recording's
     // clock (for one nominal frame when `end` is not later); safe to call twice.
-    void release(std::chrono::microseconds end);
+    // False with lastError() when the file could not be finished whole.
+    bool release(std::chrono::microseconds end);
     // Finishes the file, its last frame shown for one nominal frame.
     void release();
+    // Short reasons, without the path.
     const std::string& lastError() const;
+    // Of the open file, or of the last one after release.
+    SyncFigures syncFigures() const;
 
 private:
     struct Output;
+    bool fail(const std::string& error);
+
     std::unique_ptr<Output> m_output;
     std::string m_lastError;
+    SyncFigures m_lastSync;
 };

@@ -31,11 +31,6 @@ constexpr double kMinRecordedSeconds = 3.0;
 
 class OperatorFlow : public consoletest::ConsoleOnSim {
 protected:
-    ColorButton* key(int number)
-    {
-        return widget<ColorButton>(QStringLiteral("F%1").arg(number).toLatin1().constData());
-    }
-
     // Clicks the key and runs act on the modal dialog it opens, then closes it.
     template <typename Dialog> bool inDialog(int number, const std::function<void(Dialog&)>& act)
     {
@@ -96,11 +91,7 @@ TEST_F(OperatorFlow, InspectionLeavesARecordingAndASnapshotNamedForTheProject)
 
     // Record with a snapshot in the middle; a recording needs a frame first.
     ASSERT_TRUE(waitUntil([&] { return console->cameraLogins().allLoggedIn(); }));
-    ASSERT_TRUE(waitUntil([&] {
-        if (!key(1)->isPressedLook())
-            QTest::mouseClick(key(1), Qt::LeftButton);
-        return key(1)->isPressedLook();
-    }));
+    ASSERT_TRUE(startRecording());
     QTest::qWait(kRecordMs / 2);
     QTest::mouseClick(key(2), Qt::LeftButton);
     QTest::qWait(kRecordMs / 2);

@@ -55,6 +55,7 @@ constexpr int kStrongColour = 100;
 const QString kFirstPaint = QStringLiteral("first paint");
 const QString kRecordingStarted = QStringLiteral("m_pTimer start");
 const QString kRecordingStopped = QStringLiteral("m_pTimer Stop");
+const QString kRecordingClosed = QStringLiteral("StartOrStopSaveVideo output release");
 const QString kFpsRefused = QStringLiteral("帧率设置无效");
 const QString kNamePattern = QStringLiteral("^人民路-Y1-Y2-(\\d{14})\\.mp4$");
 const QString kTimeFormat = QStringLiteral("yyyyMMddHHmmss");
@@ -65,6 +66,7 @@ struct Project {
     QString endWell;
     QString fps = QString::number(kFps);
     QSize mainFrame = kMainFrame;
+    QString codec = QString(); // /came/codec; empty: none
 };
 
 // Saturated green or red: the indicator's dot, never the white overlay or
@@ -140,10 +142,12 @@ protected:
         return m_console->waitFor([&] { return !saved(suffix).isEmpty(); }, kGenerousMs);
     }
 
-    // F1, the time until F1 again, as the console's own start and stop lines say.
+    // F1, the time until F1 again, as the console's own start and stop lines
+    // say; returns once the files are complete.
     double record(int ms)
     {
         const int before = countLines(kRecordingStopped);
+        const int closedBefore = countLines(kRecordingClosed);
         pressKey("F1");
         EXPECT_TRUE(waitForLines(kRecordingStarted, countLines(kRecordingStarted) + 1));
         QElapsedTimer clock;
@@ -151,7 +155,9 @@ protected:
         runFor(ms);
         pressKey("F1");
         EXPECT_TRUE(waitForLines(kRecordingStopped, before + 1));
-        return clock.elapsed() / 1000.0;
+        const double seconds = clock.elapsed() / 1000.0;
+        EXPECT_TRUE(waitForLines(kRecordingClosed, closedBefore + 1));
+        return seconds;
     }
 
     // F1, and the recording runs for ms until cut() ends the program; the
@@ -190,10 +196,10 @@ private:
             QStringLiteral("[com]\nip=127.0.0.1\nport=%1\n"
                            "[systemconfig]\ntaskname=端到端\nfontcolor=白\nstartflag=1\n"
                            "location=%2\nstartwellno=%3\nendwellno=%4\n"
-                           "[came]\nfps=%5\n[savedir]\npath=%6\n")
+                           "[came]\nfps=%5\ncodec=%6\n[savedir]\npath=%7\n")
                 .arg(m_sim.port())
                 .arg(project.location, project.startWell, project.endWell, project.fps,
-                     saveFolder()) +
+                     project.codec, saveFolder()) +
             "[lognone]\n" +
             camera.arg(QStringLiteral("main?w=%1&h=%2&fps=25")
                            .arg(project.mainFrame.width())
@@ -270,7 +276,8 @@ TEST_F(VideoEndToEnd, SnapshotAndRecordingOfAnEscapingLocationStayInTheSaveFolde
     QDirIterator all(m_root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (all.hasNext())
         written << QFileInfo(all.next()).absolutePath() + "/";
-    ASSERT_EQ(written.size(), 2) << written.join(' ').toStdString();
+    // The snapshot, the recording and its telemetry.
+    ASSERT_EQ(written.size(), 3) << written.join(' ').toStdString();
     for (const QString& folder : written)
         EXPECT_EQ(QDir(folder).canonicalPath(), QDir(saveFolder()).canonicalPath());
 }
@@ -285,6 +292,30 @@ TEST_F(VideoEndToEnd, RecordingCutOffBySigkillPlaysUpToTwoSecondsBeforeTheKill)
     const std::string path = onlyRecording();
     EXPECT_GE(probedDuration(path), recorded - kLossSeconds) << "recorded " << recorded << " s";
     EXPECT_GE(decodedFrames(path), static_cast<int>((recorded - kLossSeconds) * kFps));
+    // Its subtitles to the last fragment, and its telemetry to the last second.
+    EXPECT_GE(subtitleCues(path).size(), static_cast<size_t>(recorded - kLossSeconds));
+    QFile csv(QString::fromStdString(path).replace(".mp4", ".csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().trimmed().split('\n');
+    ASSERT_GT(rows.size(), 1);
+    EXPECT_GE(rows.back().split(',').value(1).toDouble(), recorded - 1.0)
+        << rows.back().toStdString();
+}
+
+TEST_F(VideoEndToEnd, H264RecordingPlaysAsLongAsItRan)
+{
+    Project project{"人民路", "Y1", "Y2"};
+    project.codec = "h264";
+    startConsole(project);
+    const double seconds = record(kRecordMs);
+    const std::string path = onlyRecording();
+    const auto stream = probeStream(path, "v", "codec_name,profile,width,height");
+    EXPECT_EQ(stream.at("codec_name"), "h264");
+    EXPECT_EQ(stream.at("profile"), "High");
+    EXPECT_EQ(stream.at("width"), std::to_string(kRecordedSize.width()));
+    // The test sees the start and the stop a little late, never early.
+    EXPECT_NEAR(probedDuration(path), seconds, seconds * kFrameCountTolerance);
+    EXPECT_NEAR(decodedFrames(path), seconds * kFps, seconds * kFps * kFrameCountTolerance);
 }
 
 TEST_F(VideoEndToEnd, RefusedRecordingIsReportedAndTheConsoleKeepsWorking)

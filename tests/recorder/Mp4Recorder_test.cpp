@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -61,6 +62,36 @@ bool recordFrames(Mp4Recorder& recorder, int first, int count, cv::Size size = k
     return true;
 }
 
+Mp4Recorder::Options withSubtitles()
+{
+    Mp4Recorder::Options options;
+    options.subtitles = true;
+    return options;
+}
+
+std::string cueText(int second)
+{
+    return std::to_string(second) + ".00 M  横滚 -0.08°";
+}
+
+// As recordFrames, with each second's cue once the frames have passed it.
+bool recordWithCues(Mp4Recorder& recorder, int first, int count)
+{
+    const int perSecond = static_cast<int>(kFps);
+    for (int i = first; i < first + count; ++i) {
+        const int second = i / perSecond;
+        if (i > 0 && i % perSecond == 0 &&
+            !recorder.writeSubtitle(cueText(second - 1), std::chrono::seconds(second - 1),
+                                    std::chrono::seconds(second))) {
+            return false;
+        }
+        if (!recorder.write(makeFrame(kSize, i), frameTime(i))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
@@ -92,7 +123,7 @@ TEST(Mp4Recorder, writtenFilePlaysAsMp4vForBothCodes)
     }
 }
 
-TEST(Mp4Recorder, keyFramesAtMostASecondApart)
+TEST(Mp4Recorder, keyFramesAtMostASecondApartEachFragmentSyncedToTheDisk)
 {
     TempDir dir("recorder");
     for (double fps : {10.0, 29.97}) {
@@ -113,6 +144,120 @@ TEST(Mp4Recorder, keyFramesAtMostASecondApart)
             }
         }
         EXPECT_LE(frames.times.back() - previous, 1.0);
+        // Once a fragment, a second of the recording, ends, and once the file is finished.
+        const auto seconds = static_cast<uint64_t>(frames.times.back());
+        EXPECT_EQ(recorder.syncFigures().count, seconds + 2);
+    }
+}
+
+TEST(Mp4Recorder, mpeg4HeaderCarriesTheLowestProfileAndLevelThatAdmitTheSize)
+{
+    TempDir dir("recorder");
+    struct Case {
+        cv::Size size;
+        double fps;
+        const char* profile;
+        const char* level;
+    };
+    const Case cases[] = {
+        {{176, 144}, 15.0, "Simple Profile", "1"},  {{176, 144}, 25.0, "Simple Profile", "2"},
+        {{640, 360}, 25.0, "Simple Profile", "4"}, // level 4a
+        {{1280, 720}, 25.0, "Simple Profile", "6"}, {{1596, 1080}, 25.0, "Main Profile", "4"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.file("level.mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, kXvid, c.fps, c.size)) << recorder.lastError();
+        ASSERT_TRUE(recordFrames(recorder, 0, 2, c.size, c.fps));
+        recorder.release();
+        const auto stream = probeStream(path, "v", "codec_name,profile,level");
+        EXPECT_EQ(stream.at("codec_name"), "mpeg4") << c.size;
+        EXPECT_EQ(stream.at("profile"), c.profile) << c.size;
+        EXPECT_EQ(stream.at("level"), c.level) << c.size;
+    }
+}
+
+TEST(Mp4Recorder, h264IsHighProfileKeepsFrameTimesAndKeysEverySecond)
+{
+    TempDir dir("recorder");
+    const std::string path = dir.file("h264.mp4");
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(path, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), kFps, kSize))
+        << recorder.lastError();
+    // 2 s at the nominal rate, then 2 s of a camera slowed to 10 fps.
+    std::vector<std::chrono::microseconds> times;
+    for (int i = 0; i < 50; ++i) {
+        times.push_back(frameTime(i));
+    }
+    for (int i = 0; i < 20; ++i) {
+        times.push_back(std::chrono::seconds(2) + frameTime(i, 10.0));
+    }
+    for (size_t i = 0; i < times.size(); ++i) {
+        ASSERT_TRUE(recorder.write(makeFrame(kSize, static_cast<int>(i)), times[i]));
+    }
+    recorder.release(std::chrono::seconds(4));
+
+    const auto stream = probeStream(path, "v", "codec_name,profile");
+    EXPECT_EQ(stream.at("codec_name"), "h264");
+    EXPECT_EQ(stream.at("profile"), "High");
+    EXPECT_NEAR(probedDuration(path), 4.0, 0.05);
+    const FrameTimes frames = frameTimes(path);
+    ASSERT_EQ(frames.times.size(), times.size());
+    double previousKey = 0.0;
+    for (size_t i = 0; i < times.size(); ++i) {
+        EXPECT_NEAR(frames.times[i], std::chrono::duration<double>(times[i]).count(), 0.002)
+            << "frame " << i;
+        if (frames.keys[i]) {
+            EXPECT_LE(frames.times[i] - previousKey, 1.0) << "frame " << i;
+            previousKey = frames.times[i];
+        }
+    }
+    EXPECT_TRUE(frames.keys.front());
+}
+
+TEST(Mp4Recorder, tagsAreInTheInitialHeaderWhateverTheirText)
+{
+    TempDir dir("recorder");
+    const std::string path = dir.file("tags.mp4");
+    const std::string headerOnly = dir.file("header.mp4");
+    Mp4Recorder::Options options;
+    const std::string hostile = "O'Brien\"; x,y\n";
+    options.tags = {{"location", "人民路北段"}, {"inspector", hostile}, {"no", ""}};
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize, options)) << recorder.lastError();
+    // A copy cut before the first frame already has them.
+    fs::copy_file(path, headerOnly);
+    ASSERT_TRUE(recordFrames(recorder, 0, 30));
+    recorder.release();
+    for (const std::string& file : {headerOnly, path}) {
+        const QJsonObject tags = formatTags(file);
+        EXPECT_EQ(tags.value("location").toString(), QStringLiteral("人民路北段")) << file;
+        EXPECT_EQ(tags.value("inspector").toString().toStdString(), hostile) << file;
+        EXPECT_TRUE(tags.contains("no")) << file;
+    }
+}
+
+TEST(Mp4Recorder, subtitleCuesPlayUnderTheVideoToItsEnd)
+{
+    TempDir dir("recorder");
+    const std::string path = dir.file("cues.mp4");
+    Mp4Recorder recorder;
+    ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize, withSubtitles())) << recorder.lastError();
+    ASSERT_TRUE(recordWithCues(recorder, 0, 75)); // cues of the first two seconds
+    // The last cue ends with the recording; one starting too early starts later.
+    const auto end = std::chrono::milliseconds(2980);
+    ASSERT_TRUE(recorder.writeSubtitle(cueText(2), std::chrono::milliseconds(1500), end));
+    recorder.release(end);
+
+    const auto stream = probeStream(path, "s", "codec_name,duration");
+    EXPECT_EQ(stream.at("codec_name"), "mov_text");
+    EXPECT_NEAR(std::stod(stream.at("duration")), 2.98, 0.001);
+    EXPECT_NEAR(probedDuration(path), 2.98, 0.001);
+    const auto cues = subtitleCues(path);
+    ASSERT_EQ(cues.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(cues[static_cast<size_t>(i)].text, cueText(i));
+        EXPECT_NEAR(cues[static_cast<size_t>(i)].start, i, 0.001);
     }
 }
 
@@ -214,8 +359,9 @@ TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
         {"zero height", dir.file("e.mp4"), kXvid, kFps, cv::Size(320, 0)},
         {"missing folder", dir.file("missing/f.mp4"), kXvid, kFps, kSize},
         {"path is a folder", dir.file(""), kXvid, kFps, kSize},
-        {"unknown code", dir.file("g.mp4"), cv::VideoWriter::fourcc('H', '2', '6', '4'), kFps,
+        {"unknown code", dir.file("g.mp4"), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), kFps,
          kSize},
+        {"beyond every MPEG-4 Part 2 level", dir.file("i.mp4"), kXvid, kFps, cv::Size(2560, 1440)},
     };
     std::vector<Case> all(std::begin(cases), std::end(cases));
     // Permissions do not bind root.
@@ -230,6 +376,8 @@ TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
         EXPECT_FALSE(recorder.open(c.path, c.code, c.fps, c.size)) << c.what;
         EXPECT_FALSE(recorder.isOpened()) << c.what;
         EXPECT_FALSE(recorder.lastError().empty()) << c.what;
+        // A short reason: the caller names the file.
+        EXPECT_EQ(recorder.lastError().find(dir.folder()), std::string::npos) << c.what;
         EXPECT_FALSE(recorder.write(makeFrame(kSize, 0), frameTime(0))) << c.what;
     }
 }
@@ -297,7 +445,8 @@ TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
     if (pid == 0) {
         close(ready[0]);
         Mp4Recorder recorder;
-        if (!recorder.open(path, kXvid, kFps, kSize) || !recordFrames(recorder, 0, kWritten)) {
+        if (!recorder.open(path, kXvid, kFps, kSize, withSubtitles()) ||
+            !recordWithCues(recorder, 0, kWritten)) {
             _exit(1);
         }
         const char done = 'd';
@@ -327,6 +476,12 @@ TEST(Mp4Recorder, fileOfKilledWriterPlaysUpToLastSecond)
     EXPECT_EQ(info.at("codec_tag_string"), "mp4v");
     const int readByOpenCv = FramesReadByOpenCv(path);
     EXPECT_GE(readByOpenCv, kWritten - 2 * static_cast<int>(kFps));
+    // The subtitles too, to the last fragment.
+    const auto cues = subtitleCues(path);
+    EXPECT_GE(cues.size(), static_cast<size_t>(kWritten / kFps) - 2);
+    for (size_t i = 0; i < cues.size(); ++i) {
+        EXPECT_EQ(cues[i].text, cueText(static_cast<int>(i))) << "cue " << i;
+    }
 }
 
 TEST(Mp4Recorder, fullDiskFailsWriteAndKeepsPlayableFile)

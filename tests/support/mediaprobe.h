@@ -1,6 +1,10 @@
 // ffprobe views of recorded files, shared by every test that checks one.
 #pragma once
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -25,14 +29,17 @@ inline std::string runCommand(const std::string& command)
     return output;
 }
 
-// key=value of the first video stream, every frame decoded (nb_read_frames).
-inline std::map<std::string, std::string> probeVideo(const std::string& path)
+// key=value of the given entries of the first stream of a kind ("v", "s");
+// countFrames decodes every frame for nb_read_frames.
+inline std::map<std::string, std::string> probeStream(const std::string& path,
+                                                      const std::string& kind,
+                                                      const std::string& entries,
+                                                      bool countFrames = false)
 {
     const std::string out =
-        runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                   "stream=codec_tag_string,width,height,nb_read_frames,r_frame_rate "
-                   "-of default=nw=1 '" +
-                   path + "' 2>/dev/null");
+        runCommand(std::string("ffprobe -v error ") + (countFrames ? "-count_frames " : "") +
+                   "-select_streams " + kind + ":0 -show_entries stream=" + entries +
+                   " -of default=nw=1 '" + path + "' 2>/dev/null");
     std::map<std::string, std::string> values;
     std::istringstream lines(out);
     std::string line;
@@ -43,6 +50,59 @@ inline std::map<std::string, std::string> probeVideo(const std::string& path)
         }
     }
     return values;
+}
+
+// key=value of the first video stream, every frame decoded (nb_read_frames).
+inline std::map<std::string, std::string> probeVideo(const std::string& path)
+{
+    return probeStream(path, "v", "codec_tag_string,width,height,nb_read_frames,r_frame_rate",
+                       true);
+}
+
+// The container's tags as ffprobe -show_format lists them (JSON, so any
+// text comes back whole).
+inline QJsonObject formatTags(const std::string& path)
+{
+    const std::string out = runCommand("ffprobe -v error -show_entries format_tags -of json '" +
+                                       path + "' 2>/dev/null");
+    return QJsonDocument::fromJson(QByteArray::fromStdString(out))
+        .object()
+        .value(QStringLiteral("format"))
+        .toObject()
+        .value(QStringLiteral("tags"))
+        .toObject();
+}
+
+// The subtitle cues FFmpeg decodes from the file's first subtitle stream:
+// start (s) and text without style tags. (FFmpeg reads no cue lengths from a
+// fragmented file; the stream's duration gives the last cue's end.)
+struct Cue {
+    double start = 0;
+    std::string text;
+};
+inline std::vector<Cue> subtitleCues(const std::string& path)
+{
+    const std::string srt =
+        runCommand("ffmpeg -v error -i '" + path + "' -map 0:s:0 -f srt - 2>/dev/null");
+    std::vector<Cue> cues;
+    std::istringstream lines(srt);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int h = 0, m = 0, s = 0, ms = 0;
+        if (line.find(" --> ") == std::string::npos ||
+            std::sscanf(line.c_str(), "%d:%d:%d,%d", &h, &m, &s, &ms) != 4) {
+            continue;
+        }
+        Cue cue{h * 3600.0 + m * 60.0 + s + ms / 1000.0, {}};
+        while (std::getline(lines, line) && !line.empty()) {
+            cue.text += (cue.text.empty() ? "" : "\n") + line;
+        }
+        for (auto open = cue.text.find('<'); open != std::string::npos; open = cue.text.find('<')) {
+            cue.text.erase(open, cue.text.find('>', open) - open + 1);
+        }
+        cues.push_back(cue);
+    }
+    return cues;
 }
 
 // Frames ffprobe decodes from the file, -1 when it reads none.

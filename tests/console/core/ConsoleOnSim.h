@@ -3,6 +3,7 @@
 // switches, found by their object names.
 #pragma once
 
+#include "ColorButton.h"
 #include "GuiWait.h"
 
 #include "SimProcess.h"
@@ -135,8 +136,7 @@ protected:
 
     // Starts crawler-sim (verbose, plus the options) and the console
     // configured for it; returns once the console opened the link.
-    void startConsole(std::vector<std::string> options = {},
-                      Opening opening = Opening::WithOutputs)
+    void startConsole(std::vector<std::string> options = {}, Opening opening = Opening::WithOutputs)
     {
         options.emplace_back("-v");
         ASSERT_TRUE(sim.start(options));
@@ -171,6 +171,21 @@ protected:
         T* found = console->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
+    }
+
+    // Function key F1 to F7.
+    ColorButton* key(int number) const
+    {
+        return widget<ColorButton>(QStringLiteral("F%1").arg(number).toLatin1().constData());
+    }
+    // F1 until it stays lit: the console refuses a recording before the first frame.
+    bool startRecording()
+    {
+        return waitUntil([&] {
+            if (!key(1)->isPressedLook())
+                QTest::mouseClick(key(1), Qt::LeftButton);
+            return key(1)->isPressedLook();
+        });
     }
 
     void pressPad(const char* pad, int code)

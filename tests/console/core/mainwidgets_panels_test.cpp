@@ -83,10 +83,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
     }
 
-    ColorButton* key(int number)
-    {
-        return widget<ColorButton>(QStringLiteral("F%1").arg(number).toLatin1().constData());
-    }
     std::optional<Cell> cell(const char* name) { return cellOf(console.get(), widget(name)); }
     // The widget in a cell of the grid that holds the named widget.
     QWidget* besides(const char* name, int row, int column)

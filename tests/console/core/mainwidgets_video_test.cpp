@@ -45,6 +45,7 @@ const char* const kCableSetting = "Wir_length=1225";
 constexpr double kCableMetres = 12.25;
 // More than the file's header: encoded frames are in it.
 constexpr qint64 kSomeVideoBytes = 16 * 1024;
+constexpr int kSnapshotLandsMs = 2000;
 
 void setCamera(const QString& section, const QString& address)
 {
@@ -87,16 +88,20 @@ protected:
     }
 
     // F2 until a snapshot is written (none before the first frame); its name.
+    // Snapshots are written off the GUI thread: each F2 gets time to land.
     QString snapshot()
     {
         const QStringList before = saved(".jpg");
         QString written;
-        waitUntil([&] {
-            QTest::keyClick(console.get(), Qt::Key_F2);
+        const auto landed = [&] {
             for (const QString& name : saved(".jpg"))
                 if (!before.contains(name))
                     written = name;
             return !written.isEmpty();
+        };
+        waitUntil([&] {
+            QTest::keyClick(console.get(), Qt::Key_F2);
+            return waitUntil(landed, kSnapshotLandsMs);
         });
         return written;
     }
@@ -270,7 +275,13 @@ protected:
         ranSeconds = ran.elapsed() / 1000.0;
         EXPECT_FALSE(f1->isPressedLook());
         const QStringList files = saved(".mp4");
-        return files.size() == 1 ? folder() + files.front() : QString();
+        if (files.size() != 1)
+            return {};
+        // The frames that came before the stop are still being written.
+        EXPECT_TRUE(waitUntil([&] {
+            return recentLog().contains(QStringLiteral("recording closed [%1]").arg(files.front()));
+        }));
+        return folder() + files.front();
     }
 
     // The file plays as long as it recorded (2 %), with frames at about fps.

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <chrono>
@@ -111,6 +112,10 @@ TEST_F(FunctionKeysTest, KeyboardF2TakesASnapshotAndLooksPressedForAMoment)
     frameArrives();
     EXPECT_TRUE(press(Qt::Key_F2));
     EXPECT_TRUE(m_keys.key(2)->isPressedLook());
+    // Written off the GUI thread.
+    const auto written = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (savedFiles().isEmpty() && std::chrono::steady_clock::now() < written)
+        QThread::msleep(5);
     const QStringList files = savedFiles();
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^A-1-2-10\\.75M-\\d{14}\\.jpg$"))
@@ -138,8 +143,13 @@ TEST_F(FunctionKeysTest, F1LooksPressedOnlyWhileRecording)
     press(Qt::Key_F1);
     EXPECT_FALSE(m_recording.isRecording());
     EXPECT_FALSE(m_keys.key(1)->isPressedLook());
-    ASSERT_EQ(savedFiles().size(), 1);
-    EXPECT_TRUE(savedFiles().front().endsWith(QStringLiteral(".mp4")));
+    const auto closed = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (m_recording.isClosing() && std::chrono::steady_clock::now() < closed)
+        QThread::msleep(5);
+    const QStringList files = savedFiles();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_TRUE(files[0].endsWith(QStringLiteral(".csv")));
+    EXPECT_EQ(files[1], files[0].chopped(4) + QStringLiteral(".mp4"));
 }
 
 TEST_F(FunctionKeysTest, HeldKeysAndChordsActOnlyForTheirFirstPlainPress)

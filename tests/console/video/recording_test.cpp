@@ -7,11 +7,16 @@
 #include "mediaprobe.h"
 #include "overlay.h"
 #include "puttext.h"
+#include "snapshot.h"
+#include "telemetrysidecar.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -112,9 +117,24 @@ protected:
         m_overlay.setProjectInfo(info);
     }
 
-    QStringList files() const
+    QStringList files(const QString& pattern = QStringLiteral("*")) const
     {
-        return QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(m_folder).entryList({pattern},
+                                        QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    // The save folder's only recording.
+    std::string video() const
+    {
+        const QStringList videos = files(QStringLiteral("*.mp4"));
+        EXPECT_EQ(videos.size(), 1) << videos.join(' ').toStdString();
+        return videos.size() == 1 ? (m_folder + videos.front()).toStdString() : std::string();
+    }
+
+    // Stops the recording and waits for its files.
+    void stop()
+    {
+        EXPECT_FALSE(m_recording.recordAction());
+        EXPECT_TRUE(waitFor([this] { return !m_recording.isClosing(); }));
     }
 
     // Records for about `milliseconds` from a running camera; returns the time recorded.
@@ -124,8 +144,9 @@ protected:
         const auto start = Clock::now();
         EXPECT_TRUE(m_recording.recordAction());
         runEvents(milliseconds);
-        EXPECT_FALSE(m_recording.recordAction());
-        return std::chrono::duration<double>(Clock::now() - start).count();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        stop();
+        return seconds;
     }
 
     void expectNotStarted()
@@ -153,7 +174,7 @@ TEST_F(RecordingTest, RecordsOneFileOfTheFirstFrameSizeAtTheCameraRate)
     const double seconds = record(4000);
     EXPECT_EQ(m_states, (QList<bool>{true, false}));
     EXPECT_TRUE(m_messages.isEmpty());
-    const QStringList names = files();
+    const QStringList names = files(QStringLiteral("*.mp4"));
     ASSERT_EQ(names.size(), 1);
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^A-1-2-\\d{14}\\.mp4$")).match(names.front()).hasMatch())
@@ -186,8 +207,7 @@ TEST_F(RecordingTest, HeaderFirstThenFieldColumnAndNeverTheRecordMark)
 {
     SimulatedCamera camera(m_path);
     record(3000);
-    ASSERT_EQ(files().size(), 1);
-    cv::VideoCapture video((m_folder + files().front()).toStdString());
+    cv::VideoCapture video(this->video());
     ASSERT_TRUE(video.isOpened());
     const cv::Rect headerBand(150, 8 * 25, 300, 4 * 25); // header rows 8..11 only
     const cv::Rect markArea(kRecordedSize.width - 175, 0, 175, 40);
@@ -255,6 +275,15 @@ TEST_F(RecordingTest, WriterThatCannotWriteItsHeaderIsReportedAndLeavesNoFile)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
     expectNotStarted();
     setrlimit(RLIMIT_FSIZE, &saved);
+    // The reason, then the file's name without its folder.
+    const QStringList lines = m_messages.value(0).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("无法创建录像文件：")))
+        << lines[0].toStdString();
+    EXPECT_FALSE(lines[0].contains(m_folder)) << lines[0].toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^A-1-2-\\d{14}\\.mp4$")).match(lines[1]).hasMatch())
+        << lines[1].toStdString();
 }
 
 TEST_F(RecordingTest, HostileLocationStillWritesInsideTheSaveFolder)
@@ -267,7 +296,7 @@ TEST_F(RecordingTest, HostileLocationStillWritesInsideTheSaveFolder)
         setLocation(location);
         record(300);
     }
-    EXPECT_EQ(files().size(), 2) << files().join(' ').toStdString();
+    EXPECT_EQ(files(QStringLiteral("*.mp4")).size(), 2) << files().join(' ').toStdString();
     EXPECT_EQ(QDir(base).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
@@ -278,7 +307,9 @@ TEST_F(RecordingTest, QuickRestartDoesNotReplaceTheFirstFile)
         EXPECT_TRUE(m_recording.recordAction());
         EXPECT_FALSE(m_recording.recordAction());
     }
-    EXPECT_EQ(files().size(), 2) << files().join(' ').toStdString();
+    EXPECT_TRUE(waitFor([this] { return !m_recording.isClosing(); }));
+    EXPECT_EQ(files(QStringLiteral("*.mp4")).size(), 2) << files().join(' ').toStdString();
+    EXPECT_EQ(files(QStringLiteral("*.csv")).size(), 2) << files().join(' ').toStdString();
 }
 
 TEST_F(RecordingTest, FullDiskStopsTheRecordingWithAMessage)
@@ -292,13 +323,130 @@ TEST_F(RecordingTest, FullDiskStopsTheRecordingWithAMessage)
     const rlimit limit{64 * 1024, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     ASSERT_TRUE(m_recording.recordAction());
-    const bool stopped = waitFor([this] { return !m_recording.isRecording(); });
+    // Stopped, and why, once the file is finished.
+    const bool reported = waitFor([this] { return !m_messages.isEmpty(); });
     setrlimit(RLIMIT_FSIZE, &saved);
-    ASSERT_TRUE(stopped);
+    ASSERT_TRUE(reported);
+    EXPECT_FALSE(m_recording.isRecording());
     EXPECT_EQ(m_states, (QList<bool>{true, false}));
     ASSERT_EQ(m_messages.size(), 1);
-    ASSERT_EQ(files().size(), 1);
-    EXPECT_GT(decodedFrames((m_folder + files().front()).toStdString()), 0);
+    const QStringList lines = m_messages.front().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("录像写入失败，已停止：")))
+        << lines[0].toStdString();
+    EXPECT_EQ(m_folder + lines[1], QString::fromStdString(video()));
+    EXPECT_GT(decodedFrames(video()), 0);
+}
+
+TEST_F(RecordingTest, StopWritesTheFramesThatCameBeforeIt)
+{
+    m_path.GetMatImage(cv::Mat(kCameraSize, CV_8UC3, kBackground));
+    ASSERT_TRUE(m_recording.recordAction());
+    // No tick has woken the writer: every frame still waits at the stop.
+    constexpr int kWaiting = 50;
+    for (int i = 0; i < kWaiting; ++i)
+        m_path.GetMatImage(cv::Mat(kCameraSize, CV_8UC3, kBackground));
+    stop();
+    EXPECT_EQ(m_recording.framesWritten(), static_cast<uint64_t>(kWaiting));
+    EXPECT_EQ(decodedFrames(video()), kWaiting);
+}
+
+TEST_F(RecordingTest, CarriesTheProjectAsTagsAndTheStatusRecordsItRanThrough)
+{
+    ProjectInfo info = m_overlay.projectInfo();
+    info.m_strUnitCompany = QStringLiteral("华东市政管道检测有限公司");
+    info.m_strInspector = QStringLiteral("O'Brien\"; x,y\n");
+    m_overlay.setProjectInfo(info);
+    DistanceCalibration distance;
+    distance.m_dZeroReference = 2.0;
+    distance.m_dStartDistance = 0.5;
+    m_overlay.setDistance(distance);
+    LinkStatusRecord status{};
+    status.Wir_length = 1000;          // 10 m of cable: 8.50 m shown
+    m_recording.receiveStatus(status); // before the recording: not in it
+    SimulatedCamera camera(m_path);
+    ASSERT_TRUE(waitFor([this] { return m_path.matSize().area() > 0; }));
+    const QDateTime before = QDateTime::currentDateTime();
+    ASSERT_TRUE(m_recording.recordAction());
+    constexpr int kRecords = 30;
+    for (int i = 0; i < kRecords; ++i) {
+        status.Wir_length = static_cast<uint32_t>(1000 + i);
+        m_recording.receiveStatus(status);
+        runEvents(50);
+    }
+    stop();
+
+    const QJsonObject tags = formatTags(video());
+    for (const auto& [key, value] : projectFields(info))
+        EXPECT_EQ(tags.value(key).toString(), value) << key.toStdString();
+    EXPECT_EQ(tags.value("moravel_format").toString(), QStringLiteral("1"));
+    const QDateTime start =
+        QDateTime::fromString(tags.value("start_time").toString(), Qt::ISODateWithMs);
+    EXPECT_LE(std::abs(before.msecsTo(start)), 1000)
+        << tags.value("start_time").toString().toStdString();
+    EXPECT_EQ(probeStream(video(), "s", "codec_name").at("codec_name"), "mov_text");
+
+    QFile csv(
+        QString::fromStdString(video()).replace(QStringLiteral(".mp4"), QStringLiteral(".csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().trimmed().split('\n');
+    ASSERT_EQ(rows.size(), kRecords + 1);
+    EXPECT_EQ(rows.front() + '\n', QByteArray(TelemetrySidecar::kHeader));
+    EXPECT_TRUE(rows[1].startsWith(isoWallTime(before).left(10).toUtf8())) << rows[1].toStdString();
+    EXPECT_EQ(rows[1].split(',').value(2), QByteArray("8.50"));
+    EXPECT_EQ(rows.back().split(',').value(2),
+              QByteArray::number(8.5 + (kRecords - 1) / 100.0, 'f', 2));
+}
+
+TEST_F(RecordingTest, CodecSettingChoosesH264AndAnUnknownOneIsRefused)
+{
+    SimulatedCamera camera(m_path);
+    SetQStringFromIni(QStringLiteral("/came/codec"), QStringLiteral("h264"));
+    record(1500);
+    const auto stream = probeStream(video(), "v", "codec_name,profile");
+    EXPECT_EQ(stream.at("codec_name"), "h264");
+    EXPECT_EQ(stream.at("profile"), "High");
+    QFile::remove(QString::fromStdString(video()));
+
+    SetQStringFromIni(QStringLiteral("/came/codec"), QStringLiteral("mjpeg"));
+    EXPECT_FALSE(m_recording.recordAction());
+    SetQStringFromIni(QStringLiteral("/came/codec"), QString());
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("mjpeg")));
+    EXPECT_TRUE(files(QStringLiteral("*.mp4")).isEmpty());
+}
+
+TEST_F(RecordingTest, SnapshotRecordNamesTheRunningRecordingAndTheOffsetIntoIt)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    SnapshotRecord idle = m_recording.snapshotRecord(now);
+    EXPECT_EQ(idle.time, now);
+    EXPECT_FALSE(idle.status.has_value());
+    EXPECT_TRUE(idle.recordingFile.isEmpty());
+
+    LinkStatusRecord status{};
+    status.Wir_length = 1234;
+    status.Angle_Roll = 1.5F;
+    m_recording.receiveStatus(status);
+    // The distance the overlay shows now, after a correction since the record.
+    DistanceCalibration distance;
+    distance.m_dCurrentReading = 12.34;
+    distance.m_dZeroReference = 2.0;
+    m_overlay.setDistance(distance);
+    m_path.GetMatImage(cv::Mat(kCameraSize, CV_8UC3, kBackground));
+    ASSERT_TRUE(m_recording.recordAction());
+    runEvents(500);
+    const SnapshotRecord during = m_recording.snapshotRecord(QDateTime::currentDateTime());
+    const double elapsed =
+        std::chrono::duration<double>(m_recording.elapsed(RecordingClock::now())).count();
+    stop();
+    ASSERT_TRUE(during.status.has_value());
+    EXPECT_NEAR(during.status->distanceM, 10.34, 1e-9);
+    EXPECT_NEAR(during.status->cableM, 12.34, 1e-5);
+    EXPECT_EQ(during.status->rollDeg, 1.5);
+    EXPECT_EQ(during.recordingFile, QFileInfo(m_recording.videoPath()).fileName());
+    EXPECT_NEAR(during.recordingOffsetS, elapsed, 0.1);
+    EXPECT_GE(during.recordingOffsetS, 0.5);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <opencv2/videoio.hpp>
@@ -15,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -30,6 +33,21 @@ cv::Mat noiseFrame(cv::Size size, int seed)
     cv::RNG rng(static_cast<uint64_t>(seed) + 1);
     rng.fill(frame, cv::RNG::UNIFORM, 0, 256);
     return frame;
+}
+
+// The file at path (an MPEG-4 Part 2 recording at kFps and kSize) with its
+// telemetry beside it.
+RecordingWriter::File fileAt(const std::string& path)
+{
+    RecordingWriter::File file;
+    file.videoPath = path;
+    file.telemetryPath =
+        QString::fromStdString(path).replace(QStringLiteral(".mp4"), QStringLiteral(".csv"));
+    file.fourcc = cv::VideoWriter::fourcc('x', 'v', 'i', 'd');
+    file.fps = kFps;
+    file.size = kSize;
+    file.options.subtitles = true;
+    return file;
 }
 
 // Pumps the writer until it has written `count` frames or failed.
@@ -50,7 +68,7 @@ TEST(RecordingWriter, EncodesEveryFrameAtTheOpenedSize)
     const std::string path = dir.filePath(QStringLiteral("a.mp4")).toStdString();
     FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, Clock::now())) << writer.error();
+    ASSERT_TRUE(writer.open(fileAt(path), queue, Clock::now())) << writer.error();
     EXPECT_TRUE(writer.isOpened());
     constexpr int kFrames = 30;
     for (int i = 0; i < kFrames; ++i) {
@@ -83,7 +101,7 @@ TEST(RecordingWriter, WritesQueuedFramesOldestFirst)
     const std::string path = dir.filePath(QStringLiteral("order.mp4")).toStdString();
     FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, Clock::now()));
+    ASSERT_TRUE(writer.open(fileAt(path), queue, Clock::now()));
     constexpr int kFrames = 20;
     constexpr int kStep = 10;
     for (int i = 0; i < kFrames; ++i) {
@@ -111,7 +129,7 @@ TEST(RecordingWriter, FramesLandAtTheirArrivalOnTheRecordingsClock)
     RecordingWriter writer;
     // A recording that started three seconds ago, with frames after 0.2, 1 and 2 s.
     const auto start = Clock::now() - std::chrono::seconds(3);
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, start));
+    ASSERT_TRUE(writer.open(fileAt(path), queue, start));
     for (int ms : {200, 1000, 2000}) {
         queue.push(noiseFrame(kSize, ms), start + std::chrono::milliseconds(ms));
     }
@@ -128,6 +146,88 @@ TEST(RecordingWriter, FramesLandAtTheirArrivalOnTheRecordingsClock)
     EXPECT_LT(duration, 3.0 + 5.0); // generous: the machine may be loaded
 }
 
+// Waits for the writer's files to be complete.
+bool waitForClosed(const RecordingWriter& writer)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (!writer.isClosed() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return writer.isClosed();
+}
+
+TEST(RecordingWriter, CloseTakesOverTheWaitingFramesAndEndsTheFileAtTheStop)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("stop.mp4")).toStdString();
+    FrameQueue queue;
+    RecordingWriter writer;
+    const auto start = Clock::now() - std::chrono::seconds(3);
+    ASSERT_TRUE(writer.open(fileAt(path), queue, start));
+    // Three seconds of frames still waiting when the recording stops.
+    constexpr int kWaiting = 75;
+    for (int i = 0; i < kWaiting; ++i) {
+        queue.push(noiseFrame(kSize, i), start + std::chrono::milliseconds(i * 40));
+    }
+    std::atomic<bool> told{false};
+    writer.close(start + std::chrono::seconds(3), [&told] { told = true; });
+    EXPECT_FALSE(writer.isOpened());
+    // The queue is the next recording's at once.
+    EXPECT_EQ(queue.size(), 0u);
+    queue.push(noiseFrame(kSize, 0), Clock::now());
+    ASSERT_TRUE(waitForClosed(writer));
+    EXPECT_TRUE(told);
+    EXPECT_EQ(queue.size(), 1u);
+    EXPECT_EQ(writer.framesWritten(), static_cast<uint64_t>(kWaiting));
+    EXPECT_EQ(decodedFrames(path), kWaiting);
+    EXPECT_NEAR(probedDuration(path), 3.0, 0.001);
+}
+
+TEST(RecordingWriter, StatusRecordsGoToTheTelemetryFileAndOneCueASecond)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("telemetry.mp4")).toStdString();
+    FrameQueue queue;
+    RecordingWriter writer;
+    const auto start = Clock::now() - std::chrono::seconds(3);
+    ASSERT_TRUE(writer.open(fileAt(path), queue, start));
+    // Received 0.2, 0.9, 1.6 and 2.5 s into the recording, at 1, 1.5, 2 and 2.5 m.
+    const int receivedMs[] = {200, 900, 1600, 2500};
+    for (int i = 0; i < 4; ++i) {
+        TelemetrySample sample;
+        sample.wallTime = QDateTime::currentDateTime();
+        sample.at = start + std::chrono::milliseconds(receivedMs[i]);
+        sample.distanceM = 1.0 + 0.5 * i;
+        writer.addTelemetry(sample);
+    }
+    for (int i = 0; i < 75; ++i) {
+        queue.push(noiseFrame(kSize, i), start + std::chrono::milliseconds(i * 40));
+    }
+    ASSERT_TRUE(waitForWritten(writer, 75));
+    writer.close(start + std::chrono::seconds(3));
+    ASSERT_TRUE(waitForClosed(writer));
+
+    QFile csv(dir.filePath(QStringLiteral("telemetry.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().split('\n');
+    ASSERT_EQ(rows.size(), 6); // header, four rows, the last line end
+    for (int i = 0; i < 4; ++i) {
+        const QList<QByteArray> fields = rows[i + 1].split(',');
+        EXPECT_EQ(fields.value(1), QByteArray::number(receivedMs[i] / 1000.0, 'f', 3));
+        EXPECT_EQ(fields.value(2), QByteArray::number(1.0 + 0.5 * i, 'f', 2));
+    }
+    // Each second's cue shows the newest record at its start; none before the first.
+    const auto cues = subtitleCues(path);
+    ASSERT_GE(cues.size(), 2u);
+    EXPECT_EQ(cues[cues.size() - 2].text.rfind("1.50 M", 0), 0u) << cues[cues.size() - 2].text;
+    EXPECT_NEAR(cues[cues.size() - 2].start, 1.0, 0.001);
+    EXPECT_EQ(cues.back().text.rfind("2.00 M", 0), 0u) << cues.back().text;
+    EXPECT_NEAR(cues.back().start, 2.0, 0.001);
+    EXPECT_NEAR(std::stod(probeStream(path, "s", "duration").at("duration")), 3.0, 0.001);
+}
+
 TEST(RecordingWriter, ScalesWithAreaInterpolation)
 {
     QTemporaryDir dir;
@@ -142,7 +242,7 @@ TEST(RecordingWriter, ScalesWithAreaInterpolation)
     const std::string path = dir.filePath(QStringLiteral("b.mp4")).toStdString();
     FrameQueue queue;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.open(path, kFps, kSize, queue, Clock::now()));
+    ASSERT_TRUE(writer.open(fileAt(path), queue, Clock::now()));
     queue.push(board, Clock::now());
     ASSERT_TRUE(waitForWritten(writer, 1));
     writer.release();
@@ -165,11 +265,12 @@ TEST(RecordingWriter, OpenFailureIsReported)
 {
     FrameQueue queue;
     RecordingWriter writer;
-    EXPECT_FALSE(
-        writer.open("/nonexistent-folder-for-test/a.mp4", kFps, kSize, queue, Clock::now()));
+    EXPECT_FALSE(writer.open(fileAt("/nonexistent-folder-for-test/a.mp4"), queue, Clock::now()));
     EXPECT_FALSE(writer.isOpened());
     EXPECT_FALSE(writer.error().empty());
-    EXPECT_FALSE(writer.open("/tmp/never.mp4", 0.5, kSize, queue, Clock::now()));
+    RecordingWriter::File slow = fileAt("/tmp/never.mp4");
+    slow.fps = 0.5;
+    EXPECT_FALSE(writer.open(slow, queue, Clock::now()));
     queue.push(noiseFrame(kSize, 0), Clock::now());
     writer.pump();
     EXPECT_EQ(queue.size(), 1u);
@@ -187,11 +288,13 @@ TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
         childprocess::fillDiskAt(kDiskBytes);
         FrameQueue queue;
         RecordingWriter writer;
-        if (!writer.open(path, kFps, kSize, queue, Clock::now())) {
+        const auto start = Clock::now();
+        if (!writer.open(fileAt(path), queue, start)) {
             return 2;
         }
+        // Frames of a 25 fps camera, written as fast as the encoder goes.
         for (int i = 0; i < 2000 && !writer.failed(); ++i) {
-            queue.push(noiseFrame(kSize, i), Clock::now());
+            queue.push(noiseFrame(kSize, i), start + std::chrono::milliseconds(i * 40));
             waitForWritten(writer, static_cast<uint64_t>(i) + 1);
         }
         const auto deadline = Clock::now() + std::chrono::seconds(30);
@@ -210,10 +313,10 @@ TEST(RecordingWriter, FullDiskStopsWritingAndKeepsAPlayableFile)
     close(written[0]);
     EXPECT_EQ(code, 0);
     ASSERT_GT(frames, 0u);
-    // Everything but the fragment the disk cut off plays.
+    // Everything but the fragment the disk cut off and the second after it plays.
     const int decoded = decodedFrames(path);
     EXPECT_GT(decoded, 0);
-    EXPECT_GE(decoded, static_cast<int>(frames) - static_cast<int>(kFps) - 1);
+    EXPECT_GE(decoded, static_cast<int>(frames) - 2 * static_cast<int>(kFps) - 1);
     EXPECT_LE(decoded, static_cast<int>(frames));
 }
 
@@ -230,7 +333,7 @@ TEST(RecordingWriter, KilledProcessLeavesAFilePlayableToTwoSecondsBeforeTheKill)
         close(ready[0]);
         FrameQueue queue;
         RecordingWriter writer;
-        if (!writer.open(path, kFps, kSize, queue, Clock::now())) {
+        if (!writer.open(fileAt(path), queue, Clock::now())) {
             _exit(2);
         }
         const auto start = Clock::now();
