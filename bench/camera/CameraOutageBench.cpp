@@ -17,13 +17,13 @@
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "mediaprobe.h"
+#include "privateconsolehome.h"
 #include "videolabel.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -195,12 +195,7 @@ int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRounds;
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultRecordSeconds;
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
+    const PrivateConsoleHome home;
     QApplication app(argc, argv);
     bench::SilenceStdout();
     // The console's debug lines would bury the figures.

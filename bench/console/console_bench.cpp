@@ -12,11 +12,11 @@
 #include "SimProcess.h"
 #include "inisettings.h"
 #include "mainwidgets.h"
+#include "privateconsolehome.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -180,12 +180,7 @@ void benchRecordingLateness(mainWidgets& console, int seconds)
 int main(int argc, char** argv)
 {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRecordSeconds;
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
+    const PrivateConsoleHome home;
     QApplication app(argc, argv);
 
     simtest::SimProcess sim;

@@ -1,17 +1,17 @@
 #include "consoletestenv.h"
 #include "inisettings.h"
+#include "privateconsolehome.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-QTemporaryDir* g_home = nullptr;
+PrivateConsoleHome* g_home = nullptr;
 int g_editCount = 0;
 } // namespace
 
@@ -51,14 +51,8 @@ QByteArray readConfigBytes()
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
+    PrivateConsoleHome home;
     g_home = &home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    // Also when listing tests at build time, outside ctest's environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
