@@ -127,10 +127,7 @@ void engineeringinfo::saveToIni() const
 
 ProjectInfo engineeringinfo::infoFromWidgets() const
 {
-    // The distance switch is not edited here: keep the console's.
     ProjectInfo info;
-    if (m_pConsole)
-        info.m_strDisCheck = m_pConsole->projectInfo()->m_strDisCheck;
     for (const FieldBinding& field : fieldBindings(*ui))
         info.*field.member = widgetText(field.widget);
     info.m_strPipMeterial = customMaterialChosen() ? ui->lineEditAutoPipMeterial->text()
