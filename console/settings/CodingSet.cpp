@@ -23,6 +23,7 @@ CodingSet::CodingSet(QWidget* parent) : FramelessFrame<QDialog>(parent), ui(new 
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    keepEnterInert(this);
     // The unit continues the white entry field.
     const QRect line = ui->lineEdit->geometry();
     ui->labelUnit->setGeometry(line.x() + line.width(), line.y(), ui->labelUnit->width(),

@@ -76,6 +76,7 @@ engineeringinfo::engineeringinfo(QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    keepEnterInert(this);
     loadFromIni();
     connect(ui->pushBtnOneSet, &QPushButton::clicked, this, &engineeringinfo::SetOneInfo);
     connect(ui->pushButtonClose, &QPushButton::clicked, this, &QDialog::close);
