@@ -16,6 +16,7 @@ bool StartupThread::start()
         return false;
     if (m_bRunning) {
         m_bRunAgain = true;
+        m_wake.notify_all();
         return false;
     }
     // A finished thread has left run() already; joining it is immediate.
@@ -48,7 +49,9 @@ bool StartupThread::isRunning() const
 bool StartupThread::sleepFor(std::chrono::milliseconds duration)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return !m_wake.wait_for(lock, duration, [this] { return m_bStopping; });
+    m_wake.wait_for(lock, duration, [this] { return m_bStopping || m_bRunAgain; });
+    m_bRunAgain = false;
+    return !m_bStopping;
 }
 
 bool StartupThread::stopRequested() const

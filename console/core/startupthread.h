@@ -1,6 +1,7 @@
 // Runs the console's start-up work on one background thread at a time.
 // A start request while it runs makes it run once more instead of
-// starting a second thread; stop() wakes and joins it for good.
+// starting a second thread, and cuts a sleep of the body short, so the
+// request is served at once; stop() wakes and joins it for good.
 #pragma once
 
 #include <chrono>
@@ -25,7 +26,8 @@ public:
     void stop();
     bool isRunning() const;
 
-    // For the body: sleeps, returns false at once when stop() was called.
+    // For the body: sleeps, returns false at once when stop() was called and
+    // true at once when start() was (the pass that follows serves it).
     bool sleepFor(std::chrono::milliseconds duration);
     bool stopRequested() const;
 

@@ -103,6 +103,27 @@ TEST(StartupThread, StopWakesASleepingBodyAndRefusesNewStarts)
     EXPECT_FALSE(thread.start());
 }
 
+TEST(StartupThread, StartCutsASleepShortAndTheNextPassServesIt)
+{
+    std::atomic<int> passes{0};
+    std::atomic<bool> more{true};
+    StartupThread thread([&] {
+        while (more) {
+            ++passes;
+            if (!thread.sleepFor(std::chrono::hours(1)))
+                return;
+        }
+    });
+    thread.start();
+    ASSERT_TRUE(eventually([&] { return passes == 1; }));
+    EXPECT_FALSE(thread.start());
+    ASSERT_TRUE(eventually([&] { return passes == 2; }));
+    more = false;
+    EXPECT_FALSE(thread.start());
+    ASSERT_TRUE(eventually([&] { return !thread.isRunning(); }));
+    EXPECT_EQ(passes, 2); // served by the pass after the sleep, not a run of its own
+}
+
 TEST(StartupThread, SleepReturnsTrueWhenNotStopped)
 {
     std::atomic<int> result{-1};
