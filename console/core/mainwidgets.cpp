@@ -115,6 +115,7 @@ void mainWidgets::buildTitleBar()
         close();
     });
     m_pTitleBar->setTitle(tr("Ostrel"));
+    m_pTitleBar->setConnectionConsole(this);
     setWindowIcon(QIcon(QStringLiteral(":/icons/TitleBar/logo.png")));
 }
 
