@@ -73,7 +73,8 @@ void mainWidgets::startInitThread()
 void mainWidgets::openLink()
 {
     const int dropsBefore = m_linkState.drops();
-    const QByteArray address = GetQStringFromIni("/com/ip").toUtf8();
+    // Spaces around address and port (typed by hand) are no part of them.
+    const QByteArray address = GetQStringFromIni("/com/ip").trimmed().toUtf8();
     const int port = GetQStringFromIni("/com/port").toInt(); // 0 when not a number
     m_pSocketSystem->Connect(address.constData(), port);
     if (!m_pSocketSystem->IsConnected())

@@ -252,7 +252,7 @@ QString ConnectionSettings::folderState(const QString& folder) const
     QString state = tr("%1 GB").arg(static_cast<double>(free) / kBytesPerGigabyte, 0, 'f', 1);
     const ConnectionConsole::RecordingRate rate = m_pConsole->recordingRate();
     if (rate.bitsPerSecond <= 0)
-        return state;
+        return tr("%1，有画面后显示可录像时间").arg(state);
     const auto seconds = static_cast<qint64>(static_cast<double>(free) * 8 / rate.bitsPerSecond);
     const QString megabits = QString::number(rate.bitsPerSecond / kBitsPerMegabit, 'f', 1);
     const QString pattern = rate.measured ? tr("%1，按当前码率 %2 Mbit/s 可录像约 %3 小时 %4 分")

@@ -42,7 +42,8 @@ CameraLogin cameraLoginFromIni(int camera)
     const QString section =
         camera == CameraLogins::kMain ? QStringLiteral("/lognone/") : QStringLiteral("/logntwo/");
     CameraLogin login;
-    login.address = GetQStringFromIni(section + "ip").toStdString();
+    // An address holds no spaces: "ip = 192.168.1.64" typed by hand means it.
+    login.address = GetQStringFromIni(section + "ip").trimmed().toStdString();
     login.port = portFrom(GetQStringFromIni(section + "port"));
     login.user = GetQStringFromIni(section + "name").toStdString();
     login.password = GetQStringFromIni(section + "password").toStdString();

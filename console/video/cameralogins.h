@@ -33,7 +33,8 @@ struct CameraLogin {
 };
 
 // camera 0: the lognone keys; camera 1: the logntwo keys. Read afresh at
-// every call; a port that is no base-10 number in 0..65535 reads as 0.
+// every call; spaces around the address and port are dropped, a port that is
+// no base-10 number in 0..65535 reads as 0.
 CameraLogin cameraLoginFromIni(int camera);
 
 // Why a login failed, for the operator: "用户名或密码错误", "连接超时", ...

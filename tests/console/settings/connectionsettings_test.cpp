@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -115,8 +117,13 @@ TEST_F(ConnectionDialog, LiveStateFollowsTheConsoleWhileOpen)
     EXPECT_EQ(label("labelBackState"), QStringLiteral("已连接"));
     // Free space and what it holds at 8 Mbit/s, i.e. 1 MB a second.
     const QString space = label("labelSaveFolderState");
-    EXPECT_TRUE(space.contains(QStringLiteral(" GB，按当前码率 8.0 Mbit/s 可录像约 ")))
-        << space.toStdString();
+    const QRegularExpressionMatch hours =
+        QRegularExpression(
+            QStringLiteral(" GB，按当前码率 8.0 Mbit/s 可录像约 (\\d+) 小时 \\d+ 分$"))
+            .match(space);
+    ASSERT_TRUE(hours.hasMatch()) << space.toStdString();
+    const double freeHours = QStorageInfo(m_console.m_strSaveFolder).bytesAvailable() / 1e6 / 3600;
+    EXPECT_NEAR(hours.captured(1).toDouble(), freeHours, 1.0);
 
     m_console.m_bLinkUp = true;
     m_console.m_cameras[0] = {false, QStringLiteral("用户名或密码错误")};
@@ -126,6 +133,13 @@ TEST_F(ConnectionDialog, LiveStateFollowsTheConsoleWhileOpen)
     EXPECT_TRUE(labelBecomes("labelMainState", QStringLiteral("未连接：用户名或密码错误")));
     EXPECT_TRUE(labelBecomes("labelBackState", QStringLiteral("已连接：视频信号中断")));
     EXPECT_TRUE(label("labelSaveFolderState").contains(QStringLiteral("按估计码率 4.0 Mbit/s")));
+    m_console.m_rate = {};
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return label("labelSaveFolderState")
+                .endsWith(QStringLiteral("GB，有画面后显示可录像时间"));
+        },
+        kLiveWaitMs));
 
     type("lineEditSaveFolder", testenv::home() + "/missing");
     EXPECT_TRUE(labelBecomes("labelSaveFolderState", QStringLiteral("文件夹不存在")));
