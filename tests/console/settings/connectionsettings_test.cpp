@@ -39,7 +39,7 @@ protected:
     {
         testenv::removeConfig();
         m_console.m_strSaveFolder = folder("save");
-        SetQStringFromIni("/lognone/ip", "192.168.1.64");
+        SetQStringFromIni("/lognone/ip", "127.0.1.64");
         SetQStringFromIni("/lognone/port", "554");
         SetQStringFromIni("/lognone/name", "admin");
         SetQStringFromIni("/lognone/password", "abc,123");
@@ -148,7 +148,7 @@ TEST_F(ConnectionDialog, LiveStateFollowsTheConsoleWhileOpen)
 TEST_F(ConnectionDialog, WhatIsWrongIsShownBesideItsFieldAndNothingIsWritten)
 {
     open();
-    type("lineEditMainIp", "192.168.1.300");
+    type("lineEditMainIp", "127.0.1.300");
     type("lineEditMainPort", "0");
     type("lineEditBackIp", "rtsp://");
     type("lineEditLinkIp", "crawler one");
@@ -172,7 +172,7 @@ TEST_F(ConnectionDialog, WhatIsWrongIsShownBesideItsFieldAndNothingIsWritten)
     EXPECT_TRUE(m_pDialog->isVisible());
 
     // Corrected, the messages go and the values are written.
-    type("lineEditMainIp", " 192.168.1.30 ");
+    type("lineEditMainIp", " 127.0.1.30 ");
     type("lineEditMainPort", "8554");
     type("lineEditBackIp", "rtsp://cam-back.local:8554/live");
     type("lineEditLinkIp", "crawler-1.local");
@@ -184,7 +184,7 @@ TEST_F(ConnectionDialog, WhatIsWrongIsShownBesideItsFieldAndNothingIsWritten)
          {"labelMainIpError", "labelMainPortError", "labelBackIpError", "labelLinkIpError",
           "labelLinkPortError", "labelFpsError", "labelSaveFolderError"})
         EXPECT_TRUE(label(error).isEmpty()) << error;
-    EXPECT_EQ(GetQStringFromIni("/lognone/ip"), "192.168.1.30");
+    EXPECT_EQ(GetQStringFromIni("/lognone/ip"), "127.0.1.30");
     EXPECT_EQ(GetQStringFromIni("/logntwo/ip"), "rtsp://cam-back.local:8554/live");
     EXPECT_EQ(GetQStringFromIni("/com/port"), "20109");
     EXPECT_EQ(GetQStringFromIni("/came/fps"), "12");

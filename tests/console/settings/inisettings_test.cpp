@@ -84,7 +84,7 @@ TEST_F(IniSettings, HandEditedValuesReadAsTypedAndQuotedOnesWithoutTheirQuotes)
                               "[lognone]\r\n"
                               "password=abc,123\r\n"
                               "name=abc;123\r\n"
-                              "ip= 192.168.1.64 \r\n"
+                              "ip= 127.0.1.64 \r\n"
                               "# path below\r\n"
                               "path=C:\\new\\table\\\r\n"
                               "[about]\n"
@@ -95,7 +95,7 @@ TEST_F(IniSettings, HandEditedValuesReadAsTypedAndQuotedOnesWithoutTheirQuotes)
                               "half=\"open");
     EXPECT_EQ(GetQStringFromIni("/lognone/password"), "abc,123");
     EXPECT_EQ(GetQStringFromIni("/lognone/name"), "abc;123");
-    EXPECT_EQ(GetQStringFromIni("/lognone/ip"), " 192.168.1.64 ");
+    EXPECT_EQ(GetQStringFromIni("/lognone/ip"), " 127.0.1.64 ");
     EXPECT_EQ(GetQStringFromIni("/lognone/path"), "C:\\new\\table\\");
     EXPECT_EQ(GetQStringFromIni("/about/company"), "Moravel Co., Ltd.");
     EXPECT_EQ(GetQStringFromIni("/about/version"), "say \"hi\"");
@@ -108,7 +108,7 @@ TEST_F(IniSettings, AWriteChangesOnlyTheLineOfItsEntry)
 {
     const QByteArray handEdited = "; cameras first\r\n"
                                   "[lognone]\r\n"
-                                  "ip = 192.168.1.64\r\n"
+                                  "ip = 127.0.1.64\r\n"
                                   "port=554\r\n"
                                   "\r\n"
                                   "[about]\r\n"
