@@ -44,96 +44,34 @@ ConnectionSettings::ConnectionSettings(QWidget* parent)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     keepEnterInert(this);
-    m_fields = {
-        {ui->lineEditMainIp,
-         "/lognone/ip",
-         Part::MainCamera,
-         Form::Trimmed,
-         &cameraAddressProblem,
-         ui->labelMainIpError,
-         {}},
-        {ui->lineEditMainPort,
-         "/lognone/port",
-         Part::MainCamera,
-         Form::Trimmed,
-         &portProblem,
-         ui->labelMainPortError,
-         {}},
-        {ui->lineEditMainName,
-         "/lognone/name",
-         Part::MainCamera,
-         Form::AsTyped,
-         nullptr,
-         nullptr,
-         {}},
-        {ui->lineEditMainPassword,
-         "/lognone/password",
-         Part::MainCamera,
-         Form::AsTyped,
-         nullptr,
-         nullptr,
-         {}},
-        {ui->lineEditBackIp,
-         "/logntwo/ip",
-         Part::BackCamera,
-         Form::Trimmed,
-         &cameraAddressProblem,
-         ui->labelBackIpError,
-         {}},
-        {ui->lineEditBackPort,
-         "/logntwo/port",
-         Part::BackCamera,
-         Form::Trimmed,
-         &portProblem,
-         ui->labelBackPortError,
-         {}},
-        {ui->lineEditBackName,
-         "/logntwo/name",
-         Part::BackCamera,
-         Form::AsTyped,
-         nullptr,
-         nullptr,
-         {}},
-        {ui->lineEditBackPassword,
-         "/logntwo/password",
-         Part::BackCamera,
-         Form::AsTyped,
-         nullptr,
-         nullptr,
-         {}},
-        {ui->lineEditLinkIp,
-         "/com/ip",
-         Part::Link,
-         Form::Trimmed,
-         &linkAddressProblem,
-         ui->labelLinkIpError,
-         {}},
-        {ui->lineEditLinkPort,
-         "/com/port",
-         Part::Link,
-         Form::Trimmed,
-         &portProblem,
-         ui->labelLinkPortError,
-         {}},
-        {ui->lineEditFps,
-         "/came/fps",
-         Part::Recording,
-         Form::Trimmed,
-         &frameRateProblem,
-         ui->labelFpsError,
-         {}},
-        {ui->lineEditSaveFolder,
-         nullptr,
-         Part::Recording,
-         Form::Folder,
-         &folderProblem,
-         ui->labelSaveFolderError,
-         {}},
+    const auto addCamera = [this](const QString& section, Part part, QLineEdit* address,
+                                  QLabel* addressError, QLineEdit* port, QLabel* portError,
+                                  QLineEdit* user, QLineEdit* password) {
+        m_fields.push_back(
+            {address, section + "ip", part, Form::Trimmed, &cameraAddressProblem, addressError});
+        m_fields.push_back({port, section + "port", part, Form::Trimmed, &portProblem, portError});
+        m_fields.push_back({user, section + "name", part, Form::AsTyped, nullptr, nullptr});
+        m_fields.push_back({password, section + "password", part, Form::AsTyped, nullptr, nullptr});
     };
+    addCamera(QStringLiteral("/lognone/"), Part::MainCamera, ui->lineEditMainIp,
+              ui->labelMainIpError, ui->lineEditMainPort, ui->labelMainPortError,
+              ui->lineEditMainName, ui->lineEditMainPassword);
+    addCamera(QStringLiteral("/logntwo/"), Part::BackCamera, ui->lineEditBackIp,
+              ui->labelBackIpError, ui->lineEditBackPort, ui->labelBackPortError,
+              ui->lineEditBackName, ui->lineEditBackPassword);
+    m_fields.push_back({ui->lineEditLinkIp, QStringLiteral("/com/ip"), Part::Link, Form::Trimmed,
+                        &linkAddressProblem, ui->labelLinkIpError});
+    m_fields.push_back({ui->lineEditLinkPort, QStringLiteral("/com/port"), Part::Link,
+                        Form::Trimmed, &portProblem, ui->labelLinkPortError});
+    m_fields.push_back({ui->lineEditFps, QStringLiteral("/came/fps"), Part::Recording,
+                        Form::Trimmed, &frameRateProblem, ui->labelFpsError});
+    // Last (folderField): the save folder, which the console stores.
+    m_fields.push_back({ui->lineEditSaveFolder, QString(), Part::Recording, Form::Folder,
+                        &folderProblem, ui->labelSaveFolderError});
     for (Field& field : m_fields) {
-        if (field.key == nullptr)
+        if (field.key.isEmpty())
             continue;
-        field.saved = GetQStringFromIni(QString::fromLatin1(field.key));
+        field.saved = GetQStringFromIni(field.key);
         field.edit->setText(field.saved);
     }
 
@@ -185,7 +123,7 @@ QString ConnectionSettings::text(const Field& field)
 
 ConnectionSettings::Field& ConnectionSettings::folderField()
 {
-    return m_fields.back(); // the table ends with it
+    return m_fields.back();
 }
 
 void ConnectionSettings::save()
@@ -210,8 +148,8 @@ void ConnectionSettings::save()
         const QString value = text(field);
         if (value == field.saved)
             continue;
-        if (field.key != nullptr)
-            SetQStringFromIni(QString::fromLatin1(field.key), value);
+        if (!field.key.isEmpty())
+            SetQStringFromIni(field.key, value);
         else if (m_pConsole)
             m_pConsole->setSaveVideoPath(value);
         field.saved = value;

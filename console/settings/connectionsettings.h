@@ -50,12 +50,12 @@ private:
     using Check = QString (*)(const QString&);
     struct Field {
         QLineEdit* edit;
-        const char* key; // nullptr: the save folder, which the console stores
+        QString key; // empty: the save folder, which the console stores
         Part part;
         Form form;
-        Check check;   // nullptr: any text
-        QLabel* error; // nullptr with check
-        QString saved; // the value in use when the dialog opened or last saved
+        Check check;        // nullptr: any text
+        QLabel* error;      // nullptr with check
+        QString saved{}; // the value in use when the dialog opened or last saved
     };
 
     static QString text(const Field& field);
