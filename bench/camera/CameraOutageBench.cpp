@@ -178,11 +178,11 @@ void benchConnectionChanges(int rounds, simtest::SimProcess& sim)
     const auto* view = console->findChild<VideoLabel*>(QStringLiteral("viewmain"));
     const CameraLogins& cameras = console->cameraLogins();
     const int backId = cameras.userId(1);
-    const auto save = [&](const char* key, int port, bool camera) {
+    const auto save = [&](const char* key, int port, bool mainCamera) {
         SetQStringFromIni(key, QString::number(port));
         ConnectionConsole::Changes changes;
-        changes.cameras[0] = camera;
-        changes.link = !camera;
+        changes.cameras[0] = mainCamera;
+        changes.link = !mainCamera;
         console->applyConnectionChanges(changes);
     };
     simtest::SimProcess* const crawlers[] = {&second, &sim};
