@@ -66,7 +66,7 @@ void mainWidgets::applyConnectionChanges(const Changes& changes)
     }
     if (changes.link)
         m_bReopenLink = true;
-    // A running pass takes it up at once, without its second's sleep.
+    // Not after the loop's second of sleep: at once.
     if (any)
-        m_startup.start();
+        m_startup.start(StartupThread::Serve::AtOnce);
 }
