@@ -1,6 +1,6 @@
 // Main-camera library: the rear-camera contract for two logins at once,
-// with StopPlay, logins that may be retried without a new Init, and the
-// reason of a failed login.
+// with StopPlay, logins that may be retried without a new Init, the reason
+// of a failed login, and Logout of one camera while the other plays on.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +34,8 @@ public:
                                    VideoWindowHandle window) = 0;
     // Stops the play *handle names; the handle value is left as it is.
     virtual void StopPlay(int32_t* handle) = 0;
+    // Ends one login; its plays are stopped first. False for an unknown id.
+    virtual bool Logout(int32_t loginId) = 0;
     virtual void SetSaveDir(std::string folder) = 0;
     virtual void SaveFrame(cv::Mat frame) = 0;
     virtual void StartOrStopRecord() = 0;

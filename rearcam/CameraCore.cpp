@@ -96,6 +96,17 @@ void CameraCore::logoutAll()
     }
 }
 
+bool CameraCore::Logout(int32_t loginId)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_loginIds.erase(loginId) == 0) {
+            return false;
+        }
+    }
+    return NET_DVR_Logout(loginId) != 0;
+}
+
 int32_t CameraCore::Login(const std::string& address, uint16_t port, const std::string& user,
                           const std::string& password)
 {

@@ -44,6 +44,8 @@ public:
     int32_t RealPlayWindow(int32_t loginId, int32_t linkMode, int32_t channel,
                            VideoWindowHandle window);
     void StopPlay(const int32_t* handle);
+    // Ends one login (its plays stopped by the caller); false for an unknown id.
+    bool Logout(int32_t loginId);
     void SetSaveDir(std::string folder);
     void SaveFrame(const cv::Mat& frame);
     void StartOrStopRecord();

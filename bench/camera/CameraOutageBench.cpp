@@ -7,7 +7,11 @@
 //  - recording length error: F1 to F1 against the file's duration, for a
 //    25 fps and a 12.5 fps camera into a 25 fps file;
 //  - link with hanging cameras: constructor to the link opened, while both
-//    cameras take connections and never answer; and the close meanwhile.
+//    cameras take connections and never answer; and the close meanwhile;
+//  - connection changes as the connection dialog saves them: a corrected
+//    main camera port, from the save to the camera logged in and to its
+//    picture in the large view; a link port moved between two crawler-sims,
+//    from the save to the new crawler's reset; the back camera untouched.
 // Run: <build>/bin/camera_outage_bench [rounds, default 3] [recording seconds, default 20]
 // Figures go to standard error; standard output (the camera library's timing lines) is dropped.
 #include "BenchSupport.h"
@@ -23,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QTest>
 
@@ -145,12 +150,73 @@ void benchRecording(const char* fps, int seconds, const QString& folder)
         std::fprintf(stderr, "recording from a %s fps camera: no file\n", fps);
         return;
     }
-    const double duration = probedDuration((folder + files.front()).toStdString());
+    const QString path = folder + files.front();
+    const double duration = probedDuration(path.toStdString());
     std::fprintf(stderr,
                  "recording from a %s fps camera into a 25 fps file: ran %.3f s, plays %.3f s, "
-                 "error %.3f s (%.2f %%)\n",
+                 "error %.3f s (%.2f %%), %.2f Mbit/s\n",
                  fps, ranSeconds, duration, duration - ranSeconds,
-                 100.0 * (duration - ranSeconds) / ranSeconds);
+                 100.0 * (duration - ranSeconds) / ranSeconds,
+                 static_cast<double>(QFileInfo(path).size()) * 8 / duration / 1e6);
+}
+
+size_t resetsOf(const simtest::SimProcess& sim)
+{
+    return sim.linesStartingWith("cmd ResetControl").size();
+}
+
+void benchConnectionChanges(int rounds, simtest::SimProcess& sim)
+{
+    RtspCamera camera(coretest::fieldCamera("25"));
+    simtest::SimProcess second;
+    if (!camera.start() || !second.start({"-v"}))
+        return;
+    coretest::setMainCamera(camera.port());
+    const auto console = liveConsole();
+    if (!console)
+        return;
+    const auto* view = console->findChild<VideoLabel*>(QStringLiteral("viewmain"));
+    const CameraLogins& cameras = console->cameraLogins();
+    const int backId = cameras.userId(1);
+    const auto save = [&](const char* key, int port, bool mainCamera) {
+        SetQStringFromIni(key, QString::number(port));
+        ConnectionConsole::Changes changes;
+        changes.cameras[0] = mainCamera;
+        changes.link = !mainCamera;
+        console->applyConnectionChanges(changes);
+    };
+    simtest::SimProcess* const crawlers[] = {&second, &sim};
+    std::vector<double> loggedIn;
+    std::vector<double> picture;
+    std::vector<double> linkMoved;
+    for (int round = 0; round < rounds; ++round) {
+        save("/lognone/port", camera.port() + 1, true); // nothing listens there
+        if (msUntil([&] { return coretest::showsNoVideo(view->picture()); }) < 0)
+            return;
+        QElapsedTimer saved;
+        saved.start();
+        save("/lognone/port", camera.port(), true);
+        if (msUntil([&] { return cameras.userId(0) >= 0; }) < 0)
+            return;
+        loggedIn.push_back(static_cast<double>(saved.nsecsElapsed()) / 1e6);
+        if (msUntil([&] { return showsLive(view); }) < 0)
+            return;
+        picture.push_back(static_cast<double>(saved.nsecsElapsed()) / 1e6);
+
+        simtest::SimProcess& target = *crawlers[round % 2];
+        const size_t resets = resetsOf(target);
+        saved.start();
+        save("/com/port", target.port(), false);
+        if (msUntil([&] { return resetsOf(target) > resets; }) < 0)
+            return;
+        linkMoved.push_back(static_cast<double>(saved.nsecsElapsed()) / 1e6);
+    }
+    printFigures("corrected camera port: logged in after the save", loggedIn);
+    printFigures("corrected camera port: picture in the large view after the save", picture);
+    printFigures("new link port: the new crawler's reset after the save", linkMoved);
+    std::fprintf(stderr, "back camera logged in again meanwhile: %s\n",
+                 cameras.userId(1) == backId ? "no" : "yes");
+    SetQStringFromIni("/com/port", QString::number(sim.port()));
 }
 
 void benchHangingCameras(int rounds, simtest::SimProcess& sim)
@@ -166,11 +232,7 @@ void benchHangingCameras(int rounds, simtest::SimProcess& sim)
     std::vector<double> linkOpen;
     std::vector<double> closing;
     for (int round = 0; round < rounds; ++round) {
-        const auto lines = sim.lines();
-        const size_t resets = static_cast<size_t>(
-            std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
-                return line.rfind("cmd ResetControl", 0) == 0;
-            }));
+        const size_t resets = resetsOf(sim);
         QElapsedTimer made;
         made.start();
         auto console = std::make_unique<mainWidgets>();
@@ -216,6 +278,7 @@ int main(int argc, char** argv)
     benchOutages(rounds);
     benchRecording("25", seconds, folder);
     benchRecording("12.5", seconds, folder);
+    benchConnectionChanges(rounds, sim);
     benchHangingCameras(rounds, sim);
     return 0;
 }

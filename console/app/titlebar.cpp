@@ -1,6 +1,7 @@
 #include "titlebar.h"
 
 #include "aboutdlg.h"
+#include "connectionsettings.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -77,8 +78,8 @@ TitleBar::TitleBar(QWidget* parent) : QWidget(parent)
     setProperty("titleBar", true);
     setObjectName("titleBar");
 
-    // The settings button has no action.
-    for (QPushButton* button : {m_pMinimizeButton, m_pCloseButton, m_pAboutButton})
+    for (QPushButton* button :
+         {m_pMinimizeButton, m_pCloseButton, m_pAboutButton, m_pSettingButton})
         connect(button, &QPushButton::clicked, this, &TitleBar::onClicked);
 }
 
@@ -103,6 +104,10 @@ void TitleBar::onClicked()
         about->setAttribute(Qt::WA_DeleteOnClose);
         about->setAttribute(Qt::WA_ShowModal);
         about->show();
+    } else if (button == m_pSettingButton && m_pConnectionConsole) {
+        ConnectionSettings settings(top);
+        settings.setConsole(m_pConnectionConsole);
+        settings.exec();
     }
 }
 

@@ -1,11 +1,13 @@
 // The console's own 30-pixel title bar: logo, title, settings, about,
 // minimize and close buttons. Dragging it moves the console; the close
-// button only asks the console to close (CloseWindows).
+// button only asks the console to close (CloseWindows); the settings button
+// opens the connection settings of the console set by setConnectionConsole.
 #pragma once
 
 #include <QPoint>
 #include <QWidget>
 
+class ConnectionConsole;
 class QLabel;
 class QPushButton;
 
@@ -15,6 +17,8 @@ class TitleBar : public QWidget {
 public:
     explicit TitleBar(QWidget* parent = nullptr);
     void setTitle(const QString& title);
+    // Not owned; the settings button does nothing without one.
+    void setConnectionConsole(ConnectionConsole* console) { m_pConnectionConsole = console; }
 
 signals:
     void CloseWindows();
@@ -39,4 +43,5 @@ private:
     QPushButton* m_pCloseButton;
     bool m_bPressed = false;
     QPoint m_lastPos;
+    ConnectionConsole* m_pConnectionConsole = nullptr;
 };

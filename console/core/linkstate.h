@@ -23,7 +23,9 @@ public:
     int drops() const;
     bool confirmOpened(int dropsBefore);
 
-    // Closing console: the link no longer counts as up.
+    // Before the console closes the link itself (when closing, or to open it
+    // at a new address): it no longer counts as up, so the report of its
+    // closing is no drop and tears nothing down.
     void clear() { m_bConnectCom.store(false); }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "consolelog.h"
 #include "framepath.h"
+#include "inisettings.h"
 #include "recording.h"
 #include "robotcommands.h"
 #include "startuptiming.h"
@@ -115,6 +116,7 @@ void mainWidgets::buildTitleBar()
         close();
     });
     m_pTitleBar->setTitle(tr("Ostrel"));
+    m_pTitleBar->setConnectionConsole(this);
     setWindowIcon(QIcon(QStringLiteral(":/icons/TitleBar/logo.png")));
 }
 
@@ -139,10 +141,8 @@ void mainWidgets::closeEvent(QCloseEvent* event)
 
 void mainWidgets::GetSysInfo()
 {
-    auto info = std::make_shared<const ProjectInfo>(loadProjectInfo());
-    m_overlay.setProjectInfo(*info);
-    std::lock_guard<std::mutex> lock(m_projectInfoMutex);
-    m_pProjectInfo = std::move(info);
+    applyProjectInfo(loadProjectInfo());
+    setDistanceOverlaySwitch(GetQStringFromIni(kDistanceOverlayKey));
 }
 
 std::shared_ptr<const ProjectInfo> mainWidgets::projectInfo() const

@@ -7,6 +7,7 @@
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
 #include "cameralogins.h"
+#include "connectionconsole.h"
 #include "linkstate.h"
 #include "overlay.h"
 #include "projectconsole.h"
@@ -48,7 +49,8 @@ class VideoSignals;
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
                     public ISocketSystemHeadMsg,
-                    public ProjectConsole {
+                    public ProjectConsole,
+                    public ConnectionConsole {
     Q_OBJECT
 
 public:
@@ -70,7 +72,7 @@ public:
     // Project information and save folder from config.ini.
     void GetSysInfo() override;
     void getSaveVideoPath();
-    void setSaveVideoPath(const QString& path);
+    void setSaveVideoPath(const QString& path) override;
     // An immutable snapshot, safe to keep on any thread.
     std::shared_ptr<const ProjectInfo> projectInfo() const override;
 
@@ -84,7 +86,13 @@ public:
     DistanceCalibration distanceCalibration() const override;
     void setDistanceCorrection(double dZeroReference, double dStartDistance) override;
     void setDistanceOverlaySwitch(const QString& text) override;
-    const QString& saveVideoPath() const { return m_saveFolder.path(); }
+    QString saveVideoPath() const override { return m_saveFolder.path(); }
+
+    // What the connection dialog shows and changes (mainwidgets_connection.cpp).
+    bool linkConnected() const override { return m_linkState.isConnected(); }
+    CameraState cameraState(int camera) const override;
+    RecordingRate recordingRate() const override;
+    void applyConnectionChanges(const Changes& changes) override;
 
 signals:
     void sendImage(Mat image);
@@ -153,6 +161,8 @@ private:
     void startInitThread();
     bool startupDone() const;
     void openLink();
+    // Closes the link without a teardown when its address has changed.
+    void closeLinkForNewAddress();
     // A link that was up has dropped: close it and start over.
     void tearDownLink();
     void waitForLinkCallbacks() const;
@@ -188,9 +198,14 @@ private:
     Overlay m_overlay;
     std::unique_ptr<FramePath> m_pFramePath;
     std::unique_ptr<Recording> m_pRecording;
+    // Of the running or last recording, measured from its file; 0 before any.
+    mutable double m_dMeasuredBitsPerSecond = 0;
 
     ISocketSystemHead* m_pSocketSystem = nullptr; // never deleted: no delete entry
     LinkStateWatch m_linkState;                   // m_bConnectCom and the drop reaction
+    // Set by a new link address; the start-up thread closes the link and
+    // opens it again at the address config.ini now holds.
+    std::atomic<bool> m_bReopenLink{false};
     // Link callbacks still running; a receive thread the library detached
     // during a drop may still be inside one when the console closes.
     // Callbacks must never block on the GUI thread, which waits for them.

@@ -50,12 +50,14 @@ void mainWidgets::buildCommands()
 
 bool mainWidgets::startupDone() const
 {
-    return m_linkState.isConnected() && m_pCameras->allLoggedIn();
+    return m_linkState.isConnected() && m_pCameras->allLoggedIn() && !m_bReopenLink.load();
 }
 
 void mainWidgets::startInitThread()
 {
     while (!startupDone() && !m_startup.stopRequested()) {
+        if (m_bReopenLink.exchange(false))
+            closeLinkForNewAddress();
         m_pCameras->loginMissing();
         if (!m_linkState.isConnected())
             openLink();
@@ -72,7 +74,8 @@ void mainWidgets::startInitThread()
 void mainWidgets::openLink()
 {
     const int dropsBefore = m_linkState.drops();
-    const QByteArray address = GetQStringFromIni("/com/ip").toUtf8();
+    // Spaces around address and port (typed by hand) are no part of them.
+    const QByteArray address = GetQStringFromIni("/com/ip").trimmed().toUtf8();
     const int port = GetQStringFromIni("/com/port").toInt(); // 0 when not a number
     m_pSocketSystem->Connect(address.constData(), port);
     if (!m_pSocketSystem->IsConnected())
@@ -85,6 +88,17 @@ void mainWidgets::openLink()
         Qt::QueuedConnection);
     // A drop reported meanwhile wins: the loop then opens the link again.
     m_linkState.confirmOpened(dropsBefore);
+}
+
+void mainWidgets::closeLinkForNewAddress()
+{
+    MORAVEL_LOG(L"[Moravel] link address changed, reopening");
+    // Not a drop: the cameras keep running. Cleared again once the old
+    // link's callbacks are over, so a late report of its opening cannot
+    // make it count as open.
+    m_linkState.clear();
+    m_pSocketSystem->Disconnect();
+    m_linkState.clear();
 }
 
 int mainWidgets::OnLinkState(const char* state)

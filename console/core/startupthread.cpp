@@ -9,13 +9,17 @@ StartupThread::~StartupThread()
     stop();
 }
 
-bool StartupThread::start()
+bool StartupThread::start(Serve serve)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_bStopping)
         return false;
     if (m_bRunning) {
         m_bRunAgain = true;
+        if (serve == Serve::AtOnce) {
+            m_bWakeNow = true;
+            m_wake.notify_all();
+        }
         return false;
     }
     // A finished thread has left run() already; joining it is immediate.
@@ -48,7 +52,13 @@ bool StartupThread::isRunning() const
 bool StartupThread::sleepFor(std::chrono::milliseconds duration)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return !m_wake.wait_for(lock, duration, [this] { return m_bStopping; });
+    m_wake.wait_for(lock, duration, [this] { return m_bStopping || m_bWakeNow; });
+    if (m_bWakeNow) {
+        // The pass that follows serves the request.
+        m_bWakeNow = false;
+        m_bRunAgain = false;
+    }
+    return !m_bStopping;
 }
 
 bool StartupThread::stopRequested() const
@@ -62,6 +72,7 @@ void StartupThread::run()
     for (;;) {
         m_body();
         std::lock_guard<std::mutex> lock(m_mutex);
+        m_bWakeNow = false; // the run that follows (or none is needed) serves it
         if (!m_bRunAgain || m_bStopping) {
             m_bRunning = false;
             m_bRunAgain = false;

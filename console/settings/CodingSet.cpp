@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr char kOverlaySwitchKey[] = "/codingset/discheck";
-
 // Anything but a finite number counts as 0, so the distance stays printable.
 double distanceFromText(const QString& text)
 {
@@ -25,11 +23,12 @@ CodingSet::CodingSet(QWidget* parent) : FramelessFrame<QDialog>(parent), ui(new 
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    keepEnterInert(this);
     // The unit continues the white entry field.
     const QRect line = ui->lineEdit->geometry();
     ui->labelUnit->setGeometry(line.x() + line.width(), line.y(), ui->labelUnit->width(),
                                line.height());
-    ui->checkBox->setChecked(GetQStringFromIni(kOverlaySwitchKey).toInt() != 0);
+    ui->checkBox->setChecked(GetQStringFromIni(kDistanceOverlayKey).toInt() != 0);
     connect(ui->pushButtonSet, &QPushButton::clicked, this, &CodingSet::SetOneInfo);
     connect(ui->pushButtonClear, &QPushButton::clicked, this, &CodingSet::clearDistance);
     connect(ui->pushButtonClose, &QPushButton::clicked, this, &QDialog::close);
@@ -51,7 +50,7 @@ void CodingSet::SetOneInfo()
 {
     const QString overlaySwitch =
         ui->checkBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-    SetQStringFromIni(kOverlaySwitchKey, overlaySwitch);
+    SetQStringFromIni(kDistanceOverlayKey, overlaySwitch);
     if (!m_pConsole)
         return;
     m_pConsole->setDistanceCorrection(m_dOpeningReading, distanceFromText(ui->lineEdit->text()));

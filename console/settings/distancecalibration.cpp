@@ -6,6 +6,8 @@ namespace {
 constexpr int kDistanceDecimals = 2;
 } // namespace
 
+const char* const kDistanceOverlayKey = "/codingset/discheck";
+
 double shownDistance(const DistanceCalibration& calibration)
 {
     const double distance =

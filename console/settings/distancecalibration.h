@@ -8,9 +8,13 @@
 struct DistanceCalibration {
     double m_dZeroReference = 0.0;  // reading at the last correction, metres
     double m_dCurrentReading = 0.0; // reported cable length, metres
-    QString m_strOverlaySwitch;     // console copy of "/codingset/discheck"
+    QString m_strOverlaySwitch;     // the console's only copy of kDistanceOverlayKey
     double m_dStartDistance = 0.0;  // distance set at the last correction, metres
 };
+
+// "检测时叠加" of the distance dialog, "1" or "0"; loaded by the console's
+// GetSysInfo and changed by the dialog's save.
+extern const char* const kDistanceOverlayKey;
 
 // Reading - zero reference + start distance, never negative.
 double shownDistance(const DistanceCalibration& calibration);

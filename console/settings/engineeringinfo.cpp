@@ -76,6 +76,7 @@ engineeringinfo::engineeringinfo(QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    keepEnterInert(this);
     loadFromIni();
     connect(ui->pushBtnOneSet, &QPushButton::clicked, this, &engineeringinfo::SetOneInfo);
     connect(ui->pushButtonClose, &QPushButton::clicked, this, &QDialog::close);
@@ -127,10 +128,7 @@ void engineeringinfo::saveToIni() const
 
 ProjectInfo engineeringinfo::infoFromWidgets() const
 {
-    // The distance switch is not edited here: keep the console's.
     ProjectInfo info;
-    if (m_pConsole)
-        info.m_strDisCheck = m_pConsole->projectInfo()->m_strDisCheck;
     for (const FieldBinding& field : fieldBindings(*ui))
         info.*field.member = widgetText(field.widget);
     info.m_strPipMeterial = customMaterialChosen() ? ui->lineEditAutoPipMeterial->text()

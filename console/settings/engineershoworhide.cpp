@@ -11,6 +11,7 @@ engineershoworhide::engineershoworhide(QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    keepEnterInert(this);
     for (QCheckBox* box : fieldBoxes())
         box->setChecked(true);
     ui->checkBoxAll->setChecked(true);

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPainter>
+#include <QPushButton>
 
 namespace {
 const QColor kTitleBandColor(153, 153, 153);
@@ -16,4 +17,12 @@ void paintFrameBackground(QWidget* window)
     painter.fillRect(0, 0, width, kFrameTitleBandHeight, kTitleBandColor);
     painter.fillRect(0, kFrameTitleBandHeight, width, window->height() - kFrameTitleBandHeight,
                      kBodyColor);
+}
+
+void keepEnterInert(QWidget* dialog)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }

@@ -11,6 +11,11 @@ constexpr int kFrameTitleBandHeight = 45;
 // Paints the title band and the body over the whole window.
 void paintFrameBackground(QWidget* window);
 
+// No push button of the dialog acts on Enter, neither as the dialog's
+// default (Enter in a line edit would click the first button, the logo)
+// nor while it has the focus: none of them is the dialog's one action.
+void keepEnterInert(QWidget* dialog);
+
 // Base of the frameless dialogs; Base is QWidget or QDialog.
 template <class Base> class FramelessFrame : public Base {
 public:

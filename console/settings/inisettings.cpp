@@ -1,21 +1,35 @@
 #include "inisettings.h"
 
 #include "consolelog.h"
+#include "initext.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QSaveFile>
 #include <QStandardPaths>
 
+#include <mutex>
 #include <string>
 
 namespace {
 
-constexpr char kIniCodec[] = "GB2312";
+// Writes read, change and replace the whole file: one at a time, or two
+// threads writing different keys could each lose the other's change.
+std::mutex g_writeMutex;
 
-void prepareIni(QSettings& settings)
+// The file's bytes; false when it exists but cannot be read.
+bool readFile(const QString& path, QByteArray& bytes)
 {
-    settings.setIniCodec(kIniCodec);
+    bytes.clear();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return true;
 }
 
 } // namespace
@@ -33,13 +47,9 @@ QString GetQStringFromIni(const QString& key)
     const QString path = configFilePath();
     const std::wstring widePath = path.toStdWString();
     MORAVEL_LOG(L"[Moravel] GetQStringFromIni fileName [%s]", widePath.c_str());
-    // Qt's settings cache would answer with what an earlier read saw.
-    const QFileInfo file(path);
-    if (file.exists() && !(file.isFile() && file.isReadable()))
-        return QString();
-    QSettings settings(path, QSettings::IniFormat);
-    prepareIni(settings);
-    return settings.value(key, QString()).toString();
+    QByteArray bytes;
+    readFile(path, bytes);
+    return IniText(bytes).value(key);
 }
 
 void SetQStringFromIni(const QString& key, const QString& value)
@@ -49,8 +59,19 @@ void SetQStringFromIni(const QString& key, const QString& value)
     MORAVEL_LOG(L"[Moravel] SetQStringFromIni fileName [%s]", widePath.c_str());
     // The configuration folder may not exist yet on a fresh account.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSettings settings(path, QSettings::IniFormat);
-    prepareIni(settings);
-    settings.setValue(key, value);
-    settings.sync();
+    std::lock_guard<std::mutex> lock(g_writeMutex);
+    QByteArray before;
+    // A file that cannot be read is not replaced by one holding only this key.
+    if (!readFile(path, before))
+        return;
+    IniText text(before);
+    text.setValue(key, value);
+    if (text.bytes() == before)
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.bytes()) != text.bytes().size()) {
+        file.cancelWriting();
+        return;
+    }
+    file.commit();
 }

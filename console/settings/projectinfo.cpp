@@ -30,7 +30,6 @@ ProjectInfo loadProjectInfo()
         info.m_strPipMeterial = GetQStringFromIni("/systemconfig/pipmeterial");
     info.m_strSaveFlag = GetQStringFromIni("/systemconfig/saveflag");
     info.m_strStartFlag = GetQStringFromIni("/systemconfig/startflag");
-    info.m_strDisCheck = GetQStringFromIni("/codingset/discheck");
     qDebug() << "GetSysInfo" << info.m_strFontColor;
     info.m_overlayColor = overlayColorFor(info.m_strFontColor);
     return info;

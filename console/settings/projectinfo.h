@@ -25,14 +25,14 @@ struct ProjectInfo {
     QString m_strPipMeterial; // the custom material when that item is chosen
     QString m_strSaveFlag;
     QString m_strStartFlag;
-    QString m_strDisCheck;                       // "/codingset/discheck"
     cv::Scalar m_overlayColor{255, 255, 255, 0}; // blue, green, red, 0
 };
 
 // The material list item that means "use the custom material text".
 extern const char* const kCustomMaterialItem;
 
-// Reads the project information from config.ini (the console's GetSysInfo).
+// Reads the project information from config.ini (the console's GetSysInfo,
+// which also loads the distance overlay switch into its DistanceCalibration).
 ProjectInfo loadProjectInfo();
 
 // Overlay text colour for a colour name; unknown names give white.

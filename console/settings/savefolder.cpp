@@ -19,6 +19,13 @@ QString defaultSaveVideoPath(const QString& programDir)
     return QDir::homePath() + kSaveFolderName;
 }
 
+QString withFinalSlash(const QString& folder)
+{
+    if (folder.isEmpty() || folder.endsWith('/'))
+        return folder;
+    return folder + '/';
+}
+
 void SaveFolder::getSaveVideoPath(const QString& programDir)
 {
     QString path = GetQStringFromIni(kSaveFolderKey);

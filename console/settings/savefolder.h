@@ -8,6 +8,10 @@
 // program folder without a drive letter.
 QString defaultSaveVideoPath(const QString& programDir);
 
+// A chosen folder as the save folder keeps it: with a final "/"; empty
+// stays empty.
+QString withFinalSlash(const QString& folder);
+
 class SaveFolder {
 public:
     // Settles the folder at start: the stored one, else the default (not

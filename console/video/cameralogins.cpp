@@ -42,7 +42,8 @@ CameraLogin cameraLoginFromIni(int camera)
     const QString section =
         camera == CameraLogins::kMain ? QStringLiteral("/lognone/") : QStringLiteral("/logntwo/");
     CameraLogin login;
-    login.address = GetQStringFromIni(section + "ip").toStdString();
+    // An address holds no spaces: "ip = 192.168.1.64" typed by hand means it.
+    login.address = GetQStringFromIni(section + "ip").trimmed().toStdString();
     login.port = portFrom(GetQStringFromIni(section + "port"));
     login.user = GetQStringFromIni(section + "name").toStdString();
     login.password = GetQStringFromIni(section + "password").toStdString();
@@ -106,6 +107,12 @@ bool CameraLogins::loginRunning(int camera) const
     return m_attempts[static_cast<size_t>(camera)].running;
 }
 
+uint32_t CameraLogins::lastError(int camera) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_attempts[static_cast<size_t>(camera)].lastError;
+}
+
 bool CameraLogins::allLoggedIn() const
 {
     return m_userID_0.load() >= 0 && m_userID_1.load() >= 0;
@@ -129,26 +136,49 @@ void CameraLogins::loginMissing()
 
 void CameraLogins::startLogin(int camera)
 {
-    if (loginRunning(camera))
-        return;
+    uint64_t generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const Attempt& attempt = m_attempts[static_cast<size_t>(camera)];
+        if (attempt.running)
+            return;
+        generation = attempt.generation;
+    }
     // Only this thread starts attempts: the camera stays idle meanwhile.
     CameraLogin params = m_source(camera);
     std::lock_guard<std::mutex> lock(m_mutex);
     Attempt& attempt = m_attempts[static_cast<size_t>(camera)];
     if (m_pSystem == nullptr || m_bClosing)
         return;
+    // Keys read before a relogin may be the old ones: the next pass reads them again.
+    if (attempt.generation != generation)
+        return;
     if (attempt.refused && *attempt.refused == params &&
         m_now() - attempt.refusedAt < kRefusedRetry)
         return;
+    joinEndedAbandoned();
     // A finished thread has left login() already; joining it is immediate.
     if (attempt.thread.joinable())
         attempt.thread.join();
     attempt.running = true;
-    attempt.thread =
-        std::thread(&CameraLogins::login, this, camera, std::move(params), m_iTeardowns);
+    attempt.thread = std::thread(&CameraLogins::login, this, camera, std::move(params),
+                                 m_iTeardowns, generation);
 }
 
-void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns)
+void CameraLogins::joinEndedAbandoned()
+{
+    for (auto it = m_abandoned.begin(); it != m_abandoned.end();) {
+        if (!it->ended) {
+            ++it;
+            continue;
+        }
+        // It has marked itself ended and needs the lock no more.
+        it->thread.join();
+        it = m_abandoned.erase(it);
+    }
+}
+
+void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns, uint64_t generation)
 {
     // Unlocked: a login may take the whole connect wait, and neither the GUI
     // thread's swap nor the other camera may wait for it.
@@ -160,8 +190,14 @@ void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         // Torn down or closing meanwhile: the library was cleaned up under
-        // this login, so the next pass logs in afresh.
-        counts = !m_bClosing && teardowns == m_iTeardowns;
+        // this login, so the next pass logs in afresh. Relogged meanwhile:
+        // the keys have changed, so a login made with the old ones is undone
+        // (its id is only ours while no teardown came between).
+        const bool current = generation == attempt.generation;
+        const bool sameLibrary = !m_bClosing && teardowns == m_iTeardowns;
+        counts = sameLibrary && current;
+        if (sameLibrary && !current && id >= 0)
+            m_pSystem->Logout(id);
         if (counts) {
             previous = attempt.lastError;
             attempt.lastError = error;
@@ -180,7 +216,14 @@ void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns)
         m_report(camera, error);
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    attempt.running = false;
+    if (generation == attempt.generation) {
+        attempt.running = false;
+        return;
+    }
+    const auto self = std::this_thread::get_id();
+    for (Abandoned& abandoned : m_abandoned)
+        if (abandoned.thread.get_id() == self)
+            abandoned.ended = true;
 }
 
 void CameraLogins::logOutcome(int camera, uint32_t error, uint32_t previous)
@@ -253,6 +296,28 @@ void CameraLogins::GetChangeMainOrBackCame(bool bCheck)
                     m_userHandle[kBack]);
 }
 
+void CameraLogins::relogin(int camera)
+{
+    const auto index = static_cast<size_t>(camera);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pSystem == nullptr || m_bClosing)
+        return;
+    Attempt& attempt = m_attempts[index];
+    ++attempt.generation;
+    if (attempt.running) {
+        m_abandoned.push_back({std::move(attempt.thread), false});
+        attempt.running = false;
+    }
+    attempt.lastError = NET_DVR_NOERROR;
+    attempt.refused.reset();
+    m_pSystem->StopPlay(&m_userHandle[index]);
+    m_userHandle[index] = -1;
+    const int32_t id = userIdRef(camera).exchange(-1);
+    if (id >= 0)
+        m_pSystem->Logout(id);
+    MORAVEL_LOG(L"[Moravel] camera [%d] logged out for its new settings", camera);
+}
+
 void CameraLogins::tearDown()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -280,6 +345,13 @@ void CameraLogins::shutDown()
     for (Attempt& attempt : m_attempts)
         if (attempt.thread.joinable())
             attempt.thread.join();
+    std::list<Abandoned> abandoned;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        abandoned.swap(m_abandoned);
+    }
+    for (Abandoned& attempt : abandoned)
+        attempt.thread.join();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_release();
     m_pSystem = nullptr;

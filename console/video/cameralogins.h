@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -32,7 +33,8 @@ struct CameraLogin {
 };
 
 // camera 0: the lognone keys; camera 1: the logntwo keys. Read afresh at
-// every call; a port that is no base-10 number in 0..65535 reads as 0.
+// every call; spaces around the address and port are dropped, a port that is
+// no base-10 number in 0..65535 reads as 0.
 CameraLogin cameraLoginFromIni(int camera);
 
 // Why a login failed, for the operator: "用户名或密码错误", "连接超时", ...
@@ -73,11 +75,19 @@ public:
     int32_t playHandle(int camera) const;
     // True while camera's login attempt runs (until its outcome is reported).
     bool loginRunning(int camera) const;
+    // Why camera's last login attempt failed (NET_DVR_NOERROR: it did not, or
+    // none was made with its current keys).
+    uint32_t lastError(int camera) const;
     // True while the back camera is the processed one.
     bool swapped() const { return m_bSwap.load(); }
 
     // GUI thread: both plays stop and start again in the roles bCheck names.
     void GetChangeMainOrBackCame(bool bCheck);
+    // Any thread, after camera's keys changed: its play stops, it is logged
+    // out, and an attempt under way is left to end on its own (a login it
+    // still makes is undone), so the next loginMissing pass logs it in with
+    // the new keys at once. The other camera plays on.
+    void relogin(int camera);
     // Link thread, on a lost link: logged out, plays stopped, library cleaned
     // up (which ends logins under way; their results are dropped).
     void tearDown();
@@ -94,12 +104,21 @@ private:
         // The keys of an attempt refused for its credentials, and when.
         std::optional<CameraLogin> refused;
         Clock::time_point refusedAt;
+        // Counts relogins: an attempt started before the last one is void.
+        uint64_t generation = 0;
+    };
+    // An attempt a relogin left running, until it has ended.
+    struct Abandoned {
+        std::thread thread;
+        bool ended = false;
     };
 
     std::atomic<int32_t>& userIdRef(int camera);
     void startLogin(int camera);
     // On the camera's login thread.
-    void login(int camera, CameraLogin params, uint64_t teardowns);
+    void login(int camera, CameraLogin params, uint64_t teardowns, uint64_t generation);
+    // Joins the abandoned attempts that have ended; lock held.
+    void joinEndedAbandoned();
     void logOutcome(int camera, uint32_t error, uint32_t previous);
     // Starts the camera's play in its current role; lock held.
     void play(int camera);
@@ -117,6 +136,7 @@ private:
     std::atomic<int32_t> m_userID_1{-1};
     std::array<int32_t, 2> m_userHandle{-1, -1}; // index = camera, whatever its role
     std::array<Attempt, 2> m_attempts;
+    std::list<Abandoned> m_abandoned;
     std::atomic<bool> m_bSwap{false};
     bool m_bNeedInit = true;
     bool m_bClosing = false;

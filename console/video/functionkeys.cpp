@@ -91,14 +91,9 @@ void FunctionKeys::chooseSaveFolder(ColorButton* key, SaveFolder& saveFolder,
                                     const FolderPicker& picker)
 {
     key->updataStatus(true);
-    QString chosen = picker();
+    const QString chosen = picker();
     qDebug() << "选择目录 dirpath" << chosen;
-    if (!chosen.isEmpty()) {
-        if (!chosen.endsWith(QLatin1Char('/'))) {
-            chosen += QLatin1Char('/');
-        }
-        saveFolder.setSaveVideoPath(chosen);
-    }
+    saveFolder.setSaveVideoPath(withFinalSlash(chosen));
     key->updataStatus(false);
 }
 

@@ -12,6 +12,11 @@ void CHikSystemImpl::StopPlay(int32_t* handle)
     m_core.StopPlay(handle);
 }
 
+bool CHikSystemImpl::Logout(int32_t loginId)
+{
+    return m_core.Logout(loginId);
+}
+
 uint32_t CHikSystemImpl::GetLastError()
 {
     return m_core.lastLoginError();

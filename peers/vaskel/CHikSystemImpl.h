@@ -1,6 +1,6 @@
 // The main-camera library's camera object: the rear-camera contract for two
 // logins at once, with StopPlay, logins that may be retried without Init and
-// the reason of a failed login.
+// the reason of a failed login, and Logout of one login.
 #pragma once
 
 #include "CameraObject.h"
@@ -11,5 +11,6 @@ public:
     explicit CHikSystemImpl(IHikSystemHeadMsg* msg);
 
     void StopPlay(int32_t* handle) override;
+    bool Logout(int32_t loginId) override;
     uint32_t GetLastError() override;
 };

@@ -112,6 +112,21 @@ TEST_F(Vaskel, FailedLoginIsRetriedWithoutInitAndLeavesTheOtherCameraPlaying)
     EXPECT_GE(m_camera->Login(kBackCamera, 0, "", ""), 0);
 }
 
+TEST_F(Vaskel, LogoutEndsOneLoginWhileTheOtherCameraPlaysOn)
+{
+    PlayBoth();
+    ASSERT_TRUE(WaitFor([&] { return m_host.frames() >= 2 && m_window.frames() >= 2; }, kGenerous));
+    m_camera->StopPlay(&m_handle[0]);
+    EXPECT_TRUE(m_camera->Logout(m_main));
+    EXPECT_FALSE(m_camera->Logout(m_main));
+    EXPECT_FALSE(m_camera->Logout(4242));
+    EXPECT_EQ(m_camera->RealPlayWindow(m_main, 0, 1, ToWindowHandle(&m_window)), -1);
+    const int frames = m_window.frames();
+    EXPECT_TRUE(WaitFor([&] { return m_window.frames() >= frames + 3; }, kGenerous));
+    // The same camera logs in again without a new Init.
+    EXPECT_GE(m_camera->Login(kMainCamera, 0, "admin", "pw"), 0);
+}
+
 TEST_F(Vaskel, StopPlayIgnoresMissingAndUnknownHandles)
 {
     m_camera->StopPlay(nullptr);

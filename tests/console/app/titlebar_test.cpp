@@ -1,13 +1,17 @@
+#include "FakeConnectionConsole.h"
 #include "aboutdlg.h"
+#include "connectionsettings.h"
 #include "consoletestenv.h"
 #include "inisettings.h"
 #include "titlebar.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -129,16 +133,36 @@ TEST_F(TitleBarTest, AboutButtonOpensOneAboutWindowWithTheSettings)
     EXPECT_EQ(about->parentWidget(), nullptr);
 }
 
-TEST_F(TitleBarTest, SettingsButtonDoesNothing)
+TEST_F(TitleBarTest, SettingsButtonOpensTheConnectionDialogOfItsConsole)
 {
     QSignalSpy closes(bar, &TitleBar::CloseWindows);
     const int windowsBefore = QApplication::topLevelWidgets().size();
-    QTest::mouseClick(button("settingButton"), Qt::LeftButton);
+    QTest::mouseClick(button("settingButton"), Qt::LeftButton); // no console yet
     QApplication::processEvents();
-    EXPECT_EQ(closes.count(), 0);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
+
+    FakeConnectionConsole console;
+    console.m_strSaveFolder = testenv::home() + "/";
+    bar->setConnectionConsole(&console);
+    QString folderShown;
+    QWidget* parent = nullptr;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<ConnectionSettings*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        poll.stop();
+        parent = dialog->parentWidget();
+        folderShown = dialog->findChild<QLineEdit*>("lineEditSaveFolder")->text();
+        QTest::mouseClick(dialog->findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
+    });
+    poll.start(10);
+    QTest::mouseClick(button("settingButton"), Qt::LeftButton); // returns once it is closed
+    EXPECT_EQ(parent, &window);
+    EXPECT_EQ(folderShown, console.m_strSaveFolder);
+    EXPECT_TRUE(console.m_applied.empty());
+    EXPECT_EQ(closes.count(), 0);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.isMinimized());
 }
 
 TEST_F(TitleBarTest, CloseButtonOnlyAsksToClose)

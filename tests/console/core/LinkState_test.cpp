@@ -86,7 +86,7 @@ TEST_F(LinkStateTest, AnythingButALeadingOneIsDown)
     EXPECT_EQ(teardowns, 1);
 }
 
-TEST_F(LinkStateTest, AnOpeningThatStraddlesADropDoesNotCount)
+TEST_F(LinkStateTest, AnOpeningThatStraddlesADropDoesNotCountAndClosingOnPurposeIsNoDrop)
 {
     int drops = watch.drops();
     watch.OnLinkState("0");
@@ -98,6 +98,7 @@ TEST_F(LinkStateTest, AnOpeningThatStraddlesADropDoesNotCount)
     EXPECT_TRUE(watch.isConnected());
     watch.clear();
     EXPECT_FALSE(watch.isConnected());
+    watch.OnLinkState("0");
     EXPECT_EQ(teardowns, 0);
 }
 

@@ -130,14 +130,22 @@ TEST_F(MainWidgetsTest, StartsWithAGarbageConfig)
     EXPECT_EQ(console.projectInfo()->m_overlayColor, cv::Scalar(255, 255, 255, 0));
 }
 
-TEST_F(MainWidgetsTest, ProjectInfoIsReloadedByGetSysInfo)
+TEST_F(MainWidgetsTest, ProjectInfoAndTheDistanceOverlaySwitchAreReloadedByGetSysInfo)
 {
+    SetQStringFromIni("/codingset/discheck", "1");
     mainWidgets console;
+    EXPECT_EQ(console.distanceCalibration().m_strOverlaySwitch, "1");
     const auto before = console.projectInfo();
     SetQStringFromIni("/systemconfig/fontcolor", QStringLiteral("红"));
+    SetQStringFromIni("/codingset/discheck", "0");
     console.GetSysInfo();
     EXPECT_EQ(console.projectInfo()->m_overlayColor, cv::Scalar(0, 0, 255, 0));
     EXPECT_EQ(before->m_overlayColor, cv::Scalar(255, 255, 255, 0)); // snapshots never change
+    EXPECT_EQ(console.distanceCalibration().m_strOverlaySwitch, "0");
+    // Applying project information leaves the switch alone.
+    console.setDistanceOverlaySwitch("1");
+    console.applyProjectInfo(*before);
+    EXPECT_EQ(console.distanceCalibration().m_strOverlaySwitch, "1");
 }
 
 // Called through the rear-camera interface, a frame goes as RGB into the

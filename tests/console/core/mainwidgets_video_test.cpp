@@ -365,4 +365,45 @@ TEST_F(ConsoleRecordingFromACamera, RecordingStartedDuringALossShowsTheOutageAnd
     EXPECT_FALSE(coretest::showsNoVideo(frameAt(path, "-0.3", true)));
 }
 
+// The main camera's port, changed and saved in the connection dialog while
+// a recording runs: the camera goes as in any loss, and comes back when
+// changed back. Meanwhile the dialog's rate is the recording's own.
+TEST_F(ConsoleRecordingFromACamera, CameraChangeSavedDuringARecordingShowsTheOutageInTheFile)
+{
+    startCamera("25");
+    startConsole();
+    snapshot();
+    const auto changeMainPort = [&](int port) {
+        SetQStringFromIni("/lognone/port", QString::number(port));
+        ConnectionConsole::Changes changes;
+        changes.cameras[0] = true;
+        console->applyConnectionChanges(changes);
+    };
+    EXPECT_FALSE(console->recordingRate().measured);
+    double ran = 0;
+    int step = 0;
+    ConnectionConsole::RecordingRate rate;
+    const QString path = record(kRecordMs, ran, [&](qint64 ms) {
+        if (step == 0 && ms >= 1500) {
+            changeMainPort(camera->port() + 1); // nothing listens there
+            ++step;
+        } else if (step == 1 && ms >= 5000) {
+            rate = console->recordingRate();
+            changeMainPort(camera->port());
+            ++step;
+        }
+    });
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_NEAR(probedDuration(path.toStdString()), ran, ran * 0.02);
+    EXPECT_FALSE(coretest::showsNoVideo(frameAt(path, "1", false)));
+    EXPECT_TRUE(coretest::showsNoVideo(frameAt(path, "4.5", false)));
+    EXPECT_FALSE(coretest::showsNoVideo(frameAt(path, "-0.3", true)));
+    // Measured from the file as it grew: of the order of the whole file's rate.
+    EXPECT_TRUE(rate.measured);
+    const double fileRate = QFileInfo(path).size() * 8.0 / ran;
+    EXPECT_GT(rate.bitsPerSecond, fileRate / 4);
+    EXPECT_LT(rate.bitsPerSecond, fileRate * 4);
+    EXPECT_TRUE(console->recordingRate().measured); // kept after the recording
+}
+
 } // namespace

@@ -103,6 +103,31 @@ TEST(StartupThread, StopWakesASleepingBodyAndRefusesNewStarts)
     EXPECT_FALSE(thread.start());
 }
 
+TEST(StartupThread, StartAtOnceCutsASleepShortAndTheNextPassServesIt)
+{
+    std::atomic<int> passes{0};
+    std::atomic<bool> more{true};
+    StartupThread thread([&] {
+        while (more) {
+            ++passes;
+            if (!thread.sleepFor(std::chrono::hours(1)))
+                return;
+        }
+    });
+    thread.start();
+    ASSERT_TRUE(eventually([&] { return passes == 1; }));
+    // A plain request waits for the sleep: the retry rhythm holds.
+    EXPECT_FALSE(thread.start());
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(passes, 1);
+    EXPECT_FALSE(thread.start(StartupThread::Serve::AtOnce));
+    ASSERT_TRUE(eventually([&] { return passes == 2; }));
+    more = false;
+    EXPECT_FALSE(thread.start(StartupThread::Serve::AtOnce));
+    ASSERT_TRUE(eventually([&] { return !thread.isRunning(); }));
+    EXPECT_EQ(passes, 2); // served by the pass after the sleep, not a run of its own
+}
+
 TEST(StartupThread, SleepReturnsTrueWhenNotStopped)
 {
     std::atomic<int> result{-1};

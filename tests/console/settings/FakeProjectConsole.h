@@ -2,6 +2,7 @@
 // tests set and inspect, and a reload from config.ini as the console does.
 #pragma once
 
+#include "inisettings.h"
 #include "projectconsole.h"
 
 #include <QWidget>
@@ -18,6 +19,7 @@ public:
     {
         ++m_iReloads;
         m_pInfo = std::make_shared<const ProjectInfo>(loadProjectInfo());
+        m_calibration.m_strOverlaySwitch = GetQStringFromIni(kDistanceOverlayKey);
     }
     std::shared_ptr<const ProjectInfo> projectInfo() const override { return m_pInfo; }
     void applyProjectInfo(const ProjectInfo& info) override

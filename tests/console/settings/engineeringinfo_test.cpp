@@ -246,7 +246,6 @@ TEST_F(EngineeringInfo, ApplyingWithoutSavingChangesTheConsoleButNotTheFile)
 {
     SetQStringFromIni("/systemconfig/taskname", QStringLiteral("旧任务"));
     SetQStringFromIni("/systemconfig/fontcolor", QStringLiteral("白"));
-    SetQStringFromIni("/codingset/discheck", "1");
     m_console.GetSysInfo();
     m_console.m_iReloads = 0;
     const QByteArray before = testenv::readConfigBytes();
@@ -278,8 +277,6 @@ TEST_F(EngineeringInfo, ApplyingWithoutSavingChangesTheConsoleButNotTheFile)
     EXPECT_EQ(info.m_strPipMeterial, QStringLiteral("钢管"));
     EXPECT_EQ(info.m_strSaveFlag, "0");
     EXPECT_EQ(info.m_strStartFlag, "1");
-    // Not edited by this dialog.
-    EXPECT_EQ(info.m_strDisCheck, "1");
     // The overlay colour follows the applied colour at once.
     EXPECT_EQ(info.m_overlayColor, cv::Scalar(0, 255, 0, 0));
 

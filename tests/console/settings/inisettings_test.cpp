@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTextCodec>
 
 #include <gtest/gtest.h>
@@ -25,20 +26,108 @@ TEST(IniSettingsPath, IsConfigIniInTheMoravelConfigFolder)
     EXPECT_EQ(configFilePath(), testenv::home() + "/config/Moravel/config.ini");
 }
 
-TEST_F(IniSettings, ChineseValuesReadBackUnchangedAndAreStoredAsGb2312)
+TEST_F(IniSettings, CharactersOutsideGb2312SurviveARestartAndGb2312KeepsItsBytes)
 {
     const QString combined = QStringLiteral("雨污合流");
-    const QString song = QStringLiteral("宋体");
+    const QString folder = QStringLiteral("/home/Søren/Łódź/𠀀/") + combined + "/";
+    SetQStringFromIni("/savedir/path", folder);
     SetQStringFromIni("/systemconfig/piptype", combined);
-    SetQStringFromIni("/systemconfig/fonttype", song);
 
-    EXPECT_EQ(GetQStringFromIni("/systemconfig/piptype"), combined);
-    EXPECT_EQ(GetQStringFromIni("/systemconfig/fonttype"), song);
+    // Another process: nothing this one remembers can help it.
+    QProcess reader;
+    reader.start(QStringLiteral(INI_READBACK), {QStringLiteral("/savedir/path")});
+    ASSERT_TRUE(reader.waitForFinished());
+    ASSERT_EQ(reader.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()), folder);
+
     const QByteArray bytes = testenv::readConfigBytes();
     EXPECT_TRUE(bytes.contains("piptype=" + gb2312(combined))) << bytes.toStdString();
-    EXPECT_TRUE(bytes.contains("fonttype=" + gb2312(song))) << bytes.toStdString();
     EXPECT_FALSE(bytes.contains(combined.toUtf8()));
-    EXPECT_FALSE(bytes.contains("\\x"));
+    EXPECT_FALSE(bytes.contains('?'));
+}
+
+// Values as the console writes them and as an operator types them into the
+// file, with the characters INI readers usually take for syntax.
+const QStringList kAwkwardValues = {
+    QStringLiteral("abc,123"),
+    QStringLiteral("abc;123"),
+    QStringLiteral("Moravel Co., Ltd."),
+    QStringLiteral("say \"hi\", then go"),
+    QStringLiteral("C:\\new\\table\\"),
+    QStringLiteral("  two spaces either side  "),
+    QStringLiteral("\"quoted\""),
+    QStringLiteral("\""),
+    QStringLiteral("\"\\\""),
+    QStringLiteral("a=b=c"),
+    QStringLiteral("; not a comment"),
+    QStringLiteral("# not a comment"),
+    QStringLiteral("[not a section]"),
+    QStringLiteral("@String(x)"),
+    QStringLiteral("tab\there"),
+    QStringLiteral("two\nlines\r\n"),
+    QString(),
+};
+
+TEST_F(IniSettings, AnyValueTheConsoleWritesReadsBackUnchanged)
+{
+    for (const QString& value : kAwkwardValues) {
+        SetQStringFromIni("/lognone/password", value);
+        SetQStringFromIni("/about/company", value + "!");
+        EXPECT_EQ(GetQStringFromIni("/lognone/password"), value) << value.toStdString();
+        EXPECT_EQ(GetQStringFromIni("/about/company"), value + "!") << value.toStdString();
+    }
+}
+
+TEST_F(IniSettings, HandEditedValuesReadAsTypedAndQuotedOnesWithoutTheirQuotes)
+{
+    testenv::writeConfigBytes("; the crawler's cameras\r\n"
+                              "[lognone]\r\n"
+                              "password=abc,123\r\n"
+                              "name=abc;123\r\n"
+                              "ip= 127.0.1.64 \r\n"
+                              "# path below\r\n"
+                              "path=C:\\new\\table\\\r\n"
+                              "[about]\n"
+                              "company=Moravel Co., Ltd.\n"
+                              "version=say \"hi\"\n"
+                              "quoted = \"a, b;\\\"c\\\\\" \n"
+                              "odd=\"\\x\"\n"
+                              "half=\"open");
+    EXPECT_EQ(GetQStringFromIni("/lognone/password"), "abc,123");
+    EXPECT_EQ(GetQStringFromIni("/lognone/name"), "abc;123");
+    EXPECT_EQ(GetQStringFromIni("/lognone/ip"), " 127.0.1.64 ");
+    EXPECT_EQ(GetQStringFromIni("/lognone/path"), "C:\\new\\table\\");
+    EXPECT_EQ(GetQStringFromIni("/about/company"), "Moravel Co., Ltd.");
+    EXPECT_EQ(GetQStringFromIni("/about/version"), "say \"hi\"");
+    EXPECT_EQ(GetQStringFromIni("/about/quoted"), "a, b;\"c\\");
+    EXPECT_EQ(GetQStringFromIni("/about/odd"), "\\x");
+    EXPECT_EQ(GetQStringFromIni("/about/half"), "\"open");
+}
+
+TEST_F(IniSettings, AWriteChangesOnlyTheLineOfItsEntry)
+{
+    const QByteArray handEdited = "; cameras first\r\n"
+                                  "[lognone]\r\n"
+                                  "ip = 127.0.1.64\r\n"
+                                  "port=554\r\n"
+                                  "\r\n"
+                                  "[about]\r\n"
+                                  "company=Moravel Co., Ltd.\r\n";
+    testenv::writeConfigBytes(handEdited);
+    SetQStringFromIni("/lognone/ip", "127.0.0.1");
+    SetQStringFromIni("/lognone/name", "operator");
+    SetQStringFromIni("/came/fps", "25");
+    EXPECT_EQ(testenv::readConfigBytes(), "; cameras first\r\n"
+                                          "[lognone]\r\n"
+                                          "ip =127.0.0.1\r\n"
+                                          "port=554\r\n"
+                                          "name=operator\r\n"
+                                          "\r\n"
+                                          "[about]\r\n"
+                                          "company=Moravel Co., Ltd.\r\n"
+                                          "\r\n"
+                                          "[came]\r\n"
+                                          "fps=25\r\n");
 }
 
 TEST_F(IniSettings, SlashKeyIsStoredAsEntryOfItsSection)

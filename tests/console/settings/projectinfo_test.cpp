@@ -57,7 +57,6 @@ TEST_F(ProjectInfoLoad, EveryFieldComesFromItsOwnKey)
         {"/systemconfig/pipmeterial", &ProjectInfo::m_strPipMeterial},
         {"/systemconfig/saveflag", &ProjectInfo::m_strSaveFlag},
         {"/systemconfig/startflag", &ProjectInfo::m_strStartFlag},
-        {"/codingset/discheck", &ProjectInfo::m_strDisCheck},
     };
     int n = 0;
     for (const auto& field : fields)

@@ -38,6 +38,7 @@ public:
     MOCK_METHOD(int32_t, RealPlayWindow, (int32_t, int32_t, int32_t, VideoWindowHandle),
                 (override));
     MOCK_METHOD(void, StopPlay, (int32_t*), (override));
+    MOCK_METHOD(bool, Logout, (int32_t), (override));
     MOCK_METHOD(void, SetSaveDir, (std::string), (override));
     MOCK_METHOD(void, SaveFrame, (cv::Mat), (override));
     MOCK_METHOD(void, StartOrStopRecord, (), (override));
@@ -325,6 +326,76 @@ TEST_F(CameraLoginsTest, CameraLoggingInAfterASwapStartsInItsSwappedRole)
     pass();
     EXPECT_EQ(logins.playHandle(0), 12);
     EXPECT_EQ(logins.playHandle(1), 21);
+}
+
+TEST_F(CameraLoginsTest, ReloginLogsOnlyThatCameraOutAndTheNextPassInWithItsNewKeys)
+{
+    logBothIn();
+    {
+        InSequence order;
+        EXPECT_CALL(system, StopPlay(Pointee(101)));
+        EXPECT_CALL(system, Logout(10)).WillOnce(Return(true));
+    }
+    EXPECT_CALL(system, StopPlay(Pointee(202))).Times(0);
+    EXPECT_CALL(system, Logout(11)).Times(0);
+    logins.relogin(0);
+    EXPECT_EQ(logins.userId(0), -1);
+    EXPECT_EQ(logins.playHandle(0), -1);
+    EXPECT_EQ(logins.userId(1), 11);
+    EXPECT_EQ(logins.playHandle(1), 202);
+    ::testing::Mock::VerifyAndClearExpectations(&system);
+
+    EXPECT_CALL(system, Login("cam-main-2", _, _, _)).WillOnce(Return(20));
+    EXPECT_CALL(system, Login(StartsWith("cam-back"), _, _, _)).Times(0);
+    EXPECT_CALL(system, RealPlayCallback(20, nullptr, 1, 0, 0)).WillOnce(Return(120));
+    pass();
+    EXPECT_EQ(logins.playHandle(0), 120);
+    EXPECT_TRUE(logins.allLoggedIn());
+    ::testing::Mock::VerifyAndClearExpectations(&system);
+}
+
+TEST_F(CameraLoginsTest, ReloginDuringAHangingAttemptTriesTheNewKeysAtOnceAndUndoesTheOldLogin)
+{
+    Gate oldAnswers;
+    std::atomic<bool> oldUndone{false};
+    ON_CALL(system, GetLastError()).WillByDefault(Return(NET_DVR_NETWORK_FAIL_CONNECT));
+    EXPECT_CALL(system, Login(StartsWith("cam-back"), _, _, _)).WillOnce(Return(-1));
+    EXPECT_CALL(system, Login("cam-main-1", _, _, _))
+        .WillOnce(Invoke([&](std::string, uint16_t, std::string, std::string) {
+            oldAnswers.wait();
+            return 3;
+        }));
+    logins.loginMissing();
+    while (logins.loginRunning(1))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(logins.lastError(1), NET_DVR_NETWORK_FAIL_CONNECT);
+    takeReports();
+
+    logins.relogin(0);
+    logins.relogin(1);
+    EXPECT_FALSE(logins.loginRunning(0));
+    EXPECT_EQ(logins.lastError(1), NET_DVR_NOERROR); // no reason of the old keys
+    EXPECT_CALL(system, Login("cam-main-2", _, _, _)).WillOnce(Return(5));
+    EXPECT_CALL(system, RealPlayCallback(5, nullptr, 1, 0, 0)).WillOnce(Return(50));
+    EXPECT_CALL(system, Login("cam-back-2", _, _, _)).WillOnce(Return(-1));
+    pass();
+    EXPECT_EQ(logins.userId(0), 5);
+
+    EXPECT_CALL(system, RealPlayCallback(3, _, _, _, _)).Times(0);
+    EXPECT_CALL(system, Logout(3)).WillOnce(Invoke([&](int32_t) {
+        oldUndone = true;
+        return true;
+    }));
+    oldAnswers.open();
+    while (!oldUndone)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(logins.userId(0), 5);
+    EXPECT_EQ(logins.playHandle(0), 50);
+    auto told = takeReports(); // nothing of the old attempt
+    std::sort(told.begin(), told.end());
+    EXPECT_EQ(told, (std::vector<Report>{{0, NET_DVR_NOERROR}, {1, NET_DVR_NETWORK_FAIL_CONNECT}}));
+    logins.shutDown(); // joins the old attempt as well
+    ::testing::Mock::VerifyAndClearExpectations(&system);
 }
 
 TEST_F(CameraLoginsTest, TeardownLogsOutCleansUpAndTheNextPassStartsAfresh)
