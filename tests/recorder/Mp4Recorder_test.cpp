@@ -177,42 +177,61 @@ TEST(Mp4Recorder, mpeg4HeaderCarriesTheLowestProfileAndLevelThatAdmitTheSize)
     }
 }
 
-TEST(Mp4Recorder, h264IsHighProfileKeepsFrameTimesAndKeysEverySecond)
+TEST(Mp4Recorder, framesKeepTheirTimesAndAKeyEverySecondWhateverTheirRateAndCode)
 {
     TempDir dir("recorder");
-    const std::string path = dir.file("h264.mp4");
-    Mp4Recorder recorder;
-    ASSERT_TRUE(recorder.open(path, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), kFps, kSize))
-        << recorder.lastError();
-    // 2 s at the nominal rate, then 2 s of a camera slowed to 10 fps.
-    std::vector<std::chrono::microseconds> times;
+    // A camera at half the nominal rate, and one that slows down after 2 s; each 4 s.
+    std::vector<std::chrono::microseconds> halfRate;
     for (int i = 0; i < 50; ++i) {
-        times.push_back(frameTime(i));
+        halfRate.push_back(frameTime(i, 12.5));
+    }
+    std::vector<std::chrono::microseconds> slowingDown;
+    for (int i = 0; i < 50; ++i) {
+        slowingDown.push_back(frameTime(i, 25.0));
     }
     for (int i = 0; i < 20; ++i) {
-        times.push_back(std::chrono::seconds(2) + frameTime(i, 10.0));
+        slowingDown.push_back(std::chrono::seconds(2) + frameTime(i, 10.0));
     }
-    for (size_t i = 0; i < times.size(); ++i) {
-        ASSERT_TRUE(recorder.write(makeFrame(kSize, static_cast<int>(i)), times[i]));
-    }
-    recorder.release(std::chrono::seconds(4));
-
-    const auto stream = probeStream(path, "v", "codec_name,profile");
-    EXPECT_EQ(stream.at("codec_name"), "h264");
-    EXPECT_EQ(stream.at("profile"), "High");
-    EXPECT_NEAR(probedDuration(path), 4.0, 0.05);
-    const FrameTimes frames = frameTimes(path);
-    ASSERT_EQ(frames.times.size(), times.size());
-    double previousKey = 0.0;
-    for (size_t i = 0; i < times.size(); ++i) {
-        EXPECT_NEAR(frames.times[i], std::chrono::duration<double>(times[i]).count(), 0.002)
-            << "frame " << i;
-        if (frames.keys[i]) {
-            EXPECT_LE(frames.times[i] - previousKey, 1.0) << "frame " << i;
-            previousKey = frames.times[i];
+    struct Case {
+        int code;
+        const std::vector<std::chrono::microseconds>& times;
+        const char* codec;
+        const char* profile; // nullptr: any
+    };
+    const Case cases[] = {
+        {kXvid, halfRate, "mpeg4", nullptr},
+        {kXvid, slowingDown, "mpeg4", nullptr},
+        {cv::VideoWriter::fourcc('a', 'v', 'c', '1'), slowingDown, "h264", "High"},
+    };
+    const auto end = std::chrono::seconds(4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.codec) + " with " + std::to_string(c.times.size()) + " frames");
+        const std::string path = dir.file("timed.mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, c.code, kFps, kSize)) << recorder.lastError();
+        for (size_t i = 0; i < c.times.size(); ++i) {
+            ASSERT_TRUE(recorder.write(makeFrame(kSize, static_cast<int>(i)), c.times[i]));
+        }
+        recorder.release(end);
+        const auto stream = probeStream(path, "v", "codec_name,profile");
+        EXPECT_EQ(stream.at("codec_name"), c.codec);
+        if (c.profile != nullptr) {
+            EXPECT_EQ(stream.at("profile"), c.profile);
+        }
+        EXPECT_NEAR(probedDuration(path), 4.0, 0.05);
+        const FrameTimes frames = frameTimes(path);
+        ASSERT_EQ(frames.times.size(), c.times.size());
+        EXPECT_TRUE(frames.keys.front());
+        double previousKey = 0.0;
+        for (size_t i = 0; i < frames.times.size(); ++i) {
+            EXPECT_NEAR(frames.times[i], std::chrono::duration<double>(c.times[i]).count(), 0.002)
+                << "frame " << i;
+            if (frames.keys[i]) {
+                EXPECT_LE(frames.times[i] - previousKey, 1.0) << "frame " << i;
+                previousKey = frames.times[i];
+            }
         }
     }
-    EXPECT_TRUE(frames.keys.front());
 }
 
 TEST(Mp4Recorder, tagsAreInTheInitialHeaderWhateverTheirText)
@@ -258,47 +277,6 @@ TEST(Mp4Recorder, subtitleCuesPlayUnderTheVideoToItsEnd)
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(cues[static_cast<size_t>(i)].text, cueText(i));
         EXPECT_NEAR(cues[static_cast<size_t>(i)].start, i, 0.001);
-    }
-}
-
-TEST(Mp4Recorder, framesKeepTheirTimesWhateverTheirRate)
-{
-    TempDir dir("recorder");
-    // A camera at half the nominal rate, then one that slows down, each 4 s.
-    std::vector<std::chrono::microseconds> halfRate;
-    for (int i = 0; i < 50; ++i) {
-        halfRate.push_back(frameTime(i, 12.5));
-    }
-    std::vector<std::chrono::microseconds> slowingDown;
-    for (int i = 0; i < 50; ++i) {
-        slowingDown.push_back(frameTime(i, 25.0));
-    }
-    for (int i = 0; i < 20; ++i) {
-        slowingDown.push_back(std::chrono::seconds(2) + frameTime(i, 10.0));
-    }
-    const auto end = std::chrono::seconds(4);
-    for (const auto& times : {halfRate, slowingDown}) {
-        const std::string path = dir.file("timed.mp4");
-        Mp4Recorder recorder;
-        ASSERT_TRUE(recorder.open(path, kXvid, kFps, kSize)) << recorder.lastError();
-        for (size_t i = 0; i < times.size(); ++i) {
-            ASSERT_TRUE(recorder.write(makeFrame(kSize, static_cast<int>(i)), times[i]));
-        }
-        recorder.release(end);
-        EXPECT_NEAR(probedDuration(path), 4.0, 0.05);
-        const FrameTimes frames = frameTimes(path);
-        ASSERT_EQ(frames.times.size(), times.size());
-        for (size_t i = 0; i < times.size(); ++i) {
-            EXPECT_NEAR(frames.times[i], std::chrono::duration<double>(times[i]).count(), 0.002)
-                << "frame " << i;
-        }
-        double previous = 0.0;
-        for (size_t i = 0; i < frames.times.size(); ++i) {
-            if (frames.keys[i]) {
-                EXPECT_LE(frames.times[i] - previous, 1.0) << "frame " << i;
-                previous = frames.times[i];
-            }
-        }
     }
 }
 
