@@ -309,10 +309,7 @@ TEST_F(VideoEndToEnd, H264RecordingPlaysAsLongAsItRan)
     startConsole(project);
     const double seconds = record(kRecordMs);
     const std::string path = onlyRecording();
-    const auto stream = probeStream(path, "v", "codec_name,profile,width,height");
-    EXPECT_EQ(stream.at("codec_name"), "h264");
-    EXPECT_EQ(stream.at("profile"), "High");
-    EXPECT_EQ(stream.at("width"), std::to_string(kRecordedSize.width()));
+    EXPECT_EQ(probeStream(path, "v", "codec_name").at("codec_name"), "h264");
     // The test sees the start and the stop a little late, never early.
     EXPECT_NEAR(probedDuration(path), seconds, seconds * kFrameCountTolerance);
     EXPECT_NEAR(decodedFrames(path), seconds * kFps, seconds * kFps * kFrameCountTolerance);
