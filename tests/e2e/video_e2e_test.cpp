@@ -387,8 +387,8 @@ INSTANTIATE_TEST_SUITE_P(SignalsAndAltF4, CloseEndToEnd,
                              return std::string(means.param.name);
                          });
 
-// How the fields give way is up to the file names; here the program writes
-// a snapshot under such a name.
+// Which field gives way, and how far, is settled where names are made; here
+// the program must still write the snapshot.
 TEST_F(VideoEndToEnd, ALongChineseLocationStillGivesASnapshotWhoseNameFits)
 {
     const QString location = QStringLiteral("人民路北段雨水管道检测").repeated(7).left(76);
