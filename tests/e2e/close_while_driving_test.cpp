@@ -4,9 +4,9 @@
 // as the window goes.
 #include "ConsoleOnSim.h"
 #include "closeonsignals.h"
+#include "xinput.h"
 #include "xserver.h"
 
-#include <QProcess>
 #include <QPushButton>
 
 #include <csignal>
@@ -18,7 +18,6 @@ using consoletest::waitUntil;
 
 constexpr int kRight = 1;
 constexpr int kForward = 3;
-constexpr int kToolTimeoutMs = 20000;
 constexpr std::chrono::milliseconds kQuiet(1000);
 
 enum class Means { TitleBar, CloseCall, AltF4, Sigterm, Sigint, Sighup, Destruction };
@@ -58,11 +57,10 @@ protected:
     // The window manager's Alt+F4 on the console's window.
     void altF4()
     {
-        QProcess tool;
-        tool.start("xdotool", {"windowactivate", "--sync", QString::number(console->winId()), "key",
-                               "alt+F4"});
-        ASSERT_TRUE(tool.waitForFinished(kToolTimeoutMs));
-        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        ASSERT_EQ(
+            xinput::xdotool(s_x->display(), {"windowactivate", "--sync",
+                                             QString::number(console->winId()), "key", "alt+F4"}),
+            0);
     }
 
     void closeBy(Means means)
