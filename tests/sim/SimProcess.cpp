@@ -1,11 +1,10 @@
 #include "SimProcess.h"
 
+#include "childprocess.h"
+
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,25 +25,7 @@ std::string crawlerSimPath()
 
 double SimProcess::cpuSeconds() const
 {
-    std::ifstream file("/proc/" + std::to_string(pid_) + "/stat");
-    const std::string stat((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    // The fields after the command name: state is the first, utime the 12th.
-    const size_t name = stat.rfind(')');
-    if (pid_ < 0 || name == std::string::npos) {
-        return -1;
-    }
-    std::istringstream fields(stat.substr(name + 1));
-    std::string skip;
-    for (int i = 0; i < 11; ++i) {
-        fields >> skip;
-    }
-    long long user = 0;
-    long long system = 0;
-    if (!(fields >> user >> system)) {
-        return -1;
-    }
-    return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return childprocess::cpuSeconds(pid_);
 }
 
 SimProcess::~SimProcess()

@@ -1,5 +1,6 @@
 #include "consoleprocess.h"
 
+#include "childprocess.h"
 #include "polling.h"
 
 #include <QDir>
@@ -13,9 +14,6 @@ constexpr int kStartTimeoutMs = 10000;
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kPollMs = 10;
 constexpr double kKbPerMb = 1024.0;
-// utime and stime of /proc/<pid>/stat, counted from its field 3 (state),
-// which follows the command name in parentheses.
-constexpr int kUserTimeField = 14 - 3;
 } // namespace
 
 ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
@@ -87,15 +85,7 @@ void ConsoleProcess::stop()
 
 double ConsoleProcess::cpuSeconds() const
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid()));
-    if (pid() <= 0 || !stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() <= kUserTimeField + 1)
-        return 0;
-    return (fields[kUserTimeField].toDouble() + fields[kUserTimeField + 1].toDouble()) /
-           static_cast<double>(sysconf(_SC_CLK_TCK));
+    return childprocess::cpuSeconds(static_cast<pid_t>(pid()));
 }
 
 double ConsoleProcess::residentMb() const

@@ -30,8 +30,8 @@ public:
     void stop();
     bool running() const { return m_process.state() == QProcess::Running; }
     qint64 pid() const { return m_process.processId(); }
-    // CPU time used so far (user and system), and resident memory now, of
-    // the program; 0 when it has not started or has ended.
+    // CPU time used so far (user and system), -1 when the program has not
+    // started or has ended; its resident memory now, 0 then.
     double cpuSeconds() const;
     double residentMb() const;
     // Waits for the program to end by itself; false when it is still running.
