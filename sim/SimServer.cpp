@@ -61,7 +61,7 @@ void SimServer::accept(Clock::time_point now)
         return;
     }
     // A newer console replaces one that may have vanished without closing.
-    closeClient();
+    closeClient(now);
     client_ = std::move(fd);
     decoder_ = linkproto::FrameDecoder();
     acceptedAt_ = now;
@@ -73,11 +73,18 @@ void SimServer::accept(Clock::time_point now)
     }
 }
 
-void SimServer::closeClient()
+void SimServer::closeClient(Clock::time_point now)
 {
     if (!client_) {
         return;
     }
+    // A console on its way out sends its reset and closes at once; what it
+    // sent is still readable even after a reset of the connection.
+    while (readChunk(now) > 0) {
+    }
+    sendFailed_ = true; // their echoes go nowhere
+    takeFrames(now);
+    sendFailed_ = false;
     client_.reset();
     if (options_.verbose) {
         say("client disconnected");
@@ -91,23 +98,31 @@ bool SimServer::stalled(Clock::time_point now) const
 
 bool SimServer::sendBytes(const uint8_t* data, size_t size)
 {
+    if (sendFailed_) {
+        return false;
+    }
     if (linkproto::sendAll(client_.get(), data, size, kSendTimeout)) {
         return true;
     }
-    closeClient();
+    sendFailed_ = true;
     return false;
+}
+
+ssize_t SimServer::readChunk(Clock::time_point now)
+{
+    uint8_t chunk[kReadChunk];
+    const ssize_t n = ::recv(client_.get(), chunk, sizeof(chunk), MSG_DONTWAIT);
+    if (n > 0) {
+        decoder_.push(chunk, static_cast<size_t>(n), now);
+        return n;
+    }
+    return n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) ? 0 : -1;
 }
 
 void SimServer::receive(Clock::time_point now)
 {
-    uint8_t chunk[kReadChunk];
-    const ssize_t n = ::recv(client_.get(), chunk, sizeof(chunk), MSG_DONTWAIT);
-    if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-        closeClient();
-        return;
-    }
-    if (n > 0) {
-        decoder_.push(chunk, static_cast<size_t>(n), now);
+    if (readChunk(now) == 0) {
+        closeClient(now);
     }
 }
 
@@ -248,11 +263,14 @@ void SimServer::run(const volatile std::sig_atomic_t& stop)
         }
         if (client_ && options_.dropAfter >= 0 &&
             now - acceptedAt_ >= seconds(options_.dropAfter)) {
-            closeClient();
+            closeClient(now);
         }
         sendOutputs(now);
+        if (sendFailed_) {
+            closeClient(now);
+        }
     }
-    closeClient();
+    closeClient(Clock::now());
 }
 
 } // namespace crawlersim

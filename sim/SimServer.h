@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <random>
+#include <sys/types.h>
 
 #include "CrawlerModel.h"
 #include "SimOptions.h"
@@ -27,7 +28,11 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void accept(Clock::time_point now);
-    void closeClient();
+    // Acts on the commands the console sent before the connection goes.
+    void closeClient(Clock::time_point now);
+    // One read into the decoder: bytes read, 0 when the console closed or
+    // the socket failed, -1 when nothing is waiting.
+    ssize_t readChunk(Clock::time_point now);
     void receive(Clock::time_point now);
     void takeFrames(Clock::time_point now);
     // When the loop must next wake: the next frame to send, the silence
@@ -55,6 +60,7 @@ private:
     Clock::time_point nextStatus_;
     Clock::time_point nextHeartbeat_;
     bool neutral_ = true;
+    bool sendFailed_ = false; // the client is closed at the end of the loop's pass
 };
 
 } // namespace crawlersim

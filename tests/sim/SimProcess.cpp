@@ -28,6 +28,16 @@ double SimProcess::cpuSeconds() const
     return childprocess::cpuSeconds(pid_);
 }
 
+void SimProcess::pause()
+{
+    ::kill(pid_, SIGSTOP);
+}
+
+void SimProcess::resume()
+{
+    ::kill(pid_, SIGCONT);
+}
+
 SimProcess::~SimProcess()
 {
     kill();

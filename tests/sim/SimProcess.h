@@ -36,6 +36,11 @@ public:
     // Processor time (user and system) the process has used so far; -1 when unknown.
     double cpuSeconds() const;
 
+    // SIGSTOP and SIGCONT: while paused it reads and sends nothing, as a
+    // crawler busy elsewhere.
+    void pause();
+    void resume();
+
     // SIGTERM and wait; returns the exit status, or -1 if it did not exit normally.
     int stop();
     // SIGKILL and wait.

@@ -77,6 +77,24 @@ TEST(SimServer, EchoesEachCommandAndPrintsIt)
     EXPECT_GT(sim.waitForLine("client disconnected", kWait), 0);
 }
 
+// A console on its way out sends its reset and closes at once, and the next
+// one may already be connecting when the crawler gets to its socket.
+TEST(SimServer, ActsOnTheLastCommandsOfAConsoleThatClosed)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({"-v"}));
+    FrameSocket leaving = FrameSocket::connectTo(sim.port());
+    ASSERT_GT(sim.waitForLine("client connected", kWait), 0);
+    ASSERT_TRUE(leaving.waitForFrame(isStatus, kWait)); // unread data: the close resets
+    sim.pause();
+    ASSERT_TRUE(leaving.sendCommand(MsgType::ResetControl));
+    leaving.close();
+    FrameSocket next = FrameSocket::connectTo(sim.port());
+    ASSERT_TRUE(next);
+    sim.resume();
+    EXPECT_GT(sim.waitForLine("cmd ResetControl", kWait), 0);
+}
+
 TEST(SimServer, GoesNeutralAfterOneSecondOfConsoleSilence)
 {
     SimProcess sim;
