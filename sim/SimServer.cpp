@@ -82,10 +82,9 @@ void SimServer::closeClient(Clock::time_point now)
     // sent is still readable even after a reset of the connection.
     while (readChunk(now) > 0) {
     }
-    sendFailed_ = true; // their echoes go nowhere
-    takeFrames(now);
-    sendFailed_ = false;
+    takeFrames(now); // their echoes stop at the first failed send
     client_.reset();
+    sendFailed_ = false;
     if (options_.verbose) {
         say("client disconnected");
     }
