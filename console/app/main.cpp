@@ -1,15 +1,21 @@
 // Moravel: the operator console of the pipe-inspection crawler.
 #include "FontFaces.h"
+#include "closeonexit.h"
 #include "closeonsignals.h"
 #include "crashhandler.h"
 #include "mainwidgets.h"
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
     // Before any Qt object, so a crash during start-up is reported too.
     crash::install(crash::programDir());
+    // A write to a display or peer that has gone is an error to handle, not
+    // the end of the process.
+    std::signal(SIGPIPE, SIG_IGN);
     // config.ini lives in $XDG_CONFIG_HOME/Moravel whatever the program file is called.
     QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
     QApplication app(argc, argv);
@@ -22,8 +28,12 @@ int main(int argc, char** argv)
     int result = 0;
     {
         mainWidgets console;
+        // Losing the display ends the process from inside Qt: the console
+        // closes as its close button does first (a no-op once it has).
+        const CloseOnExit closeOnExit([&console] { console.shutDown(); });
         console.show();
         result = QApplication::exec();
+        console.shutDown();
     }
     return result;
 }

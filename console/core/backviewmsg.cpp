@@ -1,8 +1,10 @@
 #include "backviewmsg.h"
 
 #include "IVideoWindow.h"
+#include "callbackgate.h"
 
-BackViewMsg::BackViewMsg(IVideoWindow* backView) : m_pBackView(backView)
+BackViewMsg::BackViewMsg(IVideoWindow* backView, CallbackGate& gate)
+    : m_pBackView(backView), m_gate(gate)
 {
 }
 
@@ -13,6 +15,9 @@ int BackViewMsg::GetMatImageQueue(std::deque<cv::Mat>)
 
 int BackViewMsg::GetMatImage(cv::Mat frame)
 {
+    const CallbackGate::Scope scope(m_gate);
+    if (!scope)
+        return 0;
     // The view converts BGR into its own RGB picture.
     m_pBackView->ShowFrame(frame);
     return 0;

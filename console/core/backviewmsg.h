@@ -5,12 +5,13 @@
 
 #include "IHikBackSystemHead.h"
 
+class CallbackGate;
 class IVideoWindow;
 
 class BackViewMsg : public IHikBackSystemHeadMsg {
 public:
-    // The back view outlives this object.
-    explicit BackViewMsg(IVideoWindow* backView);
+    // The back view and the gate outlive this object.
+    BackViewMsg(IVideoWindow* backView, CallbackGate& gate);
 
     // Ignored; returns 0.
     int GetMatImageQueue(std::deque<cv::Mat> frames) override;
@@ -19,4 +20,5 @@ public:
 
 private:
     IVideoWindow* const m_pBackView;
+    CallbackGate& m_gate;
 };

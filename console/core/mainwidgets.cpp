@@ -1,12 +1,15 @@
 #include "mainwidgets.h"
 
 #include "consolelog.h"
+#include "crawlersession.h"
 #include "framepath.h"
+#include "handwatch.h"
 #include "inisettings.h"
 #include "recording.h"
 #include "robotcommands.h"
 #include "startuptiming.h"
 #include "telemetry.h"
+#include "threadcheck.h"
 #include "titlebar.h"
 #include "ui_mainwidgets.h"
 #include "videosignals.h"
@@ -19,6 +22,8 @@
 #include <QPalette>
 #include <QScreen>
 
+#include <utility>
+
 namespace {
 
 const QColor kConsoleBackground(204, 204, 204);
@@ -30,8 +35,7 @@ constexpr int kLogFilesKept = 10;
 
 mainWidgets::mainWidgets(QWidget* parent)
     : QWidget(parent), m_pUi(new Ui::mainWidgets), m_pTiming(new StartupTiming(this)),
-      m_pProjectInfo(std::make_shared<const ProjectInfo>()),
-      m_linkState([this] { tearDownLink(); }), m_startup([this] { startInitThread(); })
+      m_pProjectInfo(std::make_shared<const ProjectInfo>())
 {
     m_pUi->setupUi(this);
     installEventFilter(m_pTiming);
@@ -44,6 +48,7 @@ mainWidgets::mainWidgets(QWidget* parent)
     buildVideoViews();
     const PanelLayouts panels = buildPanels();
     fillLayouts(panels);
+    new HandWatch(this, [this] { releaseHeldInput(); });
 
     qRegisterMetaType<Mat>("Mat");
     connect(this, &mainWidgets::sendImage, this, &mainWidgets::GetImage, Qt::QueuedConnection);
@@ -56,31 +61,34 @@ mainWidgets::mainWidgets(QWidget* parent)
     createCameraSystem();
     m_pSocketSystem = CreateISocketSystemHead(this);
     buildCommands();
+    createSession();
     setUpVideoViews();
 
-    m_startup.start();
+    m_pSession->start();
     m_pTiming->print("t5 - t1");
 }
 
 mainWidgets::~mainWidgets()
 {
-    // Never closed (the program ended otherwise): reset the crawler as a
-    // close does. A pad still held then sees its release while the commands
-    // exist (and send nothing); from the base destructor it would be too late.
-    resetCrawlerOnce();
+    shutDown();
+    // A pad still held sees its release while the commands exist (and send
+    // nothing); from the base destructor it would be too late.
     hide();
     delete m_pUi;
-    // No start-up pass may run against the link (or cameras) torn down below.
-    m_startup.stop();
-    m_pCameras->shutDown(); // no frame callback after this
-    // No status record reaches the recording after this.
-    if (m_pSocketSystem) {
-        m_linkState.clear();
-        m_pSocketSystem->Disconnect();
-        waitForLinkCallbacks();
-    }
-    m_pRecording.reset(); // finishes the file through the frame path
     m_pFramePath.reset();
+}
+
+void mainWidgets::shutDown()
+{
+    MORAVEL_ASSERT_GUI_THREAD();
+    if (std::exchange(m_bShutDown, true))
+        return;
+    // Never closed (the program ended otherwise): reset the crawler as a
+    // close does.
+    resetCrawlerOnce();
+    // No callback, start-up pass, frame or status record after this.
+    m_pSession->shutDown();
+    m_pRecording.reset(); // finishes the file through the frame path
 }
 
 void mainWidgets::initLogService()

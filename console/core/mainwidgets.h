@@ -8,18 +8,15 @@
 #include "ISocketSystemHead.h"
 #include "cameralogins.h"
 #include "connectionconsole.h"
-#include "linkstate.h"
 #include "overlay.h"
 #include "projectconsole.h"
 #include "projectinfo.h"
 #include "savefolder.h"
-#include "startupthread.h"
 
 #include <QWidget>
 
 #include <opencv2/core/mat.hpp>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -30,6 +27,7 @@ using Mat = cv::Mat;
 namespace Ui {
 class mainWidgets;
 }
+class CrawlerSession;
 class DisplayPanle;
 class FramePath;
 class FunctionKeys;
@@ -56,6 +54,11 @@ class mainWidgets : public QWidget,
 public:
     explicit mainWidgets(QWidget* parent = nullptr);
     ~mainWidgets() override;
+
+    // GUI thread: the crawler reset, every library callback and thread of the
+    // console stopped, the cameras and the link closed, a recording finished.
+    // The destructor does it too; later calls (also from within) do nothing.
+    void shutDown();
 
     // Main-camera library callbacks (decode threads).
     int GetMatImageQueue(std::deque<cv::Mat> frames) override;
@@ -89,7 +92,7 @@ public:
     QString saveVideoPath() const override { return m_saveFolder.path(); }
 
     // What the connection dialog shows and changes (mainwidgets_connection.cpp).
-    bool linkConnected() const override { return m_linkState.isConnected(); }
+    bool linkConnected() const override;
     CameraState cameraState(int camera) const override;
     RecordingRate recordingRate() const override;
     void applyConnectionChanges(const Changes& changes) override;
@@ -127,8 +130,9 @@ public slots:
 protected:
     // Every way of closing resets the crawler's outputs first.
     void closeEvent(QCloseEvent* event) override;
-    // F1 to F7 act as the console's function keys.
+    // F1 to F7 act as the console's function keys, once per physical press.
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     // F1 to F7 and the keyboard keys are FunctionKeys (functionkeys.h), which
@@ -155,17 +159,13 @@ private:
     void buildCommands();
     void fillLayouts(const PanelLayouts& panels);
     void resetCrawlerOnce();
+    // Whatever hides the operator's hand from the pads (handwatch.h) first
+    // ends every held pad command, as its release does.
+    void releaseHeldInput();
 
-    // Start-up thread: logs the cameras in and opens the robot link,
-    // retrying every second.
-    void startInitThread();
-    bool startupDone() const;
-    void openLink();
-    // Closes the link without a teardown when its address has changed.
-    void closeLinkForNewAddress();
-    // A link that was up has dropped: close it and start over.
-    void tearDownLink();
-    void waitForLinkCallbacks() const;
+    // The crawler session (mainwidgets_link.cpp): link, cameras, start-up
+    // thread and the order they go down in.
+    void createSession();
 
     Ui::mainWidgets* m_pUi;
     StartupTiming* m_pTiming;
@@ -202,14 +202,6 @@ private:
     mutable double m_dMeasuredBitsPerSecond = 0;
 
     ISocketSystemHead* m_pSocketSystem = nullptr; // never deleted: no delete entry
-    LinkStateWatch m_linkState;                   // m_bConnectCom and the drop reaction
-    // Set by a new link address; the start-up thread closes the link and
-    // opens it again at the address config.ini now holds.
-    std::atomic<bool> m_bReopenLink{false};
-    // Link callbacks still running; a receive thread the library detached
-    // during a drop may still be inside one when the console closes.
-    // Callbacks must never block on the GUI thread, which waits for them.
-    std::atomic<int> m_iLinkCallbacks{0};
 
     // Panels, commands and telemetry (mainwidgets_panels.cpp,
     // mainwidgets_commands.cpp, mainwidgets_project.cpp).
@@ -219,5 +211,7 @@ private:
     std::unique_ptr<RobotCommands> m_pCommands;
     std::unique_ptr<Telemetry> m_pTelemetry; // uses m_pCommands: declared after it
 
-    StartupThread m_startup;
+    // Uses the link, the cameras and the commands; shut down before any of them goes.
+    std::unique_ptr<CrawlerSession> m_pSession;
+    bool m_bShutDown = false;
 };

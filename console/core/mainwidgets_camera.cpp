@@ -4,9 +4,10 @@
 #include "mainwidgets.h"
 
 #include "PictureLookup.h"
-#include "backviewmsg.h"
 #include "cameralogins.h"
+#include "crawlersession.h"
 #include "framepath.h"
+#include "threadcheck.h"
 #include "videolabel.h"
 #include "videosignals.h"
 
@@ -19,7 +20,6 @@ void mainWidgets::buildVideoViews()
 {
     m_pViewMain = new VideoLabel(this, QStringLiteral("viewmain"));
     m_pView = new VideoLabel(this, QStringLiteral("view"));
-    m_pBackViewMsg = std::make_unique<BackViewMsg>(m_pView);
 }
 
 QLayout* mainWidgets::videoViewsLayout()
@@ -70,11 +70,15 @@ int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
 }
 
 // Frames of the processed camera, on the camera library's decode thread.
-// The frame path outlives every play: the destructor stops them first.
+// The frame path outlives every play: the session stops them first.
 // The logins change the swap flag only while the plays are stopped, so each
 // frame is cropped as its camera's role says.
 int mainWidgets::GetMatImage(cv::Mat frame)
 {
+    MORAVEL_ASSERT_NOT_GUI_THREAD();
+    const CallbackGate::Scope scope(m_pSession->callbacks());
+    if (!scope)
+        return 0;
     m_pSignals->processedFrameArrived();
     m_pFramePath->setSwap(m_pCameras->swapped());
     return m_pFramePath->GetMatImage(std::move(frame));

@@ -4,6 +4,7 @@
 #include "mainwidgets.h"
 
 #include "CameraErrors.h"
+#include "crawlersession.h"
 #include "framepath.h"
 #include "recording.h"
 #include "videosignals.h"
@@ -57,16 +58,15 @@ ConnectionConsole::RecordingRate mainWidgets::recordingRate() const
 
 void mainWidgets::applyConnectionChanges(const Changes& changes)
 {
-    bool any = changes.link;
+    bool relogged = false;
     for (int camera = 0; camera < kCameras; ++camera) {
         if (!changes.cameras[static_cast<size_t>(camera)])
             continue;
         m_pCameras->relogin(camera);
-        any = true;
+        relogged = true;
     }
     if (changes.link)
-        m_bReopenLink = true;
-    // Not after the loop's second of sleep: at once.
-    if (any)
-        m_startup.start(StartupThread::Serve::AtOnce);
+        m_pSession->reopenLink();
+    else if (relogged)
+        m_pSession->loginSoon();
 }

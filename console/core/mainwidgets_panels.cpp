@@ -258,6 +258,19 @@ void mainWidgets::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+void mainWidgets::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!m_pFunctionKeys->keyReleased(*event))
+        QWidget::keyReleaseEvent(event);
+}
+
+void mainWidgets::releaseHeldInput()
+{
+    for (GaugeCloud* pad : findChildren<GaugeCloud*>())
+        pad->releaseHeld();
+    m_pFunctionKeys->keyboardLost();
+}
+
 void mainWidgets::onToggled(bool bChecked)
 {
     qDebug() << "State : " << bChecked;

@@ -75,7 +75,8 @@ void mainWidgets::GetImage(Mat image)
 
 void mainWidgets::SaveMatInfoFromQueue()
 {
-    m_pRecording->SaveMatInfoFromQueue();
+    if (m_pRecording) // gone once the console has shut down
+        m_pRecording->SaveMatInfoFromQueue();
 }
 
 void mainWidgets::WriteInfoBefore(Mat& Image)

@@ -313,8 +313,8 @@ void RobotCommands::ResetControl(AfterReset after)
     m_dSpeedValue = m_shown.speed;
     m_iDriveOffset = driveOffsetFor(m_shown.speed);
     // Whether the remote holds control is known for sure only from a record
-    // that arrives after the reset.
-    m_bResendPending = !m_bShutDown;
+    // that arrives after the reset. A crawler being left gets nothing more.
+    m_bResendPending = after == AfterReset::Resume;
 }
 
 void RobotCommands::statusApplied()

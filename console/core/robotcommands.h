@@ -23,6 +23,7 @@ public:
     // What follows a ResetControl.
     enum class AfterReset {
         Resume,  // the link is open again or the remote has handed back
+        Leave,   // the link closes for another address; its opening resumes
         Shutdown // the console closes: nothing is sent any more
     };
 

@@ -9,6 +9,7 @@
 
 #include "IHikSystemHead.h"
 #include "IVideoWindow.h"
+#include "cameraside.h"
 
 #include <QString>
 
@@ -40,7 +41,7 @@ CameraLogin cameraLoginFromIni(int camera);
 // Why a login failed, for the operator: "用户名或密码错误", "连接超时", ...
 QString loginFailureText(uint32_t error);
 
-class CameraLogins {
+class CameraLogins final : public CameraSide {
 public:
     using LoginSource = std::function<CameraLogin(int camera)>;
     using Release = std::function<void()>;
@@ -59,7 +60,7 @@ public:
     // is where the window camera plays.
     CameraLogins(IHikSystemHead* system, Release release, LoginSource source,
                  IVideoWindow* windowView, LoginReport report, Now now = &Clock::now);
-    ~CameraLogins();
+    ~CameraLogins() override;
     CameraLogins(const CameraLogins&) = delete;
     CameraLogins& operator=(const CameraLogins&) = delete;
 
@@ -69,9 +70,9 @@ public:
     // keys afresh and starts an attempt, with the first play on success;
     // unless its last attempt was refused for the very same keys less than
     // kRefusedRetry ago. Must not overlap shutDown.
-    void loginMissing();
-    bool allLoggedIn() const;
-    int32_t userId(int camera) const;
+    void loginMissing() override;
+    bool allLoggedIn() const override;
+    int32_t userId(int camera) const override;
     int32_t playHandle(int camera) const;
     // True while camera's login attempt runs (until its outcome is reported).
     bool loginRunning(int camera) const;
@@ -88,13 +89,13 @@ public:
     // still makes is undone), so the next loginMissing pass logs it in with
     // the new keys at once. The other camera plays on.
     void relogin(int camera);
-    // Link thread, on a lost link: logged out, plays stopped, library cleaned
-    // up (which ends logins under way; their results are dropped).
-    void tearDown();
+    // Start-up thread, after a lost link: logged out, plays stopped, library
+    // cleaned up (which ends logins under way; their results are dropped).
+    void tearDown() override;
     // Closing console: plays stopped, library cleaned up (ending logins under
     // way), login threads joined, library released. No frame arrives after
     // it; every later call is a no-op.
-    void shutDown();
+    void shutDown() override;
 
 private:
     struct Attempt {

@@ -55,22 +55,28 @@ void FunctionKeys::placeIn(QGridLayout* bottomLayout) const
     }
 }
 
+bool FunctionKeys::isFunctionKey(const QKeyEvent& event)
+{
+    return event.key() >= Qt::Key_F1 && event.key() <= Qt::Key_F7;
+}
+
 bool FunctionKeys::keyPressed(const QKeyEvent& event)
 {
-    const int qtKey = event.key();
-    if (qtKey < Qt::Key_F1 || qtKey > Qt::Key_F7) {
+    if (!isFunctionKey(event)) {
         return false;
     }
+    // One physical press, one recording, snapshot or dialog: a chorded
+    // press counts as a press too, so its repeats stay repeats.
+    const bool newPress = m_presses.pressed(event);
     // Alt+F4 and the like belong to the window system: without a window
     // manager Alt+F4 would otherwise open the folder picker.
     if (event.modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) {
         return false;
     }
-    // One physical press, one recording, snapshot or dialog.
-    if (event.isAutoRepeat()) {
+    if (!newPress) {
         return true;
     }
-    const int number = qtKey - Qt::Key_F1 + 1;
+    const int number = event.key() - Qt::Key_F1 + 1;
     ColorButton* button = key(number);
     if (number == kSnapshotKey) {
         // As after a mouse click: pressed now, released 200 ms later.
@@ -78,6 +84,15 @@ bool FunctionKeys::keyPressed(const QKeyEvent& event)
         button->restartPressLookTimer();
     }
     emit button->clicked();
+    return true;
+}
+
+bool FunctionKeys::keyReleased(const QKeyEvent& event)
+{
+    if (!isFunctionKey(event)) {
+        return false;
+    }
+    m_presses.released(event);
     return true;
 }
 

@@ -5,6 +5,8 @@
 // clicked().
 #pragma once
 
+#include "keypresses.h"
+
 #include <QObject>
 #include <QString>
 
@@ -41,9 +43,12 @@ public:
     // Row 2, columns 0 to 6 of the bottom band, stretch 1 each.
     void placeIn(QGridLayout* bottomLayout) const;
     // Keyboard F1 to F7 act as a click of the key (F2 also shows its press
-    // look for 200 ms). A key held down acts once: its auto-repeated presses
-    // are taken and ignored. False for any other key.
+    // look for 200 ms). A key held down acts once: its repeated presses are
+    // taken and ignored until it is really released. False for any other key.
     bool keyPressed(const QKeyEvent& event);
+    bool keyReleased(const QKeyEvent& event);
+    // The console lost the keyboard (a dialog, another window).
+    void keyboardLost() { m_presses.forgetHeld(); }
 
     void connectVideoKeys(Recording& recording, const FramePath& framePath, const Overlay& overlay,
                           SaveFolder& saveFolder, FolderPicker picker = systemFolderPicker);
@@ -60,6 +65,9 @@ signals:
     void snapshotFailed(const QString& message);
 
 private:
+    static bool isFunctionKey(const QKeyEvent& event);
+
     std::array<ColorButton*, kKeyCount> m_keys{};
+    KeyPresses m_presses;
     SnapshotWriter* m_pSnapshots;
 };

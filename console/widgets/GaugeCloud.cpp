@@ -156,12 +156,17 @@ void GaugeCloud::onRelease()
         update();
 }
 
+void GaugeCloud::releaseHeld()
+{
+    if (m_bPressed)
+        onRelease();
+}
+
 void GaugeCloud::hideEvent(QHideEvent* event)
 {
     // A hidden pad never sees the release: end the held command now rather than leave the
     // crawler driving.
-    if (m_bPressed)
-        onRelease();
+    releaseHeld();
     QWidget::hideEvent(event);
 }
 

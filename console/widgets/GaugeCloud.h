@@ -24,6 +24,8 @@ public:
 
     // 0 nothing latched, 1 top latched, 2 bottom latched.
     void updateUpDowmStatus(int status);
+    // Ends a held press as its release does; nothing when none is held.
+    void releaseHeld();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -118,7 +118,11 @@ bool Log::init(const char* path, int queueSize, int maxFileBytes, int maxFiles)
         // The worker flushes after each line, so a crash loses nothing written.
         logger->flush_on(spdlog::level::trace);
         impl_->replace(std::move(logger), std::move(pool));
-        std::call_once(impl_->exitFlushRegistered, [] { std::atexit(&Impl::flushAtExit); });
+        // A host that ends by quick_exit (its statics still in use) keeps its lines too.
+        std::call_once(impl_->exitFlushRegistered, [] {
+            std::atexit(&Impl::flushAtExit);
+            std::at_quick_exit(&Impl::flushAtExit);
+        });
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "Lorvet: cannot open log %s: %s\n", path, e.what());

@@ -1,0 +1,19 @@
+// Qt's X11 backend ends the process with exit(1) when the display goes away
+// (the X server died, the session ended). That would skip the console's
+// close: the crawler would keep its last command, and the camera and link
+// threads would run on while the program's statics are destroyed. While a
+// CloseOnExit lives, an exit() from anywhere but the end of main runs the
+// console's close instead, on the calling thread, and then ends the process
+// with status 0. One instance at a time.
+#pragma once
+
+#include <functional>
+
+class CloseOnExit {
+public:
+    explicit CloseOnExit(std::function<void()> close);
+    // Disarms: exit() after a normal return from main closes nothing.
+    ~CloseOnExit();
+    CloseOnExit(const CloseOnExit&) = delete;
+    CloseOnExit& operator=(const CloseOnExit&) = delete;
+};
