@@ -14,7 +14,7 @@
 #include "AboutDlg.h"
 #include "ExpectedCommands.h"
 #include "PravikDlg.h"
-#include "RecordingLink.h"
+#include "fakelink.h"
 #include "TestSupport.h"
 
 namespace {
@@ -24,7 +24,7 @@ constexpr int kWaitMs = 10000;
 
 // A dialog on a recording link, opened to 127.0.0.1.
 struct DialogFixture {
-    RecordingLink link;
+    FakeLink link;
     std::unique_ptr<CPravikDlg> dialog;
 
     DialogFixture()
@@ -69,7 +69,7 @@ TEST(CPravikDlg, OpensTheLinkAtStartWithItselfAsMessageSink)
 {
     DialogFixture f;
     EXPECT_EQ(f.link.msg, static_cast<ISocketSystemHeadMsg*>(f.dialog.get()));
-    EXPECT_EQ(f.link.calls,
+    EXPECT_EQ(f.link.calls(),
               QStringList({"Connect 127.0.0.1 4321", "IsConnected", "Start", "ResetControl"}));
     EXPECT_EQ(f.Find<QLineEdit>("hostEdit")->text(), "127.0.0.1");
     EXPECT_EQ(f.Find<QSpinBox>("portEdit")->value(), kTestPort);
@@ -79,11 +79,11 @@ TEST(CPravikDlg, EachButtonSendsExactlyItsOperationAndValue)
 {
     DialogFixture f;
     for (const auto& [id, expected] : ExpectedCommands()) {
-        f.link.calls.clear();
+        f.link.clearCalls();
         QPushButton* button = f.Find<QPushButton>(QStringLiteral("id%1").arg(id));
         ASSERT_NE(button, nullptr);
         QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_EQ(f.link.calls, QStringList{expected}) << "button id" << id;
+        EXPECT_EQ(f.link.calls(), QStringList{expected}) << "button id" << id;
     }
 }
 
@@ -104,25 +104,25 @@ TEST(CPravikDlg, ConnectButtonAndEnterReopenToTheEditedAddress)
 {
     DialogFixture f;
     f.dialog->show();
-    f.link.calls.clear();
+    f.link.clearCalls();
     f.Find<QLineEdit>("hostEdit")->setText(" 127.0.0.2 ");
     f.Find<QSpinBox>("portEdit")->setValue(5555);
     QTest::mouseClick(f.Find<QPushButton>("connectButton"), Qt::LeftButton);
     const QStringList reopen = {"Disconnect", "Connect 127.0.0.2 5555", "IsConnected", "Start",
                                 "ResetControl"};
-    EXPECT_EQ(f.link.calls, reopen);
+    EXPECT_EQ(f.link.calls(), reopen);
 
     // Enter in the address field reconnects and leaves the dialog open.
-    f.link.calls.clear();
+    f.link.clearCalls();
     QTest::keyClick(f.Find<QLineEdit>("hostEdit"), Qt::Key_Return);
-    EXPECT_EQ(f.link.calls, reopen);
+    EXPECT_EQ(f.link.calls(), reopen);
     EXPECT_TRUE(f.dialog->isVisible());
 
     // An empty address is not sent to the link.
-    f.link.calls.clear();
+    f.link.clearCalls();
     f.Find<QLineEdit>("hostEdit")->clear();
     QTest::mouseClick(f.Find<QPushButton>("connectButton"), Qt::LeftButton);
-    EXPECT_TRUE(f.link.calls.isEmpty());
+    EXPECT_TRUE(f.link.calls().isEmpty());
 }
 
 TEST(CPravikDlg, FieldsStartAtZeroAndAreReadOnly)
@@ -268,9 +268,9 @@ TEST(CPravikDlg, AboutButtonOpensTheAboutBox)
 TEST(CPravikDlg, ClosingTheDialogDisconnectsTheLink)
 {
     DialogFixture f;
-    f.link.calls.clear();
+    f.link.clearCalls();
     f.dialog.reset();
-    EXPECT_EQ(f.link.calls, QStringList{"Disconnect"});
+    EXPECT_EQ(f.link.calls(), QStringList{"Disconnect"});
 }
 
 TEST(CAboutDlg, ShowsNameVersionAndOk)
