@@ -11,6 +11,10 @@ namespace xinput {
 // asked, its standard output.
 int xdotool(const QString& display, const QStringList& arguments, QString* output = nullptr);
 
+// As xdotool, while the calling thread keeps handling its Qt events: for a
+// console in the test's own process, which must see the input as it comes.
+int xdotoolPumping(const QString& display, const QStringList& arguments);
+
 // Moves the pointer to point, so the window there takes the keyboard, and
 // presses key ("F2", ...). True when xdotool succeeded.
 bool pressKeyAt(const QString& display, const QPoint& point, const QString& key);
