@@ -81,12 +81,8 @@ struct Camera {
     {
         ProjectInfo info;
         info.m_strFontType = QString::fromUtf8(face);
-        info.m_strFontColor = QStringLiteral("白");
         info.m_strStartFlag = QStringLiteral("1");
-        info.m_strNo = QStringLiteral("P-2026-17");
-        info.m_strTaskName = QStringLiteral("雨污合流管网普查");
         info.m_strLocation = QStringLiteral("人民路与建设路交叉口");
-        info.m_strInspector = QStringLiteral("张伟");
         info.m_strUnitCompany = QStringLiteral("华东市政管道检测有限公司");
         overlay.setProjectInfo(info);
     }
