@@ -18,7 +18,9 @@
 #include <QVBoxLayout>
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +36,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kFps = 25;
 constexpr int kDefaultSeconds = 15;
 constexpr int kLabels = 24;
+constexpr int kLongestStallSeconds = 5;
 
 int stressSeconds()
 {
@@ -42,26 +45,20 @@ int stressSeconds()
     return seconds > 0 ? seconds : kDefaultSeconds;
 }
 
-cv::Mat cameraFrame(uint64_t seed)
-{
-    cv::Mat frame(1080, 1920, CV_8UC3);
-    cv::RNG rng(seed);
-    rng.fill(frame, cv::RNG::UNIFORM, 0, 200);
-    return frame;
-}
-
-// Counts the frames shown and those whose distance and date row carries text.
+// Counts the frames shown and those whose distance and date row carries text
+// (differs from the plain background).
 class InkCountingWindow : public IVideoWindow {
 public:
-    explicit InkCountingWindow(cv::Mat shownSource) : m_source(std::move(shownSource)) {}
+    explicit InkCountingWindow(cv::Scalar background) : m_background(std::move(background)) {}
 
     void ShowFrame(const cv::Mat& frame) override
     {
         ++m_shown;
         const int unit = Overlay::unit(frame.rows);
-        const cv::Rect row(0, Overlay::kBottomRow * unit, frame.cols, unit);
-        if (frame.size() == m_source.size() &&
-            cv::norm(frame(row), m_source(row), cv::NORM_INF) > 0) {
+        cv::Mat difference;
+        cv::absdiff(frame.rowRange(Overlay::kBottomRow * unit, frame.rows), m_background,
+                    difference);
+        if (cv::countNonZero(difference.reshape(1)) > 0) {
             ++m_withText;
         }
     }
@@ -70,14 +67,11 @@ public:
     std::atomic<int> m_withText{0};
 
 private:
-    const cv::Mat m_source; // the frame as shown without overlay
+    const cv::Scalar m_background;
 };
 
 struct Camera {
-    Camera(const char* face, uint64_t seed)
-        : source(cameraFrame(seed)),
-          window(
-              source.colRange(FramePath::kCropMargin, source.cols - FramePath::kCropMargin).clone())
+    Camera(const char* face, cv::Scalar plain) : background(std::move(plain)), window(background)
     {
         ProjectInfo info;
         info.m_strFontType = QString::fromUtf8(face);
@@ -87,25 +81,44 @@ struct Camera {
         overlay.setProjectInfo(info);
     }
 
-    // 25 frames a second until stop; the distance changes with every frame,
-    // so each frame renders a text nobody drew before.
+    // 25 plain 1080p frames a second until stop (filled, not copied: a
+    // ThreadSanitizer build checks every copied byte); the distance changes
+    // with every frame, so each frame renders a text nobody drew before.
     void run(const std::atomic<bool>& stop)
     {
-        cv::Mat frame;
+        cv::Mat frame(1080, 1920, CV_8UC3);
         auto next = Clock::now();
         for (int i = 0; !stop; ++i) {
             overlay.changeDistance([i](DistanceCalibration& d) { d.m_dCurrentReading = i * 0.01; });
-            source.copyTo(frame);
+            frame.setTo(background);
             path.GetMatImage(frame);
             next += std::chrono::milliseconds(1000 / kFps);
             std::this_thread::sleep_until(next);
         }
     }
 
-    const cv::Mat source;
+    const cv::Scalar background;
     InkCountingWindow window;
     Overlay overlay;
     FramePath path{overlay, &window};
+};
+
+// The longest time, in whole seconds, that a count did not move; sampled
+// once a second.
+class StallWatch {
+public:
+    void sample(int count)
+    {
+        m_quiet = count == m_last ? m_quiet + 1 : 0;
+        m_longest = std::max(m_longest, m_quiet);
+        m_last = count;
+    }
+    int longest() const { return m_longest; }
+
+private:
+    int m_last = 0;
+    int m_quiet = 0;
+    int m_longest = 0;
 };
 
 } // namespace
@@ -131,8 +144,8 @@ TEST(FramePath, twoCamerasKeepDrawingWhileTheGuiLaysOutText)
     window.resize(240, 900);
     window.show();
 
-    Camera main("宋体", 1);
-    Camera back("黑体", 2);
+    Camera main("宋体", cv::Scalar(90, 60, 30));
+    Camera back("黑体", cv::Scalar(20, 110, 70));
     std::atomic<bool> stop{false};
     std::thread mainThread([&] { main.run(stop); });
     std::thread backThread([&] { back.run(stop); });
@@ -159,23 +172,35 @@ TEST(FramePath, twoCamerasKeepDrawingWhileTheGuiLaysOutText)
         }
     });
     gui.start(5);
+    StallWatch stalls[2];
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        stalls[0].sample(main.window.m_shown);
+        stalls[1].sample(back.window.m_shown);
+    });
+    watch.start(1000);
     QTimer::singleShot(std::chrono::seconds(seconds) / 3, [&] { back.path.endHeaderPhase(); });
     QTimer::singleShot(std::chrono::seconds(seconds), &app, &QApplication::quit);
     app.exec();
     gui.stop();
+    watch.stop();
     stop = true;
     mainThread.join();
     backThread.join();
 
-    std::printf("%d s: frames shown %d and %d, recorded %d, label layouts %d\n", seconds,
-                main.window.m_shown.load(), back.window.m_shown.load(), written, layouts);
-    // Frames kept flowing (allowing for a slow, instrumented build) and each
-    // carried its text; the GUI thread kept laying out all along.
-    const int expected = seconds * kFps;
+    std::printf("%d s: frames shown %d and %d, recorded %d, label layouts %d, longest stalls "
+                "%d s and %d s\n",
+                seconds, main.window.m_shown.load(), back.window.m_shown.load(), written, layouts,
+                stalls[0].longest(), stalls[1].longest());
+    // Frames kept flowing all along (however slow an instrumented build
+    // makes them) and each carried its text; the GUI thread kept laying out.
     for (const Camera* camera : {&main, &back}) {
-        EXPECT_GE(camera->window.m_shown.load(), expected / 4);
+        EXPECT_GE(camera->window.m_shown.load(), seconds);
         EXPECT_EQ(camera->window.m_withText.load(), camera->window.m_shown.load());
     }
-    EXPECT_GE(written, expected / 4);
-    EXPECT_GE(layouts, seconds * 10);
+    for (const StallWatch& stall : stalls) {
+        EXPECT_LT(stall.longest(), kLongestStallSeconds);
+    }
+    EXPECT_GE(written, seconds);
+    EXPECT_GE(layouts, seconds);
 }
