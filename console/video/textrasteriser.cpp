@@ -60,7 +60,7 @@ int underlineThickness(FT_Face face)
 }
 
 // First underline row below the baseline, placed as Qt places it for the
-// widgets: its top rounded down, not below the descent.
+// widgets: its top rounded away from the baseline, but inside the descent.
 int underlineRow(FT_Face face, int descent)
 {
     const FT_Fixed scale = face->size->metrics.y_scale;
