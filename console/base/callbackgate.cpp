@@ -1,5 +1,7 @@
 #include "callbackgate.h"
 
+#include "signalstack.h"
+
 #include <QtGlobal>
 
 namespace {
@@ -11,6 +13,9 @@ thread_local int t_iScopesEntered = 0;
 
 CallbackGate::Scope::Scope(CallbackGate& gate) : m_gate(gate)
 {
+    // A library's thread reaches the console first here: it gets its stack
+    // for crash reports now.
+    crash::guardThisThread();
     std::lock_guard<std::mutex> lock(gate.m_mutex);
     m_bEntered = !gate.m_bClosed;
     if (m_bEntered) {

@@ -1,5 +1,7 @@
 #include "startupthread.h"
 
+#include "signalstack.h"
+
 StartupThread::StartupThread(Body body) : m_body(std::move(body))
 {
 }
@@ -69,6 +71,7 @@ bool StartupThread::stopRequested() const
 
 void StartupThread::run()
 {
+    crash::guardThisThread();
     for (;;) {
         m_body();
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -3,6 +3,7 @@
 #include "CameraErrors.h"
 #include "consolelog.h"
 #include "inisettings.h"
+#include "signalstack.h"
 
 #include <QCoreApplication>
 
@@ -180,6 +181,7 @@ void CameraLogins::joinEndedAbandoned()
 
 void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns, uint64_t generation)
 {
+    crash::guardThisThread();
     // Unlocked: a login may take the whole connect wait, and neither the GUI
     // thread's swap nor the other camera may wait for it.
     const int32_t id = m_pSystem->Login(params.address, params.port, params.user, params.password);

@@ -4,9 +4,6 @@
 #include "coverageblend.h"
 #include "coveragecache.h"
 
-#include <QFont>
-#include <QGuiApplication>
-
 #include <cstring>
 
 namespace {
@@ -19,8 +16,8 @@ constexpr size_t kCacheBytes = size_t{32} * 1024 * 1024;
 constexpr const char* kFunction = "putTextZH";
 constexpr const char* kDefaultFamily = "WenQuanYi Zen Hei";
 
-// Resolved here rather than through QFont's substitution table, so drawing
-// does not depend on when (or whether) the table was installed.
+// The Windows face names map to the installed families as they do for the
+// widgets; fontconfig then finds the family's files.
 std::string resolveFace(const char* face)
 {
     const std::string name = cutUtf8(face == nullptr ? "" : face, kMaxFaceBytes);
@@ -59,9 +56,7 @@ void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, i
     if (org.x > dst.cols || org.y > dst.rows) {
         return;
     }
-    // Fonts need the font database of a QGuiApplication (a plain
-    // QCoreApplication has none).
-    if (fontSize <= 0 || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+    if (fontSize <= 0) {
         return;
     }
     const TextKey key{cutUtf8(str, kMaxTextBytes), resolveFace(fn), fontSize, italic, underline};

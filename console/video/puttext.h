@@ -8,8 +8,8 @@
 // height in pixels. Anti-aliased glyph coverage is blended per channel; the
 // block is clipped at the frame edges. Texts longer than 4095 bytes and face
 // names longer than 31 bytes are cut at a character boundary. Callable from
-// any thread once a QGuiApplication exists (without one, or with a font size
-// below 1, nothing is drawn). Raises cv::Exception (assertion) for a frame
+// any thread, with or without a Qt application: it makes no Qt font call (a
+// font size below 1 draws nothing). Raises cv::Exception (assertion) for a frame
 // without data, with neither 1 nor 3 channels or with samples other than
 // 8-bit, and when the text bitmap cannot be allocated.
 void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, int fontSize,

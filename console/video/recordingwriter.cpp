@@ -1,6 +1,7 @@
 #include "recordingwriter.h"
 
 #include "consolelog.h"
+#include "signalstack.h"
 #include "telemetrysidecar.h"
 
 #include <QDebug>
@@ -52,6 +53,7 @@ bool RecordingWriter::open(const File& file, FrameQueue& source, RecordingClock:
     const QString telemetryPath = file.telemetryPath;
     const bool subtitles = file.options.subtitles;
     m_thread = std::thread([this, telemetryPath, subtitles] {
+        crash::guardThisThread();
         m_sidecar = std::make_unique<TelemetrySidecar>(telemetryPath);
         m_lastFlush = m_lastSync = RecordingClock::now();
         m_subtitles = subtitles;

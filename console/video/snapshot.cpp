@@ -2,6 +2,7 @@
 
 #include "consolelog.h"
 #include "filenames.h"
+#include "signalstack.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -157,6 +158,7 @@ void SnapshotWriter::take(const cv::Mat& frame, const QString& folder, const Pro
     if (frame.empty())
         return;
     m_pool.start([this, frame, folder, info, distanceText, record] {
+        crash::guardThisThread();
         QString error;
         SavePicture(frame, folder, info, distanceText, record, &error);
         if (!error.isEmpty())

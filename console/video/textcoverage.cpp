@@ -1,21 +1,8 @@
 #include "textcoverage.h"
 
-#include <QFont>
-#include <QFontMetrics>
-#include <QImage>
-#include <QPainter>
-#include <QStringList>
+#include "textrasteriser.h"
 
-#include <algorithm>
 #include <functional>
-
-namespace {
-
-// Above this a device-independent bitmap cannot be created either; it also
-// keeps absurd font sizes from exhausting memory.
-constexpr int64_t kMaxBitmapBytes = int64_t{256} * 1024 * 1024;
-
-} // namespace
 
 bool TextKey::operator==(const TextKey& other) const
 {
@@ -81,42 +68,5 @@ size_t TextCoverage::bytes() const
 
 std::shared_ptr<const TextCoverage> TextCoverage::render(const TextKey& key)
 {
-    QFont font(QString::fromStdString(key.face));
-    font.setPixelSize(std::max(1, key.size));
-    font.setWeight(QFont::Normal);
-    font.setItalic(key.italic);
-    font.setUnderline(key.underline);
-    const QFontMetrics metrics(font);
-
-    const QStringList lines = QString::fromStdString(key.text).split('\n', Qt::SkipEmptyParts);
-    int width = 0;
-    for (const QString& line : lines) {
-        width = std::max(width, metrics.horizontalAdvance(line));
-    }
-    const int lineHeight = metrics.height();
-    const int64_t height = int64_t{lineHeight} * lines.size();
-    if (width <= 0 || height <= 0) {
-        return std::make_shared<const TextCoverage>(0, 0, std::vector<uint8_t>());
-    }
-    if (width * height > kMaxBitmapBytes) {
-        return nullptr;
-    }
-    QImage image(width, static_cast<int>(height), QImage::Format_Grayscale8);
-    if (image.isNull()) {
-        return nullptr;
-    }
-    image.fill(0);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    for (int k = 0; k < lines.size(); ++k) {
-        painter.drawText(0, k * lineHeight + metrics.ascent(), lines[k]);
-    }
-    painter.end();
-
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (int y = 0; y < image.height(); ++y) {
-        std::copy_n(image.constScanLine(y), width, pixels.data() + static_cast<size_t>(y) * width);
-    }
-    return std::make_shared<const TextCoverage>(width, image.height(), std::move(pixels));
+    return TextRasteriser::forThisThread().render(key);
 }

@@ -38,8 +38,9 @@ public:
     // Takes a width x height row-major coverage.
     TextCoverage(int width, int height, std::vector<uint8_t> pixels);
 
-    // Renders the key's lines; empty lines take no space. Returns nullptr when
-    // the bitmap cannot be allocated.
+    // Renders the key's lines with FreeType on the calling thread (any
+    // thread); empty lines take no space. Returns nullptr when the bitmap
+    // cannot be allocated, an empty block when no font can be found.
     static std::shared_ptr<const TextCoverage> render(const TextKey& key);
 
     int width() const { return m_width; }

@@ -1,5 +1,4 @@
 #include "coveragecache.h"
-#include "guiapp.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,6 @@ bool samePixels(const TextCoverage& a, const TextCoverage& b)
 
 TEST(CoverageCache, repeatedKeyIsServedFromCacheWithIdenticalPixels)
 {
-    ensureGuiApp();
     CoverageCache cache(1 << 20);
     const auto first = cache.get(keyFor("管道直径"));
     const auto second = cache.get(keyFor("管道直径"));
@@ -37,7 +35,6 @@ TEST(CoverageCache, repeatedKeyIsServedFromCacheWithIdenticalPixels)
 
 TEST(CoverageCache, leastRecentlyUsedEntryIsDropped)
 {
-    ensureGuiApp();
     const size_t costs[] = {TextCoverage::render(keyFor("甲"))->bytes(),
                             TextCoverage::render(keyFor("乙"))->bytes(),
                             TextCoverage::render(keyFor("丙"))->bytes()};
@@ -60,7 +57,6 @@ TEST(CoverageCache, leastRecentlyUsedEntryIsDropped)
 
 TEST(CoverageCache, entryLargerThanBudgetIsKeptAlone)
 {
-    ensureGuiApp();
     CoverageCache cache(1);
     const auto a = cache.get(keyFor("甲"));
     EXPECT_EQ(cache.get(keyFor("甲")), a);
@@ -71,7 +67,6 @@ TEST(CoverageCache, entryLargerThanBudgetIsKeptAlone)
 
 TEST(CoverageCache, everyKeyFieldSeparatesEntries)
 {
-    ensureGuiApp();
     CoverageCache cache(1 << 20);
     const TextKey base = keyFor("检测A");
     TextKey otherText = base;
@@ -97,7 +92,6 @@ TEST(CoverageCache, everyKeyFieldSeparatesEntries)
 
 TEST(CoverageCache, unrenderableTextIsNotCached)
 {
-    ensureGuiApp();
     CoverageCache cache(1 << 20);
     TextKey huge = keyFor("测");
     huge.size = 20000;

@@ -55,12 +55,15 @@ protected:
                                 [this] { return m_picked; });
     }
 
-    // A key press as the keyboard delivers it; a key held down repeats it
-    // with autoRepeat set.
+    // A key stroke as the keyboard delivers it, press and release; a key
+    // held down repeats its press with autoRepeat set. Whether the press was taken.
     bool press(int key, bool autoRepeat = false, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         const QKeyEvent event(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
-        return m_keys.keyPressed(event);
+        const bool taken = m_keys.keyPressed(event);
+        if (!autoRepeat)
+            m_keys.keyReleased(QKeyEvent(QEvent::KeyRelease, key, modifiers));
+        return taken;
     }
 
     QStringList savedFiles() const { return QDir(m_dir.path()).entryList(QDir::Files); }

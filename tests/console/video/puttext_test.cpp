@@ -62,7 +62,6 @@ void expectAssertion(const std::function<void()>& draw, const std::string& messa
 
 TEST(PutTextZH, invalidDestinationRaisesAssertion)
 {
-    ensureGuiApp();
     const std::string message = "dst.data != 0 && (dst.channels() == 1 || dst.channels() == 3)";
     cv::Mat empty;
     cv::Mat twoChannels(10, 10, CV_8UC2, cv::Scalar::all(0));
@@ -78,7 +77,6 @@ TEST(PutTextZH, invalidDestinationRaisesAssertion)
 
 TEST(PutTextZH, unallocatableBitmapRaisesAssertion)
 {
-    ensureGuiApp();
     cv::Mat frame(10, 10, CV_8UC3, cv::Scalar::all(0));
     expectAssertion([&frame] { putTextZH(frame, "测试", cv::Point(0, 0), kWhite, 20000, "黑体"); },
                     "pDibData != 0");
@@ -87,7 +85,6 @@ TEST(PutTextZH, unallocatableBitmapRaisesAssertion)
 
 TEST(PutTextZH, emptyTextReturnsBeforeAnyCheck)
 {
-    ensureGuiApp();
     cv::Mat empty;
     EXPECT_NO_THROW(putTextZH(empty, "", cv::Point(0, 0), kWhite, 20, "黑体"));
     EXPECT_NO_THROW(putTextZH(empty, nullptr, cv::Point(0, 0), kWhite, 20, "黑体"));
@@ -95,7 +92,6 @@ TEST(PutTextZH, emptyTextReturnsBeforeAnyCheck)
 
 TEST(PutTextZH, glyphCoverageLandsInsideTheTextBlock)
 {
-    ensureGuiApp();
     const cv::Mat black(200, 400, CV_8UC3, cv::Scalar::all(0));
     cv::Mat frame = black.clone();
     const cv::Point origin(37, 21);
@@ -120,7 +116,6 @@ TEST(PutTextZH, glyphCoverageLandsInsideTheTextBlock)
 
 TEST(PutTextZH, cachedDrawGivesSamePixelsAsUncachedRender)
 {
-    ensureGuiApp();
     const cv::Mat before = randomFrame(cv::Size(640, 360), 9);
     const std::string text = "检测地点：雨污合流 12.75 M";
     const cv::Point origin(-13, 340); // clipped on the left and at the bottom
@@ -137,7 +132,6 @@ TEST(PutTextZH, cachedDrawGivesSamePixelsAsUncachedRender)
 
 TEST(PutTextZH, oneChannelFrameTakesFirstColourComponent)
 {
-    ensureGuiApp();
     const cv::Mat before(120, 300, CV_8UC1, cv::Scalar(40));
     cv::Mat frame = before.clone();
     putTextZH(frame, "单通道", cv::Point(10, 10), cv::Scalar(220, 0, 0), 40, "黑体");
@@ -151,7 +145,6 @@ TEST(PutTextZH, oneChannelFrameTakesFirstColourComponent)
 
 TEST(PutTextZH, whiteTextOnWhiteFrameStaysWhite)
 {
-    ensureGuiApp();
     cv::Mat frame(100, 300, CV_8UC3, cv::Scalar::all(255));
     putTextZH(frame, "白底白字 ABC", cv::Point(5, 5), kWhite, 40, "宋体");
     EXPECT_EQ(cv::countNonZero(frame.reshape(1) != 255), 0);
@@ -159,7 +152,6 @@ TEST(PutTextZH, whiteTextOnWhiteFrameStaysWhite)
 
 TEST(PutTextZH, originPastTheFrameDrawsNothing)
 {
-    ensureGuiApp();
     const cv::Mat before = randomFrame(cv::Size(100, 50), 4);
     for (const cv::Point origin : {cv::Point(101, 0), cv::Point(0, 51), cv::Point(-5000, 0),
                                    cv::Point(0, -5000), cv::Point(100, 50)}) {
@@ -171,7 +163,6 @@ TEST(PutTextZH, originPastTheFrameDrawsNothing)
 
 TEST(PutTextZH, faceNamesResolveToInstalledFonts)
 {
-    ensureGuiApp();
     const cv::Mat black(80, 260, CV_8UC3, cv::Scalar::all(0));
     const auto draw = [&black](const char* face) {
         cv::Mat frame = black.clone();
@@ -195,7 +186,6 @@ TEST(PutTextZH, faceNamesResolveToInstalledFonts)
 
 TEST(PutTextZH, longTextAndFaceNameAreCutAtCharacterBoundary)
 {
-    ensureGuiApp();
     const cv::Mat before(60, 400, CV_8UC3, cv::Scalar::all(0));
     // Past 4095 bytes nothing more is drawn: the tail lies on a second line
     // that is dropped with the cut.
@@ -218,7 +208,6 @@ TEST(PutTextZH, longTextAndFaceNameAreCutAtCharacterBoundary)
 
 TEST(PutTextZH, drawsIdenticallyOffTheGuiThread)
 {
-    ensureGuiApp();
     const cv::Mat before = randomFrame(cv::Size(500, 120), 21);
     // Texts nobody drew before, so the worker renders them itself.
     const std::string texts[] = {"线程绘制一 2026-12-07 09:30:00", "线程绘制二\n第二行"};

@@ -1,12 +1,15 @@
 #include "guiapp.h"
 #include "textcoverage.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <gtest/gtest.h>
 
 #include <QFont>
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,6 +19,13 @@ constexpr int kSize = 30;
 TextKey keyFor(const std::string& text, int size = kSize)
 {
     return TextKey{text, kFamily, size, false, false};
+}
+
+// The inked part of a block.
+cv::Mat ink(const TextCoverage& block)
+{
+    const cv::Mat all(block.height(), block.width(), CV_8UC1, const_cast<uint8_t*>(block.row(0)));
+    return all(cv::boundingRect(all)).clone();
 }
 
 } // namespace
@@ -50,6 +60,8 @@ TEST(TextCoverage, cutUtf8KeepsWholeCharacters)
     EXPECT_EQ(cutUtf8(face.c_str(), 31), face.substr(0, 30));
 }
 
+// The block measures as the widgets' text engine measures the same text, so
+// the overlay's geometry does not depend on which engine drew it.
 TEST(TextCoverage, linesStackAtTallestLineAndEmptyLinesVanish)
 {
     ensureGuiApp();
@@ -97,4 +109,24 @@ TEST(TextCoverage, bitmapTooLargeIsRefused)
 {
     ensureGuiApp();
     EXPECT_EQ(TextCoverage::render(keyFor("测试", 20000)), nullptr);
+}
+
+TEST(TextCoverage, charactersTheFaceLacksComeFromAFallbackFont)
+{
+    ensureGuiApp();
+    const char* const text = "甲乙丙";
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(40);
+    const auto latin = TextCoverage::render(TextKey{text, "DejaVu Sans", 40, false, false});
+    ASSERT_TRUE(latin);
+    EXPECT_EQ(latin->width(), QFontMetrics(font).horizontalAdvance(QString::fromUtf8(text)));
+    EXPECT_EQ(latin->height(), QFontMetrics(font).height());
+    // The same glyphs as in the CJK face the font configuration falls back to,
+    // not the missing-glyph boxes.
+    const auto cjk = TextCoverage::render(keyFor(text, 40));
+    ASSERT_TRUE(cjk);
+    const cv::Mat fallback = ink(*latin);
+    const cv::Mat expected = ink(*cjk);
+    ASSERT_EQ(fallback.size(), expected.size());
+    EXPECT_EQ(cv::norm(fallback, expected, cv::NORM_INF), 0);
 }
