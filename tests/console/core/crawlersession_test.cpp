@@ -95,6 +95,8 @@ protected:
         forward.session = session.get();
         cameras.session = session.get();
     }
+    // The session's thread hands tasks to m_gui: it ends before m_gui goes.
+    ~CrawlerSessionTest() override { session.reset(); }
 
     // Runs what the session handed to the GUI thread.
     void runGuiTasks()
