@@ -135,11 +135,8 @@ TEST_F(FramePathTest, HeaderOnlyDuringTheHeaderPhaseOfARecording)
 
 TEST_F(FramePathTest, RecordIndicatorIsOnScreenOnlyNeverInQueueOrLastFrame)
 {
-    const cv::Mat source = columnFrame(1920, 1080);
-    // A first frame finds the overlay's faces, which may take longer than the
-    // mark's green second in an instrumented build.
-    m_path.GetMatImage(source.clone());
     m_path.startRecording(RecordIndicator::Clock::now());
+    const cv::Mat source = columnFrame(1920, 1080);
     m_path.GetMatImage(source.clone());
     const cv::Rect mark(1596 - 140 - 30, 0, 170, 60);
     const cv::Mat plain = source.colRange(162, 1920 - 162)(mark);
