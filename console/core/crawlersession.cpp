@@ -146,18 +146,25 @@ void CrawlerSession::openLink()
 void CrawlerSession::closeLinkForNewAddress()
 {
     MORAVEL_LOG(L"[Moravel] link address changed, reopening");
-    // Not a drop: the cameras keep running. Cleared again once the old
-    // link's callbacks are over, so a late report of its opening cannot make
-    // it count as open.
-    m_linkState.clear();
-    m_link.Disconnect();
-    m_linkState.clear();
+    // Not a drop: the cameras keep running.
+    closeLink();
 }
 
 void CrawlerSession::tearDownAfterDrop()
 {
     m_cameras.tearDown();
+    // A pass may have opened a new link between the drop and now: it is
+    // closed as well, and counts as closed, so this pass opens it again.
+    closeLink();
+}
+
+void CrawlerSession::closeLink()
+{
+    // Cleared again once the link's callbacks are over, so a late report of
+    // its opening cannot make it count as open.
+    m_linkState.clear();
     m_link.Disconnect();
+    m_linkState.clear();
 }
 
 void CrawlerSession::linkDropped()

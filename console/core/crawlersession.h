@@ -85,6 +85,8 @@ private:
     void openLink();
     void closeLinkForNewAddress();
     void tearDownAfterDrop();
+    // Start-up thread: closed, and not open as far as the console knows.
+    void closeLink();
     // Link thread, inside a callback: hands the teardown to the start-up thread.
     void linkDropped();
     // Closing and Closed are final; every other state follows the passes.

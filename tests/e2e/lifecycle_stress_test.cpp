@@ -9,6 +9,7 @@
 #include "consoleprocess.h"
 #include "mediaprobe.h"
 #include "polling.h"
+#include "silentcamera.h"
 #include "xinput.h"
 #include "xserver.h"
 
@@ -18,11 +19,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -57,31 +54,6 @@ std::string lastCommand(const simtest::SimProcess& sim)
     const auto commands = sim.linesStartingWith("cmd ");
     return commands.empty() ? std::string() : commands.back();
 }
-
-// A camera address that takes the connection and never answers: its login
-// stays under way for the whole connect wait.
-class SilentCamera {
-public:
-    SilentCamera()
-    {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(local);
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof(local));
-        ::listen(m_fd, 16);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length);
-        m_port = ntohs(local.sin_port);
-    }
-    ~SilentCamera() { ::close(m_fd); }
-    SilentCamera(const SilentCamera&) = delete;
-    SilentCamera& operator=(const SilentCamera&) = delete;
-    int port() const { return m_port; }
-
-private:
-    int m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int m_port = 0;
-};
 
 // One run of the program, from start to its end.
 class ConsoleRun {
