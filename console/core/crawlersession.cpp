@@ -13,8 +13,9 @@ constexpr int kBackCamera = 1;
 
 } // namespace
 
-CrawlerSession::CrawlerSession(ISocketSystemHead& link, CameraSide& cameras, Hooks hooks)
-    : m_link(link), m_cameras(cameras), m_hooks(std::move(hooks)),
+CrawlerSession::CrawlerSession(ISocketSystemHead& link, CameraSide& cameras,
+                               CallbackGate& callbacks, Hooks hooks)
+    : m_link(link), m_cameras(cameras), m_hooks(std::move(hooks)), m_callbacks(callbacks),
       m_linkState([this] { linkDropped(); }), m_startup([this] { startupPasses(); })
 {
 }

@@ -2,9 +2,9 @@
 // console's first start-up pass to its shutdown. It owns the start-up thread,
 // opens the link (again after a drop or at a new address), tears the cameras
 // and the link down after a drop on that thread, never on the link's own, and
-// takes everything down at close in one order: callbacks first, then its
-// thread, the cameras, the link. Library callbacks into the console pass
-// through its gate.
+// takes everything down at close in one order: the callback gate that every
+// library callback into the console passes first, then its thread, the
+// cameras, the link.
 #pragma once
 
 #include "ISocketSystemHead.h"
@@ -52,8 +52,9 @@ public:
 
     static constexpr std::chrono::milliseconds kRetryInterval{1000};
 
-    // The link system and the cameras must outlive the session.
-    CrawlerSession(ISocketSystemHead& link, CameraSide& cameras, Hooks hooks);
+    // The link system, the cameras and the gate must outlive the session.
+    CrawlerSession(ISocketSystemHead& link, CameraSide& cameras, CallbackGate& callbacks,
+                   Hooks hooks);
     ~CrawlerSession();
     CrawlerSession(const CrawlerSession&) = delete;
     CrawlerSession& operator=(const CrawlerSession&) = delete;
@@ -72,8 +73,6 @@ public:
 
     // Link library thread.
     int OnLinkState(const char* state);
-    // Every library callback into the console holds a scope of this gate.
-    CallbackGate& callbacks() { return m_callbacks; }
 
     State state() const;
     bool linkConnected() const { return m_linkState.isConnected(); }
@@ -96,7 +95,7 @@ private:
     CameraSide& m_cameras;
     Hooks m_hooks;
 
-    CallbackGate m_callbacks;
+    CallbackGate& m_callbacks;
     LinkStateWatch m_linkState;
     std::atomic<bool> m_bReopenLink{false};
     std::atomic<bool> m_bTearDownPending{false};

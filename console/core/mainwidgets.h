@@ -6,6 +6,7 @@
 #include "IHikBackSystemHead.h"
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
+#include "callbackgate.h"
 #include "cameralogins.h"
 #include "connectionconsole.h"
 #include "overlay.h"
@@ -167,6 +168,9 @@ private:
     // thread and the order they go down in.
     void createSession();
 
+    // Every library callback into the console passes it; the crawler session
+    // closes it first when the console goes.
+    CallbackGate m_callbacks;
     Ui::mainWidgets* m_pUi;
     StartupTiming* m_pTiming;
     TitleBar* m_pTitleBar = nullptr;
@@ -186,6 +190,8 @@ private:
     std::unique_ptr<IHikBackSystemHeadMsg> m_pBackViewMsg;
     // What the views show without a picture; outlives the logins that report to it.
     std::unique_ptr<VideoSignals> m_pSignals;
+    // The small view as the camera library sees it: behind the gate.
+    std::unique_ptr<IVideoWindow> m_pWindowView;
     std::unique_ptr<CameraLogins> m_pCameras;
 
     // Video pipeline (mainwidgets_video.cpp): overlay, frame path and

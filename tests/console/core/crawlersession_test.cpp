@@ -46,7 +46,7 @@ public:
     }
     void shutDown() override
     {
-        gateClosedAtShutDown = session->callbacks().isClosed();
+        gateClosedAtShutDown = gate->isClosed();
         ++shutDowns;
     }
 
@@ -56,7 +56,7 @@ public:
         return m_tearDownThreads;
     }
 
-    CrawlerSession* session = nullptr;
+    const CallbackGate* gate = nullptr;
     std::atomic<bool> gateClosedAtShutDown{false};
     std::atomic<int> shutDowns{0};
 
@@ -91,9 +91,9 @@ protected:
         };
         hooks.linkOpened = [this] { events << "opened"; };
         hooks.leavingLink = [this] { events << "leaving with " + link.calls().join(','); };
-        session = std::make_unique<CrawlerSession>(link, cameras, std::move(hooks));
+        session = std::make_unique<CrawlerSession>(link, cameras, gate, std::move(hooks));
         forward.session = session.get();
-        cameras.session = session.get();
+        cameras.gate = &gate;
     }
 
     // Runs what the session handed to the GUI thread.
@@ -116,6 +116,7 @@ protected:
     FakeLink link;
     Forward forward;
     FakeCameras cameras;
+    CallbackGate gate;
     CrawlerSession::LinkAddress address{"127.0.0.1", 20108};
     QStringList events;
     std::unique_ptr<CrawlerSession> session;
