@@ -14,7 +14,12 @@ const char* const kSnapshotColumns =
 
 const char* const kObservationColumns =
     "o.id, o.snapshot, o.code_table, o.code, o.name, o.kind, o.scored, ifnull(o.grade, 0), "
-    "ifnull(o.clock_from, 0), ifnull(o.clock_to, 0), o.continuous, o.remark";
+    "ifnull(o.clock_from, 0), ifnull(o.clock_to, 0), o.continuous, o.start_m, o.end_m, "
+    "o.end_snapshot, o.remark";
+
+const char* const kSectionColumns =
+    "s.length_m, ifnull(s.area_class, -1), s.soil, ifnull(s.laid_year, 0), s.start_depth_m, "
+    "s.end_depth_m, s.inspected_by, s.checked_by, s.approved_by";
 
 QString text(qint64 value)
 {
@@ -64,7 +69,10 @@ Observation observationFrom(const QStringList& row)
     o.clockFrom = row.value(8).toInt();
     o.clockTo = row.value(9).toInt();
     o.continuous = row.value(10);
-    o.remark = row.value(11);
+    o.startM = sqlDouble(row.value(11));
+    o.endM = sqlDouble(row.value(12));
+    o.endSnapshot = row.value(13);
+    o.remark = row.value(14);
     return o;
 }
 
@@ -80,6 +88,9 @@ QStringList observationValues(const Observation& o)
             optionalInt(o.clockFrom),
             optionalInt(o.clockTo),
             o.continuous,
+            sqlNumber(o.startM),
+            sqlNumber(o.endM),
+            o.endSnapshot,
             o.remark};
 }
 
@@ -180,12 +191,13 @@ qint64 InspectionIndex::projectFor(const ProjectFields& fields, bool fromRecord)
     return id;
 }
 
-QVector<Project> InspectionIndex::projects()
+QVector<Project> InspectionIndex::projectsWhere(const char* where, const QStringList& params)
 {
     QVector<Project> projects;
-    const QByteArray sql =
-        QStringLiteral("SELECT %1 FROM project ORDER BY id").arg(kProjectColumns).toUtf8();
-    for (const QStringList& row : m_db.query(sql.constData())) {
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM project %2 ORDER BY id")
+                               .arg(kProjectColumns, where)
+                               .toUtf8();
+    for (const QStringList& row : m_db.query(sql.constData(), params)) {
         Project project;
         project.id = row.value(0).toLongLong();
         for (int i = 0; i < projectKeys().size(); ++i) {
@@ -194,6 +206,11 @@ QVector<Project> InspectionIndex::projects()
         projects.push_back(project);
     }
     return projects;
+}
+
+QVector<Project> InspectionIndex::projects()
+{
+    return projectsWhere("", {});
 }
 
 bool InspectionIndex::dropUnusedProjects()
@@ -367,9 +384,9 @@ qint64 InspectionIndex::addObservation(const Observation& o)
 {
     IndexDatabase::Transaction transaction(m_db);
     if (!m_db.exec("INSERT INTO observation(snapshot, code_table, code, name, kind, scored, grade, "
-                   "clock_from, clock_to, continuous, remark) VALUES (?1, ifnull(?2, ''), "
-                   "ifnull(?3, ''), ifnull(?4, ''), ifnull(?5, ''), ?6, ?7, ?8, ?9, "
-                   "ifnull(?10, ''), ifnull(?11, ''))",
+                   "clock_from, clock_to, continuous, start_m, end_m, end_snapshot, remark) "
+                   "VALUES (?1, ifnull(?2, ''), ifnull(?3, ''), ifnull(?4, ''), ifnull(?5, ''), "
+                   "?6, ?7, ?8, ?9, ifnull(?10, ''), ?11, ?12, ifnull(?13, ''), ifnull(?14, ''))",
                    observationValues(o))) {
         return 0;
     }
@@ -382,11 +399,63 @@ bool InspectionIndex::updateObservation(const Observation& o)
     return m_db.exec("UPDATE observation SET snapshot = ?1, code_table = ifnull(?2, ''), "
                      "code = ifnull(?3, ''), name = ifnull(?4, ''), kind = ifnull(?5, ''), "
                      "scored = ?6, grade = ?7, clock_from = ?8, clock_to = ?9, "
-                     "continuous = ifnull(?10, ''), remark = ifnull(?11, '') WHERE id = ?12",
+                     "continuous = ifnull(?10, ''), start_m = ?11, end_m = ?12, "
+                     "end_snapshot = ifnull(?13, ''), remark = ifnull(?14, '') WHERE id = ?15",
                      observationValues(o) << text(o.id));
 }
 
 bool InspectionIndex::removeObservation(qint64 id)
 {
     return m_db.exec("DELETE FROM observation WHERE id = ?1", {text(id)});
+}
+
+SectionData InspectionIndex::section(qint64 projectId)
+{
+    const QByteArray sql =
+        QStringLiteral("SELECT %1 FROM section s JOIN project p ON p.no = s.no AND "
+                       "p.taskname = s.taskname AND p.location = s.location AND "
+                       "p.startwellno = s.startwellno AND p.endwellno = s.endwellno "
+                       "WHERE p.id = ?1")
+            .arg(kSectionColumns)
+            .toUtf8();
+    const QStringList row = m_db.query(sql.constData(), {text(projectId)}).value(0);
+    SectionData data;
+    if (row.isEmpty()) {
+        return data;
+    }
+    data.lengthM = sqlDouble(row.value(0));
+    data.areaClass = row.value(1).toInt();
+    data.soil = row.value(2);
+    data.laidYear = row.value(3).toInt();
+    data.startDepthM = sqlDouble(row.value(4));
+    data.endDepthM = sqlDouble(row.value(5));
+    data.inspectedBy = row.value(6);
+    data.checkedBy = row.value(7);
+    data.approvedBy = row.value(8);
+    return data;
+}
+
+bool InspectionIndex::putSection(qint64 projectId, const SectionData& d)
+{
+    return m_db.exec(
+        "INSERT OR REPLACE INTO section(no, taskname, location, startwellno, endwellno, "
+        "length_m, area_class, soil, laid_year, start_depth_m, end_depth_m, inspected_by, "
+        "checked_by, approved_by) SELECT no, taskname, location, startwellno, endwellno, ?2, ?3, "
+        "ifnull(?4, ''), ?5, ?6, ?7, ifnull(?8, ''), ifnull(?9, ''), ifnull(?10, '') "
+        "FROM project WHERE id = ?1",
+        {text(projectId), sqlNumber(d.lengthM),
+         d.areaClass == SectionData::kNoAreaClass ? QString() : QString::number(d.areaClass),
+         d.soil, optionalInt(d.laidYear), sqlNumber(d.startDepthM), sqlNumber(d.endDepthM),
+         d.inspectedBy, d.checkedBy, d.approvedBy});
+}
+
+SectionRecords InspectionIndex::sectionRecords(qint64 projectId)
+{
+    SectionRecords records;
+    records.project = projectsWhere("WHERE id = ?1", {text(projectId)}).value(0);
+    records.data = section(projectId);
+    records.recordings = recordings(projectId);
+    records.snapshots = snapshots(projectId);
+    records.observations = projectObservations(projectId);
+    return records;
 }
