@@ -66,7 +66,7 @@ bool AssessmentCsv::write(const QVector<SectionReport>& sections, const QString&
         const ConditionAssessment& st = s.assessment.structural;
         const ConditionAssessment& fn = s.assessment.functional;
         rows.push_back({s.title(),
-                        number(s.diameterMm),
+                        known(s.diameterMm) ? QString::number(s.diameterMm) : QString(),
                         s.project.fields.value("pipmeterial"),
                         number(s.lengthM),
                         number(s.inspectedLengthM),

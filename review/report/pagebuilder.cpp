@@ -5,7 +5,7 @@
 namespace {
 
 constexpr double kPadLines = 0.2; // cell padding, in lines of its font
-constexpr double kSignatureLines = 2.5;
+constexpr double kSignatureLines = 2.0;
 constexpr double kSignatureRule = 0.6; // of a signature's width
 
 double pointSize(ReportFont role)

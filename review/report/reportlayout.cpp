@@ -128,28 +128,26 @@ void ReportLayout::summary()
         const AssessedSection& s = report.section;
         const ConditionAssessment& st = s.assessment.structural;
         const ConditionAssessment& fn = s.assessment.functional;
+        const auto graded = [&](double value, int grade) {
+            return tr("%1 %2").arg(f(value), AssessmentTexts::grade(grade));
+        };
         rows.push_back({s.title(), s.project.fields.value("pipdiameter"),
                         s.project.fields.value("pipmeterial"), f(s.lengthM), f(s.inspectedLengthM),
-                        f(st.value), AssessmentTexts::grade(st.grade), f(st.index),
-                        AssessmentTexts::grade(st.indexGrade), f(fn.value),
-                        AssessmentTexts::grade(fn.grade), f(fn.index),
-                        AssessmentTexts::grade(fn.indexGrade), ReportTexts::counts(report.counts)});
+                        graded(st.value, st.grade), graded(st.index, st.indexGrade),
+                        graded(fn.value, fn.grade), graded(fn.index, fn.indexGrade),
+                        ReportTexts::counts(report.counts)});
         countDefects(report.rows, all);
     }
-    m_pages.table({{tr("管段"), 0.12, Qt::AlignLeft},
-                   {tr("管径（mm）"), 0.06, Qt::AlignRight},
-                   {tr("材质"), 0.06, Qt::AlignLeft},
+    m_pages.table({{tr("管段"), 0.15, Qt::AlignLeft},
+                   {tr("管径（mm）"), 0.07, Qt::AlignRight},
+                   {tr("材质"), 0.07, Qt::AlignLeft},
                    {tr("长度（m）"), 0.07, Qt::AlignRight},
-                   {tr("检测长度（m）"), 0.07, Qt::AlignRight},
-                   {tr("F"), 0.05, Qt::AlignRight},
-                   {tr("结构性等级"), 0.06, Qt::AlignLeft},
-                   {tr("RI"), 0.05, Qt::AlignRight},
-                   {tr("修复等级"), 0.06, Qt::AlignLeft},
-                   {tr("G"), 0.05, Qt::AlignRight},
-                   {tr("功能性等级"), 0.06, Qt::AlignLeft},
-                   {tr("MI"), 0.05, Qt::AlignRight},
-                   {tr("养护等级"), 0.06, Qt::AlignLeft},
-                   {tr("缺陷（代码 等级×数量）"), 0.18, Qt::AlignLeft}},
+                   {tr("检测长度（m）"), 0.08, Qt::AlignRight},
+                   {tr("F 结构性等级"), 0.09, Qt::AlignLeft},
+                   {tr("RI 修复等级"), 0.09, Qt::AlignLeft},
+                   {tr("G 功能性等级"), 0.09, Qt::AlignLeft},
+                   {tr("MI 养护等级"), 0.09, Qt::AlignLeft},
+                   {tr("缺陷（代码 等级×数量）"), 0.20, Qt::AlignLeft}},
                   rows);
     m_pages.gap(1);
     m_pages.paragraph(tr("缺陷统计（按代码和等级）"), ReportFont::Heading);

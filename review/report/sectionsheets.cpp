@@ -6,7 +6,9 @@
 
 namespace {
 
-constexpr double kChartAspect = 0.45; // height over width
+// The chart's height over its width: as much as the page has left, between these.
+constexpr double kChartAspect = 0.45;
+constexpr double kMinChartAspect = 0.18;
 constexpr double kPictureGapLines = 1.0;
 constexpr double kMinPictureShare = 0.45; // of a picture's half page
 
@@ -30,7 +32,7 @@ QVector<Column> rowColumns(bool withPicture)
                             {SectionSheets::tr("等级"), 0.06, Qt::AlignLeft},
                             {SectionSheets::tr("环向位置"), 0.09, Qt::AlignLeft},
                             {SectionSheets::tr("长度（m）"), 0.09, Qt::AlignRight},
-                            {SectionSheets::tr("描述"), withPicture ? 0.35 : 0.41, Qt::AlignLeft}};
+                            {SectionSheets::tr("描述"), withPicture ? 0.41 : 0.35, Qt::AlignLeft}};
     if (!withPicture) {
         columns << Column{SectionSheets::tr("图号"), 0.06, Qt::AlignLeft};
     }
@@ -193,15 +195,16 @@ void SectionSheets::recordRows(int from, int count)
 
 void SectionSheets::profile()
 {
-    const QRectF& content = m_pages.content();
-    const double title = m_pages.lineHeight(ReportFont::Heading) * 1.5;
-    m_pages.ensure(title + content.width() * kChartAspect);
-    m_pages.gap(1);
+    const double width = m_pages.content().width();
+    const double title =
+        m_pages.lineHeight(ReportFont::Body) / 2 + m_pages.lineHeight(ReportFont::Heading);
+    m_pages.ensure(title + width * kMinChartAspect);
+    m_pages.gap(0.5);
     m_pages.paragraph(tr("俯仰角与横滚角随距离的变化"), ReportFont::Heading);
     PageItem chart;
     chart.kind = PageItem::Kind::Chart;
     chart.section = m_index;
-    chart.rect = m_pages.take(std::min(content.width() * kChartAspect, m_pages.remaining()));
+    chart.rect = m_pages.take(std::min(width * kChartAspect, m_pages.remaining()));
     m_pages.add(chart);
 }
 
