@@ -359,8 +359,8 @@ bool ReviewWindow::writeReport(const QString& path, bool allSections)
     m_report = std::make_unique<ReportProgress>(std::make_unique<ReportJob>(sections, path), this);
     connect(m_report.get(), &ReportProgress::finished, this, [this, path](bool ok, bool cancelled) {
         const QString error = m_report->error();
-        // Not from inside its own signal.
-        QTimer::singleShot(0, this, [this] { m_report.reset(); });
+        // Deleted once its signal has returned; another report may start now.
+        m_report.release()->deleteLater();
         if (cancelled) {
             statusBar()->showMessage(tr("报告已取消"), kStatusMessageMs);
         } else if (ok) {
