@@ -61,6 +61,21 @@ void print(const char* what, std::vector<double> ms)
                 ms[ms.size() / 2], ms.size());
 }
 
+// An observation of a defect, the kind chosen by n.
+Observation benchDefect(const QString& snapshot, int n, int grade)
+{
+    const char* const kinds[][3] = {{"PL", "破裂", "S"}, {"CJ", "沉积", "F"}, {"TJ", "脱节", "S"}};
+    Observation o;
+    o.snapshot = snapshot;
+    o.codeTable = QStringLiteral("cjj181-defects");
+    o.code = kinds[n % 3][0];
+    o.name = kinds[n % 3][1];
+    o.kind = kinds[n % 3][2];
+    o.scored = true;
+    o.grade = grade;
+    return o;
+}
+
 // The folder: telemetry files one after another along the pipe, snapshots
 // spread over them with their records.
 void writeFolder(const QString& folder, int snapshots, int telemetryFiles,
@@ -150,18 +165,10 @@ void benchReport(int observations, int sections)
     QString error;
     folder.open(dir.path(), &notice, &error);
     const CodeTables codes = CodeTables::loadFolder(CodeTables::defaultFolder());
-    const char* const kinds[][3] = {{"PL", "破裂", "S"}, {"CJ", "沉积", "F"}, {"TJ", "脱节", "S"}};
     int n = 0;
     for (const Project& p : folder.index().projects()) {
         for (const Snapshot& s : folder.index().snapshots(p.id)) {
-            Observation o;
-            o.snapshot = s.file;
-            o.codeTable = QStringLiteral("cjj181-defects");
-            o.code = kinds[n % 3][0];
-            o.name = kinds[n % 3][1];
-            o.kind = kinds[n % 3][2];
-            o.scored = true;
-            o.grade = 1 + n % 4;
+            Observation o = benchDefect(s.file, n, 1 + n % 4);
             o.clockFrom = 1 + n % 12;
             o.remark = QStringLiteral("备注 %1").arg(n);
             folder.index().addObservation(o);
@@ -205,22 +212,14 @@ SectionRecords syntheticSection(int section)
     records.project.id = section + 1;
     records.project.fields = reviewtest::project("滨江路", QStringLiteral("Y%1").arg(section),
                                                  QStringLiteral("Y%1").arg(section + 1));
-    const char* const kinds[][3] = {{"PL", "破裂", "S"}, {"CJ", "沉积", "F"}, {"TJ", "脱节", "S"}};
     for (int d = 0; d < kDefectsPerSection; ++d) {
         Snapshot s;
         s.file = QStringLiteral("s%1-%2.jpg").arg(section).arg(d);
         s.projectId = records.project.id;
         s.distanceM = d * 100.0 / kDefectsPerSection + (section % 7) * 0.1;
         records.snapshots.push_back(s);
-        Observation o;
+        Observation o = benchDefect(s.file, d, 1 + (d + section) % 3);
         o.id = d + 1;
-        o.snapshot = s.file;
-        o.codeTable = QStringLiteral("cjj181-defects");
-        o.code = kinds[d % 3][0];
-        o.name = kinds[d % 3][1];
-        o.kind = kinds[d % 3][2];
-        o.scored = true;
-        o.grade = 1 + (d + section) % 3;
         if (d % 3 == 1) {
             o.continuous = Observation::kContinuous;
             o.endM = s.distanceM + 3.5;

@@ -10,6 +10,20 @@ QString number(double value)
     return known(value) ? QString::number(value, 'f', 2) : QString();
 }
 
+// A condition's figures, type, grades and advice, in the columns' order.
+QStringList conditionCells(const ConditionAssessment& c, const QString& advice)
+{
+    return {number(c.mean),
+            number(c.max),
+            number(c.value),
+            number(c.density),
+            AssessmentTexts::densityType(c.densityType),
+            AssessmentTexts::grade(c.grade),
+            number(c.index),
+            AssessmentTexts::grade(c.indexGrade),
+            advice};
+}
+
 } // namespace
 
 bool ObservationCsv::write(const QVector<SectionReport>& sections, const QString& path,
@@ -65,30 +79,13 @@ bool AssessmentCsv::write(const QVector<SectionReport>& sections, const QString&
         const AssessedSection& s = report.section;
         const ConditionAssessment& st = s.assessment.structural;
         const ConditionAssessment& fn = s.assessment.functional;
-        rows.push_back({s.title(),
-                        known(s.diameterMm) ? QString::number(s.diameterMm) : QString(),
-                        s.project.fields.value("pipmeterial"),
-                        number(s.lengthM),
-                        number(s.inspectedLengthM),
-                        number(st.mean),
-                        number(st.max),
-                        number(st.value),
-                        number(st.density),
-                        AssessmentTexts::densityType(st.densityType),
-                        AssessmentTexts::grade(st.grade),
-                        number(st.index),
-                        AssessmentTexts::grade(st.indexGrade),
-                        AssessmentTexts::repairAdvice(st.indexGrade),
-                        number(fn.mean),
-                        number(fn.max),
-                        number(fn.value),
-                        number(fn.density),
-                        AssessmentTexts::densityType(fn.densityType),
-                        AssessmentTexts::grade(fn.grade),
-                        number(fn.index),
-                        AssessmentTexts::grade(fn.indexGrade),
-                        AssessmentTexts::maintenanceAdvice(fn.indexGrade),
-                        QString::number(s.unfinished)});
+        rows.push_back(QStringList{s.title(),
+                                   known(s.diameterMm) ? QString::number(s.diameterMm) : QString(),
+                                   s.project.fields.value("pipmeterial"), number(s.lengthM),
+                                   number(s.inspectedLengthM)} +
+                       conditionCells(st, AssessmentTexts::repairAdvice(st.indexGrade)) +
+                       conditionCells(fn, AssessmentTexts::maintenanceAdvice(fn.indexGrade)) +
+                       QStringList{QString::number(s.unfinished)});
     }
     return CsvFile::write(path, header, rows, error);
 }

@@ -91,31 +91,35 @@ QVector<QStringList> SectionSheets::conditionRows(bool structural) const
     const AssessedSection& s = m_report.section;
     const ConditionAssessment& c = structural ? s.assessment.structural : s.assessment.functional;
     const auto f = &AssessmentTexts::figure;
-    const QString grade = AssessmentTexts::grade(c.grade);
-    const QString indexGrade = AssessmentTexts::grade(c.indexGrade);
-    if (structural) {
-        return {{tr("结构性状况")},
-                {tr("S"), f(c.mean), tr("Smax"), f(c.max)},
-                {tr("F"), f(c.value), tr("结构性缺陷等级"), grade},
-                {tr("缺陷密度 SM"), f(c.density), tr("缺陷类型"),
-                 AssessmentTexts::densityType(c.densityType)},
-                {tr("修复指数 RI"), f(c.index), tr("修复等级"), indexGrade},
-                {tr("等级说明"), AssessmentTexts::structuralGrade(c.grade)},
-                {tr("修复建议"), AssessmentTexts::repairAdvice(c.indexGrade)},
-                {tr("计算"),
-                 tr("RI = 0.7×F + 0.1×K + 0.05×E + 0.15×T = 0.7×%1 + 0.1×%2 + 0.05×%3 + 0.15×%4")
-                     .arg(f(c.value), f(c.k), f(c.e), f(c.t))}};
-    }
-    return {{tr("功能性状况")},
-            {tr("Y"), f(c.mean), tr("Ymax"), f(c.max)},
-            {tr("G"), f(c.value), tr("功能性缺陷等级"), grade},
-            {tr("缺陷密度 YM"), f(c.density), tr("缺陷类型"),
-             AssessmentTexts::densityType(c.densityType)},
-            {tr("养护指数 MI"), f(c.index), tr("养护等级"), indexGrade},
-            {tr("等级说明"), AssessmentTexts::functionalGrade(c.grade)},
-            {tr("养护建议"), AssessmentTexts::maintenanceAdvice(c.indexGrade)},
-            {tr("计算"), tr("MI = 0.8×G + 0.15×K + 0.05×E = 0.8×%1 + 0.15×%2 + 0.05×%3")
-                             .arg(f(c.value), f(c.k), f(c.e))}};
+    // The words of the two kinds: S, Smax, F, SM, RI or Y, Ymax, G, YM, MI.
+    const QStringList words = structural ? QStringList{tr("结构性状况"),     tr("S"),
+                                                       tr("Smax"),           tr("F"),
+                                                       tr("结构性缺陷等级"), tr("缺陷密度 SM"),
+                                                       tr("修复指数 RI"),    tr("修复等级"),
+                                                       tr("修复建议")}
+                                         : QStringList{tr("功能性状况"),     tr("Y"),
+                                                       tr("Ymax"),           tr("G"),
+                                                       tr("功能性缺陷等级"), tr("缺陷密度 YM"),
+                                                       tr("养护指数 MI"),    tr("养护等级"),
+                                                       tr("养护建议")};
+    const QString meaning = structural ? AssessmentTexts::structuralGrade(c.grade)
+                                       : AssessmentTexts::functionalGrade(c.grade);
+    const QString advice = structural ? AssessmentTexts::repairAdvice(c.indexGrade)
+                                      : AssessmentTexts::maintenanceAdvice(c.indexGrade);
+    const QString formula =
+        structural
+            ? tr("RI = 0.7×F + 0.1×K + 0.05×E + 0.15×T = 0.7×%1 + 0.1×%2 + 0.05×%3 + 0.15×%4")
+                  .arg(f(c.value), f(c.k), f(c.e), f(c.t))
+            : tr("MI = 0.8×G + 0.15×K + 0.05×E = 0.8×%1 + 0.15×%2 + 0.05×%3")
+                  .arg(f(c.value), f(c.k), f(c.e));
+    return {{words[0]},
+            {words[1], f(c.mean), words[2], f(c.max)},
+            {words[3], f(c.value), words[4], AssessmentTexts::grade(c.grade)},
+            {words[5], f(c.density), tr("缺陷类型"), AssessmentTexts::densityType(c.densityType)},
+            {words[6], f(c.index), words[7], AssessmentTexts::grade(c.indexGrade)},
+            {tr("等级说明"), meaning},
+            {words[8], advice},
+            {tr("计算"), formula}};
 }
 
 void SectionSheets::assessmentSheet()

@@ -68,7 +68,9 @@ TEST_F(IndexDatabaseTest, VersionOneContinuousMarksBecomeOneObservationWithItsEn
 {
     // A version 1 index: today's made and taken back.
     ASSERT_TRUE(m_db.open(folderPath(), &m_notice, &m_error));
-    ASSERT_TRUE(m_db.script("DROP TABLE section; ALTER TABLE observation DROP COLUMN start_m; "
+    ASSERT_TRUE(m_db.script("DROP TABLE section; DROP INDEX snapshot_by_project; "
+                            "DROP INDEX recording_by_project; "
+                            "ALTER TABLE observation DROP COLUMN start_m; "
                             "ALTER TABLE observation DROP COLUMN end_m; "
                             "ALTER TABLE observation DROP COLUMN end_snapshot; "
                             "PRAGMA user_version = 1"));
