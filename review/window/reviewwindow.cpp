@@ -35,6 +35,7 @@ constexpr int kDefaultWidth = 1400;
 constexpr int kDefaultHeight = 900;
 constexpr int kTreeStretch = 1;
 constexpr int kDetailStretch = 3;
+constexpr int kSectionWidth = 330; // the section dock, of kDefaultWidth
 
 // Keeps a wait cursor while long work runs.
 class WaitCursor {
@@ -73,14 +74,16 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     auto* main = new QSplitter(Qt::Horizontal, this);
     main->addWidget(files);
     main->addWidget(detail);
-    main->setSizes({kDefaultWidth / (kTreeStretch + kDetailStretch) * kTreeStretch,
-                    kDefaultWidth / (kTreeStretch + kDetailStretch) * kDetailStretch});
+    const int shared = kDefaultWidth - kSectionWidth;
+    main->setSizes({shared / (kTreeStretch + kDetailStretch) * kTreeStretch,
+                    shared / (kTreeStretch + kDetailStretch) * kDetailStretch});
     setCentralWidget(main);
     auto* dock = new QDockWidget(tr("管段"), this);
     dock->setObjectName(QStringLiteral("sectionDock"));
     dock->setFeatures(QDockWidget::DockWidgetMovable);
     dock->setWidget(m_section);
     addDockWidget(Qt::RightDockWidgetArea, dock);
+    resizeDocks({dock}, {kSectionWidth}, Qt::Horizontal);
 
     buildActions();
     connect(m_tree, &SnapshotTree::currentSnapshotChanged, this, &ReviewWindow::showSnapshot);

@@ -16,6 +16,7 @@ constexpr double kMaxMetres = 100000;
 constexpr int kDecimals = 2;
 constexpr int kFirstYear = 1900;
 constexpr int kLastYear = 2100;
+constexpr int kListCharacters = 12; // the lists' width; their long texts show when opened
 
 double metres(const QLineEdit* field)
 {
@@ -53,6 +54,10 @@ SectionForm::SectionForm(QWidget* parent)
     m_soil->addItem(tr("未填"), QString());
     for (const cjj181::SoilClass& soil : cjj181::soilClasses()) {
         m_soil->addItem(tr("%1（T=%2）").arg(soil.name).arg(soil.t), soil.key);
+    }
+    for (QComboBox* list : {m_area, m_soil}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(kListCharacters);
     }
     m_year->setRange(kFirstYear - 1, kLastYear);
     m_year->setSpecialValueText(tr("未填"));
