@@ -141,7 +141,9 @@ void SectionSheets::assessmentSheet()
         {tr("埋设年代"), s.data.laidYear > 0 ? QString::number(s.data.laidYear) : tr("未填"),
          tr("埋深（m）"), tr("起点 %1，终点 %2").arg(f(s.data.startDepthM), f(s.data.endDepthM))},
         {tr("地区类别"),
-         area != nullptr ? tr("K = %1　%2").arg(area->k).arg(area->name) : tr("未填，K 按 0 计"),
+         // The class by its first words; the form shows it in full.
+         area != nullptr ? tr("K = %1　%2").arg(area->k).arg(area->name.section(tr("、"), 0, 0))
+                         : tr("未填，K 按 0 计"),
          tr("土质"),
          soil != nullptr ? tr("%1　T = %2").arg(soil->name).arg(soil->t) : tr("未填，T 按 0 计")}};
     rows += conditionRows(true);

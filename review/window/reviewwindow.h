@@ -30,6 +30,7 @@ class ReviewWindow : public QMainWindow {
 public:
     // Quiet time after a change in the folder before it is scanned again.
     static constexpr int kRescanDelayMs = 1000;
+    static constexpr int kStatusMessageMs = 8000;
 
     // sql: Telquin's instance, not owned; codes: the defect code tables.
     ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent = nullptr);

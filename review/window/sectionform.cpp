@@ -111,23 +111,25 @@ void SectionForm::setIndex(InspectionIndex* index)
 
 void SectionForm::showSection(const AssessedSection& section)
 {
+    const qint64 shown = m_project;
     m_project = m_index != nullptr ? section.project.id : 0;
     setEnabled(m_project != 0);
+    // A field being typed in keeps its text, unless another section is shown.
+    const auto keep = [&](const QWidget* field) { return m_project == shown && field->hasFocus(); };
     const SectionData& stored = section.data;
     {
         const QSignalBlocker a(m_area), b(m_soil), c(m_year);
-        // Fields being typed in keep their text; the rest show what is stored.
         for (const auto& [field, value] : {std::make_pair(m_length, stored.lengthM),
                                            std::make_pair(m_startDepth, stored.startDepthM),
                                            std::make_pair(m_endDepth, stored.endDepthM)}) {
-            if (!field->hasFocus()) {
+            if (!keep(field)) {
                 showMetres(field, value);
             }
         }
         for (const auto& [field, value] : {std::make_pair(m_inspectedBy, &stored.inspectedBy),
                                            std::make_pair(m_checkedBy, &stored.checkedBy),
                                            std::make_pair(m_approvedBy, &stored.approvedBy)}) {
-            if (!field->hasFocus()) {
+            if (!keep(field)) {
                 field->setText(*value);
             }
         }
