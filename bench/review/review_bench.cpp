@@ -274,8 +274,8 @@ void benchAssessment()
     std::vector<double> fromIndex;
     for (int run = 0; run < kAssessRuns; ++run) {
         fromIndex.push_back(msOf([&] {
-            for (const Project& p : index.projects()) {
-                assessSection(index.sectionRecords(p.id), codes);
+            for (const SectionRecords& records : index.allSectionRecords()) {
+                assessSection(records, codes);
             }
         }));
     }

@@ -78,11 +78,16 @@ int report(InspectionFolder& folder, const CodeTables& codes, const QVector<qint
     return done ? HeadlessReport::kDone : HeadlessReport::kFailed;
 }
 
-int assess(InspectionFolder& folder, const CodeTables& codes, const QVector<qint64>& projects)
+// One project's section, or every section read at once.
+int assess(InspectionIndex& index, const CodeTables& codes, const QVector<qint64>& projects,
+           bool all)
 {
+    const QVector<SectionRecords> records =
+        all ? index.allSectionRecords()
+            : QVector<SectionRecords>{index.sectionRecords(projects[0])};
     QVector<AssessedSection> sections;
-    for (const qint64 id : projects) {
-        sections.push_back(assessSection(folder.index().sectionRecords(id), codes));
+    for (const SectionRecords& section : records) {
+        sections.push_back(assessSection(section, codes));
     }
     std::cout << assessmentsJson(sections).toStdString() << std::flush;
     return HeadlessReport::kDone;
@@ -187,6 +192,7 @@ int HeadlessReport::run(const QStringList& arguments)
     if (projects.isEmpty()) {
         return kFailed;
     }
-    return parser.isSet(reportOption) ? report(folder, codes, projects, parser)
-                                      : assess(folder, codes, projects);
+    return parser.isSet(reportOption)
+               ? report(folder, codes, projects, parser)
+               : assess(folder.index(), codes, projects, !parser.isSet(project));
 }

@@ -77,11 +77,18 @@ public:
     bool putSection(qint64 projectId, const SectionData& data);
     // All of the above for one project; an empty project when there is none.
     SectionRecords sectionRecords(qint64 projectId);
+    // The same for every project at once, in project order.
+    QVector<SectionRecords> allSectionRecords();
 
 private:
+    // Rows of "WHERE ..." (or of all, for "").
     QVector<Project> projectsWhere(const char* where, const QStringList& params);
-    // Observations of "FROM ... WHERE ... ORDER BY ..." with ?1 bound to value.
-    QVector<Observation> observationsWhere(const char* fromWhere, const QString& value);
+    QVector<Recording> recordingsWhere(const char* where, const QStringList& params);
+    QVector<Snapshot> snapshotsWhere(const char* where, const QStringList& params);
+    // By project id.
+    QHash<qint64, SectionData> sectionsWhere(const char* where, const QStringList& params);
+    // Observations of "FROM ... WHERE ... ORDER BY ...".
+    QVector<Observation> observationsWhere(const QString& fromWhere, const QStringList& params);
 
     IndexDatabase& m_db;
 };

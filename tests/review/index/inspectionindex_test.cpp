@@ -129,4 +129,33 @@ TEST_F(InspectionIndexTest, SectionDataIsKeptByTheSectionsIdentityNotByItsNumber
     EXPECT_EQ(stored.approvedBy, "");
 }
 
+TEST_F(InspectionIndexTest, AllSectionsReadAtOnceAreEachSectionReadAlone)
+{
+    // Two sections whose snapshots lie between each other's.
+    for (const char* location : {"滨江路", "人民路"}) {
+        const qint64 id = index().projectFor(project(location, "Y1", "Y2"), true);
+        for (const double at : {3.0, 1.0}) {
+            Snapshot s;
+            s.file = QStringLiteral("%1-%2.jpg").arg(location).arg(at + id);
+            s.projectId = id;
+            s.distanceM = at + id;
+            ASSERT_TRUE(index().putFile({s.file, "snapshot", 1, 1, {}, true}));
+            ASSERT_TRUE(index().putSnapshot(s));
+            ASSERT_GT(index().addObservation(defect(s.file, "PL", "破裂", "S", 2)), 0);
+        }
+    }
+    const QVector<SectionRecords> all = index().allSectionRecords();
+    ASSERT_EQ(all.size(), 2);
+    for (const SectionRecords& read : all) {
+        const SectionRecords alone = index().sectionRecords(read.project.id);
+        EXPECT_EQ(read.project.fields, alone.project.fields);
+        ASSERT_EQ(read.snapshots.size(), 2);
+        ASSERT_EQ(read.observations.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(read.snapshots[i].file, alone.snapshots[i].file);
+            EXPECT_EQ(read.observations[i].id, alone.observations[i].id);
+        }
+    }
+}
+
 } // namespace
