@@ -153,7 +153,7 @@ void PageBuilder::placeRow(const QVector<Column>& columns, const QStringList& ce
 }
 
 void PageBuilder::table(const QVector<Column>& columns, const QVector<QStringList>& rows,
-                        ReportFont font)
+                        ReportFont font, bool continues)
 {
     QStringList titles;
     for (const Column& c : columns) {
@@ -161,7 +161,7 @@ void PageBuilder::table(const QVector<Column>& columns, const QVector<QStringLis
     }
     const bool header = !titles.join(QString()).isEmpty();
     const double headerHeight = header ? rowHeight(columns, titles, font) : 0;
-    bool needHeader = header;
+    bool needHeader = header && (!continues || atPageTop());
     for (const QStringList& cells : rows) {
         const double height = rowHeight(columns, cells, font);
         if (height + (needHeader ? headerHeight : 0) > remaining()) {

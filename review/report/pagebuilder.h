@@ -47,9 +47,10 @@ public:
     void paragraph(const QString& text, ReportFont font = ReportFont::Body,
                    int align = Qt::AlignLeft);
     // Rows of cells; a row shorter than the columns spans its last cell to
-    // the end. Without titles there is no header row.
+    // the end. Without titles there is no header row; the header starts the
+    // table (unless it continues one just laid out) and every page it runs on.
     void table(const QVector<Column>& columns, const QVector<QStringList>& rows,
-               ReportFont font = ReportFont::Small);
+               ReportFont font = ReportFont::Small, bool continues = false);
     double tableHeight(const QVector<Column>& columns, const QVector<QStringList>& rows,
                        ReportFont font = ReportFont::Small) const;
     // The block of height at the cursor (on a new page when it does not

@@ -196,7 +196,7 @@ void SectionSheets::recordRows(int from, int count)
     for (int i = from; i < std::min(from + count, static_cast<int>(m_report.rows.size())); ++i) {
         rows.push_back(rowCells(m_report.rows[i], false));
     }
-    m_pages.table(rowColumns(false), rows);
+    m_pages.table(rowColumns(false), rows, ReportFont::Small, from > 0);
 }
 
 void SectionSheets::profile()
