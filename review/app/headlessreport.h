@@ -1,5 +1,9 @@
-// moravel-review --report <folder> [--out <file.pdf>] [--csv <file.csv>]
-// [--project N]: the report without a window, for scripts and tests.
+// moravel-review without a window, for scripts and tests:
+//   --report <folder> [--out <file.pdf>] [--csv <file.csv>]
+//            [--assessment-csv <file.csv>] [--project N]
+//   --assess <folder> [--project N]      the assessment as JSON on stdout
+//   --import <folder> <file.csv>         observations coded elsewhere
+// Without --project every section of the folder is taken.
 #pragma once
 
 #include <QCoreApplication>
@@ -10,7 +14,7 @@ class HeadlessReport {
 public:
     enum ExitCode { kDone = 0, kFailed = 1, kUsage = 2 };
 
-    // True when the arguments ask for a report rather than the window.
+    // True when the arguments ask for one of the above rather than the window.
     static bool requested(int argc, char** argv);
     // Runs it; messages go to standard error.
     static int run(const QStringList& arguments);

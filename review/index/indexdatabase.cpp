@@ -81,6 +81,52 @@ CREATE TABLE observation (
 );
 CREATE INDEX observation_by_snapshot ON observation(snapshot);
 )sql",
+    // 1 -> 2: a continuous defect becomes one observation with its end; the
+    // sections' own data; a section's rows found without reading all.
+    R"sql(
+CREATE INDEX snapshot_by_project ON snapshot(project_id);
+CREATE INDEX recording_by_project ON recording(project_id);
+ALTER TABLE observation ADD COLUMN start_m REAL;
+ALTER TABLE observation ADD COLUMN end_m REAL;
+ALTER TABLE observation ADD COLUMN end_snapshot TEXT NOT NULL DEFAULT '';
+-- The marks of one project and code by distance: an end joins the start
+-- right before it.
+CREATE TEMP TABLE mark AS
+  SELECT o.id, o.continuous AS side, o.snapshot, s.distance_m,
+         lag(o.id) OVER w AS before_id, lag(o.continuous) OVER w AS before_side
+  FROM observation o JOIN snapshot s ON s.file = o.snapshot
+  WHERE o.continuous IN ('start', 'end')
+  WINDOW w AS (PARTITION BY s.project_id, o.code, o.name
+               ORDER BY s.distance_m IS NULL, s.distance_m, s.time_ms, o.id);
+DELETE FROM temp.mark WHERE side <> 'end' OR before_side IS NOT 'start';
+UPDATE observation SET
+  end_m = (SELECT m.distance_m FROM temp.mark m WHERE m.before_id = observation.id),
+  end_snapshot = (SELECT m.snapshot FROM temp.mark m WHERE m.before_id = observation.id)
+  WHERE id IN (SELECT before_id FROM temp.mark);
+DELETE FROM observation WHERE id IN (SELECT id FROM temp.mark);
+DROP TABLE temp.mark;
+-- An end whose start was never marked ends where it was marked, and says so.
+UPDATE observation SET
+  end_m = (SELECT s.distance_m FROM snapshot s WHERE s.file = observation.snapshot),
+  end_snapshot = snapshot,
+  remark = trim(remark || ' （连续缺陷终点，起点未标）')
+  WHERE continuous = 'end';
+UPDATE observation SET continuous = 'continuous' WHERE continuous IN ('start', 'end');
+CREATE TABLE section (
+  no TEXT NOT NULL, taskname TEXT NOT NULL, location TEXT NOT NULL,
+  startwellno TEXT NOT NULL, endwellno TEXT NOT NULL,
+  length_m REAL,
+  area_class INTEGER,
+  soil TEXT NOT NULL DEFAULT '',
+  laid_year INTEGER,
+  start_depth_m REAL,
+  end_depth_m REAL,
+  inspected_by TEXT NOT NULL DEFAULT '',
+  checked_by TEXT NOT NULL DEFAULT '',
+  approved_by TEXT NOT NULL DEFAULT '',
+  PRIMARY KEY (no, taskname, location, startwellno, endwellno)
+);
+)sql",
 };
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
 static_assert(kMigrationCount == IndexDatabase::kSchemaVersion);
@@ -236,21 +282,22 @@ bool IndexDatabase::script(const char* sql)
     return m_open && m_sql->ExecSQLQuiet(sql) == 1;
 }
 
+// Savepoints, so that work grouped by a caller may hold steps that group their own.
 IndexDatabase::Transaction::Transaction(IndexDatabase& db) : m_db(db)
 {
-    m_open = m_db.script("BEGIN");
+    m_open = m_db.script("SAVEPOINT step");
 }
 
 IndexDatabase::Transaction::~Transaction()
 {
     if (m_open) {
-        m_db.script("ROLLBACK");
+        m_db.script("ROLLBACK TO step; RELEASE step");
     }
 }
 
 bool IndexDatabase::Transaction::commit()
 {
-    const bool done = m_open && m_db.script("COMMIT");
+    const bool done = m_open && m_db.script("RELEASE step");
     m_open = m_open && !done; // a failed commit is rolled back
     return done;
 }

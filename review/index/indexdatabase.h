@@ -15,7 +15,7 @@ using SqlRows = QVector<QStringList>;
 class IndexDatabase {
     Q_DECLARE_TR_FUNCTIONS(IndexDatabase)
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     static constexpr int kBusyTimeoutMs = 5000;
     static QString fileName() { return QStringLiteral("inspection.db"); }
 
@@ -40,7 +40,7 @@ public:
     // Several statements without parameters (schema, pragmas).
     bool script(const char* sql);
 
-    // Groups writes; rolled back unless committed.
+    // Groups writes; rolled back unless committed. Groups may nest.
     class Transaction {
     public:
         explicit Transaction(IndexDatabase& db);

@@ -1,7 +1,9 @@
 // The observations of one snapshot and the form that codes them. A code
 // is taken with Enter (or picked from the list); every other field is
 // stored as soon as it changes. Typing a text that is no code makes an
-// observation without a defect, e.g. "检查井".
+// observation without a defect, e.g. "检查井". A continuous defect is coded
+// on the snapshot of its start; its end is typed here or marked later on
+// the snapshot where it ends (ReviewWindow).
 #pragma once
 
 #include "codetable.h"
@@ -34,6 +36,8 @@ public:
 
     // Texts offered for observations without a defect.
     static QStringList noteTexts();
+    // One line of the observation list.
+    static QString rowText(const Observation& observation);
 
 signals:
     void observationsChanged(const QString& file, const QVector<Observation>& observations);
@@ -48,6 +52,7 @@ private:
     void commitCode();
     void store();
     void fillGrades();
+    void showEnd();
     // The defect whose code or "code name" the text is; null for other text.
     const DefectCode* codeFor(const QString& text) const;
     // What the code field shows for a stored observation.
@@ -66,6 +71,7 @@ private:
     QSpinBox* m_clockFrom;
     QSpinBox* m_clockTo;
     QComboBox* m_continuous;
+    QLineEdit* m_end;
     QLineEdit* m_remark;
     QPushButton* m_add;
     QPushButton* m_remove;
