@@ -4,6 +4,7 @@
 #include "consolelog.h"
 #include "inisettings.h"
 #include "signalstack.h"
+#include "threadcheck.h"
 
 #include <QCoreApplication>
 
@@ -265,6 +266,7 @@ void CameraLogins::stopPlays()
 
 void CameraLogins::GetChangeMainOrBackCame(bool bCheck)
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_pSystem == nullptr)
         return;

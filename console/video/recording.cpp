@@ -7,6 +7,7 @@
 #include "overlay.h"
 #include "recordingwriter.h"
 #include "snapshot.h"
+#include "threadcheck.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -101,6 +102,7 @@ uint64_t Recording::framesWritten() const
 
 bool Recording::recordAction()
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     const bool on = StartOrStopSaveVideo();
     if (on) {
         if (!m_pTimer->isActive()) {
@@ -237,6 +239,7 @@ void Recording::failFile(const QString& what, const QString& reason, const QStri
 
 void Recording::SaveMatInfoFromQueue()
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     // The writer finished the file at the failure; its close says why.
     if (m_writer->failed()) {
         recordAction();
