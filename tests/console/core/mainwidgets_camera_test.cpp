@@ -159,14 +159,13 @@ TEST(CameraLoginFromIni, ReadsEachCamerasKeysAfresh)
     SetQStringFromIni("/lognone/port", "65535");
     EXPECT_EQ(cameraLoginFromIni(CameraLogins::kMain).port, 65535);
 
-    // Typed by hand with spaces: address and port without them, user name
-    // and password as typed.
+    // Typed by hand with spaces: they are not part of a value unless quoted.
     testenv::writeConfigBytes(
-        "[lognone]\nip = 127.0.0.6 \nport = 8001\nname= op \npassword= p,w \n");
+        "[lognone]\nip = 127.0.0.6 \nport = 8001\nname= op \npassword= \" p,w \"\n");
     main = cameraLoginFromIni(CameraLogins::kMain);
     EXPECT_EQ(main.address, "127.0.0.6");
     EXPECT_EQ(main.port, 8001);
-    EXPECT_EQ(main.user, " op ");
+    EXPECT_EQ(main.user, "op");
     EXPECT_EQ(main.password, " p,w ");
 }
 
