@@ -6,6 +6,7 @@
 #include "PictureLookup.h"
 #include "backviewmsg.h"
 #include "cameralogins.h"
+#include "camerasystemext.h"
 #include "framepath.h"
 #include "videolabel.h"
 #include "videosignals.h"
@@ -40,8 +41,9 @@ void mainWidgets::createCameraSystem()
     m_pSignals = std::make_unique<VideoSignals>(*m_pFramePath, *m_pView, placeholder,
                                                 [this] { return m_pCameras->swapped(); });
     VideoSignals* views = m_pSignals.get();
+    IHikSystemHead* const cameras = CreateIHikSystemHead(this);
     m_pCameras = std::make_unique<CameraLogins>(
-        CreateIHikSystemHead(this), &DeleteIHikSystemHead, &cameraLoginFromIni,
+        cameras, FindHikSystemHeadExt(cameras), &DeleteIHikSystemHead, &cameraLoginFromIni,
         m_pSignals->windowView(),
         [views](int camera, uint32_t error) { views->loginResult(camera, error); });
 }
