@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -90,8 +91,8 @@ bool addComment(std::vector<uchar>& jpeg, const QByteArray& text)
 }
 
 // The encoded picture into a new file, published whole: it is written under
-// a temporary name beside it and renamed, never over a file already there.
-// Both are created with the process's file mode, as recordings are, so
+// a temporary name in its folder and renamed, never over a file already there.
+// It is created with the process's file mode, as recordings are, so
 // whoever may read the folder may read the picture. False with reason when it
 // could not be written whole, in which case nothing is left of it.
 bool writeNewFile(const QString& path, const std::vector<uchar>& bytes, QString& reason)
@@ -99,8 +100,11 @@ bool writeNewFile(const QString& path, const std::vector<uchar>& bytes, QString&
     QFile part;
     bool opened = false;
     for (int attempt = 0; attempt < kPartNameAttempts && !opened; ++attempt) {
-        part.setFileName(path + QStringLiteral(".%1.part")
-                                    .arg(QRandomGenerator::global()->generate(), 0, kPartNameBase));
+        // Short and hidden: a picture whose name is as long as names may be
+        // still has room for it.
+        part.setFileName(QFileInfo(path).dir().filePath(
+            QStringLiteral(".snapshot-%1.part")
+                .arg(QRandomGenerator::global()->generate(), 0, kPartNameBase)));
         opened = part.open(QIODevice::WriteOnly | QIODevice::NewOnly);
     }
     if (!opened) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -72,6 +73,20 @@ TEST(Snapshot, IsCreatedWithTheProcesssFileModeAsRecordingsAre)
     }
     umask(before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(Snapshot, ANameAsLongAsNamesMayBeIsWritten)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ProjectInfo info = projectA();
+    info.m_strLocation = QStringLiteral("人民路北段雨水管道检测").repeated(10);
+    const cv::Mat frame(64, 64, CV_8UC3, cv::Scalar(1, 2, 3));
+    const QString path =
+        SavePicture(frame, dir.path() + QLatin1Char('/'), info, QStringLiteral("1.00"), kAtNow);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_GE(QFileInfo(path).fileName().toUtf8().size(), 250);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(Snapshot, NothingIsWrittenBeforeTheFirstFrame)
