@@ -6,6 +6,7 @@
 #include "PictureLookup.h"
 #include "backviewmsg.h"
 #include "cameralogins.h"
+#include "camerasystemext.h"
 #include "framepath.h"
 #include "gatedvideowindow.h"
 #include "threadcheck.h"
@@ -42,9 +43,11 @@ void mainWidgets::createCameraSystem()
     m_pSignals = std::make_unique<VideoSignals>(*m_pFramePath, *m_pView, placeholder,
                                                 [this] { return m_pCameras->swapped(); });
     VideoSignals* views = m_pSignals.get();
+    IHikSystemHead* const cameras = CreateIHikSystemHead(this);
     m_pWindowView = std::make_unique<GatedVideoWindow>(*m_pSignals->windowView(), m_callbacks);
     m_pCameras = std::make_unique<CameraLogins>(
-        CreateIHikSystemHead(this), &DeleteIHikSystemHead, &cameraLoginFromIni, m_pWindowView.get(),
+        cameras, FindHikSystemHeadExt(cameras), &DeleteIHikSystemHead, &cameraLoginFromIni,
+        m_pWindowView.get(),
         [views](int camera, uint32_t error) { views->loginResult(camera, error); });
 }
 

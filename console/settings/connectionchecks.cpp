@@ -95,6 +95,9 @@ QString folderProblem(const QString& path)
 {
     if (path.isEmpty())
         return say("请选择文件夹");
+    // A relative folder would follow the program's working folder.
+    if (!QDir::isAbsolutePath(path))
+        return say("应为绝对路径（以 / 开头）");
     if (!QFileInfo(path).isDir())
         return say("文件夹不存在");
     // Permissions alone do not tell (a read-only mount, root); a file does.

@@ -51,13 +51,19 @@ TEST(ConnectionChecks, PortsAndFrameRatesAreWholeNumbersInRange)
         EXPECT_EQ(frameRateProblem(bad), QStringLiteral("帧率应为 1–60")) << bad;
 }
 
-TEST(ConnectionChecks, SaveFoldersExistAndTakeAFile)
+TEST(ConnectionChecks, SaveFoldersAreAbsoluteExistAndTakeAFile)
 {
     const QString folder = testenv::home() + "/checked/";
     QDir().mkpath(folder);
     EXPECT_TRUE(folderProblem(folder).isEmpty());
     EXPECT_TRUE(QDir(folder).isEmpty()); // the probe leaves nothing behind
     EXPECT_EQ(folderProblem(""), QStringLiteral("请选择文件夹"));
+    // Even a relative path that names the very folder from here.
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(testenv::home()));
+    EXPECT_EQ(folderProblem("checked/"), QStringLiteral("应为绝对路径（以 / 开头）"));
+    EXPECT_EQ(folderProblem("D:/checked/"), QStringLiteral("应为绝对路径（以 / 开头）"));
+    QDir::setCurrent(workingFolder);
     EXPECT_EQ(folderProblem(folder + "missing/"), QStringLiteral("文件夹不存在"));
     QFile file(folder + "recording.mp4");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
