@@ -4,12 +4,31 @@
 #include "consolelog.h"
 #include "threadcheck.h"
 
+#include <arpa/inet.h>
+
+#include <cerrno>
 #include <utility>
 
 namespace {
 
 constexpr int kMainCamera = 0;
 constexpr int kBackCamera = 1;
+constexpr int kMaxPort = 65535;
+
+// What a failed Connect left in errno.
+CrawlerSession::LinkProblem problemFor(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+        return CrawlerSession::LinkProblem::Refused;
+    case ETIMEDOUT:
+        return CrawlerSession::LinkProblem::TimedOut;
+    case EINVAL:
+        return CrawlerSession::LinkProblem::InvalidAddress;
+    default:
+        return CrawlerSession::LinkProblem::Failed;
+    }
+}
 
 } // namespace
 
@@ -133,9 +152,20 @@ void CrawlerSession::openLink()
 {
     const int dropsBefore = m_linkState.drops();
     const LinkAddress address = m_hooks.linkAddress();
-    m_link.Connect(address.host.c_str(), address.port);
-    if (!m_link.IsConnected())
+    in_addr ipv4{};
+    if (::inet_pton(AF_INET, address.host.c_str(), &ipv4) != 1 || address.port < 1 ||
+        address.port > kMaxPort) {
+        m_linkProblem = LinkProblem::InvalidAddress;
         return;
+    }
+    errno = 0;
+    m_link.Connect(address.host.c_str(), address.port);
+    const int connectError = errno;
+    if (!m_link.IsConnected()) {
+        m_linkProblem = problemFor(connectError);
+        return;
+    }
+    m_linkProblem = LinkProblem::None;
     m_link.Start();
     // The reset and what follows it run on the GUI thread with the other
     // commands, so no operator command can slip in between them.
@@ -175,6 +205,7 @@ void CrawlerSession::linkDropped()
     // ended; a running one keeps its rhythm, so a crawler that accepts and
     // drops at once is still tried only once a second.
     m_bTearDownPending = true;
+    m_linkProblem = LinkProblem::Dropped;
     setState(State::Starting);
     m_startup.start();
 }

@@ -74,8 +74,19 @@ public:
     // Link library thread.
     int OnLinkState(const char* state);
 
+    // Why the link is not open, as the last attempt found it.
+    enum class LinkProblem {
+        None,           // open, or not tried yet
+        InvalidAddress, // no IPv4 address, or no port in 1..65535
+        Refused,
+        TimedOut,
+        Failed,  // the link library did not say why
+        Dropped, // it was open; no new attempt yet
+    };
+
     State state() const;
     bool linkConnected() const { return m_linkState.isConnected(); }
+    LinkProblem linkProblem() const { return m_linkProblem.load(); }
 
 private:
     // The start-up thread's body: one pass a second until all is up.
@@ -98,6 +109,7 @@ private:
     CallbackGate& m_callbacks;
     LinkStateWatch m_linkState;
     std::atomic<bool> m_bReopenLink{false};
+    std::atomic<LinkProblem> m_linkProblem{LinkProblem::None};
     std::atomic<bool> m_bTearDownPending{false};
     mutable std::mutex m_stateMutex;
     State m_state = State::Idle;

@@ -94,6 +94,7 @@ public:
 
     // What the connection dialog shows and changes (mainwidgets_connection.cpp).
     bool linkConnected() const override;
+    QString linkProblem() const override;
     CameraState cameraState(int camera) const override;
     RecordingRate recordingRate() const override;
     void applyConnectionChanges(const Changes& changes) override;

@@ -71,7 +71,8 @@ QString linkAddressProblem(const QString& text)
 {
     if (text.isEmpty())
         return say("请填写地址");
-    return isHost(text) ? QString() : say("应为 IPv4 地址或主机名");
+    // The link opens numeric addresses only: a crawler has a fixed one.
+    return isIpv4(text) ? QString() : say("应为 IPv4 地址");
 }
 
 QString cameraAddressProblem(const QString& text)

@@ -9,18 +9,16 @@
 
 namespace {
 
-TEST(ConnectionChecks, LinkAddressesAreIpv4AddressesOrHostNames)
+TEST(ConnectionChecks, LinkAddressesAreIpv4AddressesOnly)
 {
-    for (const char* good :
-         {"127.0.1.20", "127.0.0.1", "0.0.0.0", "crawler", "crawler-1.local", "a.b.c.", "x1"})
+    for (const char* good : {"127.0.1.20", "127.0.0.1", "0.0.0.0"})
         EXPECT_TRUE(linkAddressProblem(good).isEmpty()) << good;
     EXPECT_EQ(linkAddressProblem(""), QStringLiteral("请填写地址"));
+    // The link opens no host name: one would be saved and never connect.
     for (const char* bad :
-         {"127.0.1.300", "127.0.1", "1.2.3.4.5", "127.0.01.2", "-crawler", "crawler-", "two words",
-          "crawler_1", "a..b", "127.0.0.1:20108", "rtsp://127.0.0.1/x", "::1"})
-        EXPECT_EQ(linkAddressProblem(bad), QStringLiteral("应为 IPv4 地址或主机名")) << bad;
-    EXPECT_FALSE(linkAddressProblem(QString(64, 'a')).isEmpty()); // a label of 64
-    EXPECT_TRUE(linkAddressProblem(QString(63, 'a')).isEmpty());
+         {"localhost", "crawler-1.local", "127.0.1.300", "127.0.1", "1.2.3.4.5", "127.0.01.2",
+          "two words", "127.0.0.1:20108", "rtsp://127.0.0.1/x", "::1"})
+        EXPECT_EQ(linkAddressProblem(bad), QStringLiteral("应为 IPv4 地址")) << bad;
 }
 
 TEST(ConnectionChecks, CameraAddressesAlsoTakeAPortAPathOrAnRtspUrl)
