@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include "eventually.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,18 +21,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using State = CrawlerSession::State;
-constexpr auto kGenerous = 20s;
 
-template <typename Condition> bool eventually(Condition condition)
-{
-    const auto until = std::chrono::steady_clock::now() + kGenerous;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using testwait::eventually;
 
 // Cameras that log in at their first attempt and note what happens to them.
 class FakeCameras : public CameraSide {
