@@ -68,6 +68,10 @@ QString loginFailureText(uint32_t error)
         return QCoreApplication::translate(context, "网络错误");
     case NET_DVR_NETWORK_ERRORDATA:
         return QCoreApplication::translate(context, "视频数据无效");
+    case NET_DVR_RTSP_PLAYRECVTIMEOUT:
+        return QCoreApplication::translate(context, "无视频数据");
+    case NET_DVR_RTSP_SETUPERROR:
+        return QCoreApplication::translate(context, "传输方式不被支持");
     default:
         return QCoreApplication::translate(context, "连接失败（错误 %1）").arg(error);
     }

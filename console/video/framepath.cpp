@@ -2,6 +2,7 @@
 
 #include "IVideoWindow.h"
 #include "consolelog.h"
+#include "framefit.h"
 #include "overlay.h"
 
 #include <QDateTime>
@@ -39,7 +40,9 @@ void FramePath::GetImage(cv::Mat image)
         MORAVEL_LOG(L"GetImage m_iMatWidth [%d] [%d]", image.cols, image.rows);
         qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
     }
-    process(image, arrival);
+    // A camera that changed its resolution: the overlay, the view and the
+    // recording get its picture at the first frame's size, undistorted.
+    process(fitInto(image, matSize()), arrival);
     MORAVEL_LOG(L"GetImage SetPixmap end");
 }
 
