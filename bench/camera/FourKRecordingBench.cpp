@@ -14,13 +14,12 @@
 // runs on the same machine and may itself fall short of 25 fps.
 // Figures go to standard error; standard output (the camera library's
 // timing lines) is dropped.
-#include "BenchSupport.h"
+#include "ConsoleBench.h"
 #include "FieldCamera.h"
-#include "SimProcess.h"
-#include "inisettings.h"
 #include "mainwidgets.h"
 #include "mediaprobe.h"
 #include "privateconsolehome.h"
+#include "processmemory.h"
 #include "videolabel.h"
 
 #include <QApplication>
@@ -31,7 +30,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -46,16 +44,6 @@ std::string loadAverage()
     QFile file(QStringLiteral("/proc/loadavg"));
     file.open(QIODevice::ReadOnly);
     return file.readAll().trimmed().toStdString();
-}
-
-double peakMegabytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024;
-    return -1;
 }
 
 // Runs the event loop for ms, counting the pictures the large view shows.
@@ -117,7 +105,7 @@ void benchCodec(const char* name, const char* setting, int seconds, const QStrin
                  name, shown / ranSeconds, video.count("width") ? video.at("width").c_str() : "?",
                  video.count("height") ? video.at("height").c_str() : "?",
                  length > 0 ? frames / length : 0.0, frames, 100 * cpu / ranSeconds, length,
-                 ranSeconds, peakMegabytes());
+                 ranSeconds, peakResidentMegabytes());
 }
 
 } // namespace
@@ -129,21 +117,11 @@ int main(int argc, char** argv)
     const bool rtsp = argc > 3 && std::string(argv[3]) == "rtsp";
     const PrivateConsoleHome home;
     QApplication app(argc, argv);
-    bench::SilenceStdout();
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     std::fprintf(stderr, "load average before: %s\n", loadAverage().c_str());
-
     simtest::SimProcess sim;
-    if (!sim.start({"-v"})) {
-        std::fprintf(stderr, "crawler-sim did not start\n");
-        return 1;
-    }
     const QString folder = home.path() + QStringLiteral("/save/");
-    SetQStringFromIni("/com/ip", "127.0.0.1");
-    SetQStringFromIni("/com/port", QString::number(sim.port()));
-    SetQStringFromIni("/logntwo/ip", "sim:back?w=640&h=360&fps=25");
-    SetQStringFromIni("/came/fps", "25");
-    SetQStringFromIni("/savedir/path", folder);
+    if (!bench::StartConsoleBench(sim, folder))
+        return 1;
     std::unique_ptr<RtspCamera> camera;
     if (rtsp) {
         RtspCamera::Options options = coretest::fieldCamera("25", "h264");

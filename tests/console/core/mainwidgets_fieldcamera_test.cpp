@@ -9,13 +9,13 @@
 #include "NoVideoCheck.h"
 #include "PrivateLog.h"
 #include "cameralogins.h"
+#include "processmemory.h"
 #include "videolabel.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <future>
 #include <numeric>
 #include <string>
@@ -36,17 +36,6 @@ class FieldCameras : public coretest::ConsoleRecording {
 protected:
     const VideoLabel* mainView() const { return console->findChild<VideoLabel*>("viewmain"); }
 };
-
-// Peak resident memory of this process in MB (VmHWM).
-double peakMegabytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024;
-    return -1;
-}
 
 // Width over height of the picture in the middle row of a recorded frame:
 // the columns that are not the black bars of a picture of another shape.
@@ -203,7 +192,7 @@ TEST_F(FieldCameras, FourKCameraWhoseEncoderCannotKeepUpStaysWithinItsMemory)
     double ran = 0;
     const QString path = record(10000, ran);
     ASSERT_FALSE(path.isEmpty());
-    const double peak = peakMegabytes();
+    const double peak = peakResidentMegabytes();
     std::printf("peak %.0f MB; %d frames in %.2f s of %.2f s recorded\n", peak,
                 decodedFrames(path.toStdString()), probedDuration(path.toStdString()), ran);
     EXPECT_LT(peak, kMaxPeakMegabytes);
