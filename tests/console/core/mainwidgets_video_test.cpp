@@ -182,8 +182,6 @@ protected:
     }
 
     static constexpr int kRecordMs = 8000;
-
-    std::unique_ptr<RtspCamera> camera;
 };
 
 TEST_F(ConsoleRecordingFromACamera, RecordingOfAFullRateCameraPlaysInRealTime)
