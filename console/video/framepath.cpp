@@ -10,9 +10,22 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <malloc.h>
+
+namespace {
+
+constexpr int kMappedFrameBytes = 1 << 20;
+
+} // namespace
+
 FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
     : m_overlay(overlay), m_display(display)
 {
+    // Frames of up to 25 MB come and go many times a second on several
+    // threads. Above this size they are mapped and unmapped, so a freed
+    // frame goes back to the system at once; the allocator's own threshold
+    // would rise to the frame size and keep freed frames in each thread's heap.
+    mallopt(M_MMAP_THRESHOLD, kMappedFrameBytes);
 }
 
 int FramePath::GetMatImage(cv::Mat frame)

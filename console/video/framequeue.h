@@ -22,10 +22,10 @@ struct TimedFrame {
 class FrameQueue {
 public:
     static constexpr size_t kMaxFrames = 101;
-    // Five frames of a 4K camera, 24 (a second) of a 1080p one, 48 of 720p:
-    // with the encoder and the frames on their way, a 4K camera and H.264
-    // stay within 600 MB.
-    static constexpr size_t kMaxBytes = size_t{128} << 20;
+    // Eleven frames of a 4K camera, 49 (two seconds) of a 1080p one, the
+    // whole 101 up to 720p: with the encoder and the frames on their way, a
+    // 4K camera and H.264 stay within 600 MB.
+    static constexpr size_t kMaxBytes = size_t{256} << 20;
 
     // The newest frame is always kept, however large.
     explicit FrameQueue(size_t capacity = kMaxFrames, size_t byteCapacity = kMaxBytes);

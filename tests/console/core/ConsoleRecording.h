@@ -12,6 +12,7 @@
 #include "inisettings.h"
 #include "mainwidgets.h"
 #include "mediaprobe.h"
+#include "videolabel.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -131,6 +132,11 @@ inline // A frame of the file at the given time as an image ("-0.3" from its end
     runCommand(std::string("ffmpeg -v error ") + (fromEnd ? "-sseof " : "-ss ") + at + " -i '" +
                path.toStdString() + "' -frames:v 1 -y '" + png.toStdString() + "'");
     return QImage(png);
+}
+
+inline const VideoLabel* mainView(const mainWidgets& console)
+{
+    return console.findChild<VideoLabel*>("viewmain");
 }
 
 // The main camera is a field camera (FieldCamera.h).
