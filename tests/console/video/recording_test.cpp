@@ -415,8 +415,10 @@ TEST_F(RecordingTest, PicturesBeyondMpeg4AreRecordedScaledDownAndToldOnce)
         stop();
     }
     ASSERT_EQ(m_messages.size(), 1);
-    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("2560×1440"))) << m_messages.front().toStdString();
-    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("1920×1080"))) << m_messages.front().toStdString();
+    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("2560×1440")))
+        << m_messages.front().toStdString();
+    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("1920×1080")))
+        << m_messages.front().toStdString();
     for (const QString& name : files(QStringLiteral("*.mp4"))) {
         const auto probe = probeVideo((m_folder + name).toStdString());
         EXPECT_EQ(probe.at("width"), "1920");
