@@ -14,7 +14,9 @@
 
 namespace {
 
-constexpr int kMappedFrameBytes = 1 << 20;
+// A 4K frame's size class: 1080p frames stay in the heap, where their
+// memory is reused without being faulted in afresh for every frame.
+constexpr int kMappedFrameBytes = 16 << 20;
 
 } // namespace
 
@@ -22,9 +24,10 @@ FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
     : m_overlay(overlay), m_display(display)
 {
     // Frames of up to 25 MB come and go many times a second on several
-    // threads. Above this size they are mapped and unmapped, so a freed
-    // frame goes back to the system at once; the allocator's own threshold
-    // would rise to the frame size and keep freed frames in each thread's heap.
+    // threads. Above kMappedFrameBytes they are mapped and unmapped, so a
+    // freed frame goes back to the system at once; the allocator's own
+    // threshold would rise to the frame size and keep freed frames in each
+    // thread's heap.
     mallopt(M_MMAP_THRESHOLD, kMappedFrameBytes);
 }
 
