@@ -98,7 +98,8 @@ std::unique_ptr<MediaSource> LivePlay::reconnect()
         if (!pauseUntil(due)) {
             return nullptr;
         }
-        probeAt = std::max(due + kProbeEvery, Clock::now());
+        // A second from this probe's real start, however late it came.
+        probeAt = Clock::now() + kProbeEvery;
         if (probe && !Answers(*probe, kProbeWait, *m_stop)) {
             // Away: its return gets an attempt at once.
             retry = firstRetry;
