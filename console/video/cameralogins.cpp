@@ -72,6 +72,10 @@ QString loginFailureText(uint32_t error)
         return QCoreApplication::translate(context, "视频数据无效");
     case kLoginErrorUnknown:
         return QCoreApplication::translate(context, "未知错误");
+    case NET_DVR_RTSP_PLAYRECVTIMEOUT:
+        return QCoreApplication::translate(context, "无视频数据");
+    case NET_DVR_RTSP_SETUPERROR:
+        return QCoreApplication::translate(context, "传输方式不被支持");
     default:
         return QCoreApplication::translate(context, "连接失败（错误 %1）").arg(error);
     }

@@ -216,6 +216,7 @@ bool Recording::start()
     const std::wstring wideName = name.toStdWString();
     MORAVEL_LOG(L"[Moravel] StartOrStopSaveVideo strFileFullPath [%s] Width[%d] Height[%d]",
                 wideName.c_str(), size.width, size.height);
+    announceStoredSize(size, m_writer->storedSize());
     // A frame queued just after the last stop must not open this file.
     m_framePath.frameQueue().clear();
     {
@@ -224,6 +225,23 @@ bool Recording::start()
     }
     m_framePath.startRecording(startTime);
     return true;
+}
+
+void Recording::announceStoredSize(cv::Size frames, cv::Size stored)
+{
+    if (stored == frames)
+        return;
+    MORAVEL_LOG(L"[Moravel] recording [%dx%d] pictures stored scaled to [%dx%d], the largest "
+                L"MPEG-4 Part 2 takes",
+                frames.width, frames.height, stored.width, stored.height);
+    if (m_announced == std::make_pair(frames, stored))
+        return;
+    m_announced = {frames, stored};
+    emit recordingMessage(tr("画面 %1×%2 超出 MPEG-4 编码的范围，录像按 %3×%4 保存")
+                              .arg(frames.width)
+                              .arg(frames.height)
+                              .arg(stored.width)
+                              .arg(stored.height));
 }
 
 void Recording::fail(const QString& message)
