@@ -177,6 +177,38 @@ TEST_F(ReviewWindowTest, SnapshotsAreCodedWithTheKeyboardAndEachChangeIsStoredAt
     EXPECT_EQ(storedObservations(db), QStringList{"|检查井|0|0|0|||"});
 }
 
+TEST_F(ReviewWindowTest, GradeOrEndTheCodeCannotHaveIsRefusedInTheFormAndNotStored)
+{
+    start();
+    key(Qt::Key_Insert);
+    type("fs");
+    key(Qt::Key_Return);
+    const QString db = path("inspection.db");
+    const QStringList coded = storedObservations(db);
+    ASSERT_EQ(coded, QStringList{"FS|腐蚀|1|0|0|||"});
+    auto* refusal = m_window->editor()->findChild<QLabel*>("refusal");
+    EXPECT_FALSE(refusal->isVisible());
+
+    key(Qt::Key_4); // 腐蚀 has grades 1 to 3
+    EXPECT_TRUE(refusal->isVisible());
+    EXPECT_TRUE(refusal->text().contains("没有 4级")) << refusal->text().toStdString();
+    EXPECT_EQ(m_window->editor()->findChild<QComboBox*>("grade")->currentText(), "1级");
+    EXPECT_EQ(storedObservations(db), coded);
+    key(Qt::Key_3);
+    EXPECT_FALSE(refusal->isVisible());
+    EXPECT_EQ(storedObservations(db), QStringList{"FS|腐蚀|3|0|0|||"});
+
+    // Continuous, with an end typed on to farther than any cable reaches.
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Down);
+    key(Qt::Key_Tab);
+    type("60000");
+    EXPECT_TRUE(refusal->isVisible());
+    EXPECT_EQ(storedObservations(db), QStringList{"FS|腐蚀|3|0|0|continuous|600.0|"});
+}
+
 TEST_F(ReviewWindowTest, EditSurvivesARestart)
 {
     start();
