@@ -1,8 +1,9 @@
 // The rows of an SQLite file that SQLite itself refuses (a damaged index),
 // read from its pages as the file format describes them: the schema from
 // page 1, then each table's b-tree from its root, past any page that cannot
-// be read. When the schema cannot be read, every page that holds rows of a
-// table's shape is read instead. Nothing is written.
+// be read. Leaves the tree no longer leads to (a damaged page above them),
+// or every leaf when the schema cannot be read, are searched for rows of
+// the table's shape. Nothing is written.
 #pragma once
 
 #include <QFile>
@@ -15,9 +16,12 @@
 
 class DamagedIndex {
 public:
-    // A row's values in column order: null, qint64, double, QString or QByteArray.
+    // A row: its rowid, then its values in column order, each null, qint64,
+    // double, QString or QByteArray. A column added to the table after the
+    // row was written is missing at the end.
     using Row = QVariantList;
-    // Whether a row read from a page without its table has the table's shape.
+    // Whether a row has the table's shape: one that has not is damaged (or,
+    // on a page found without the schema, of another table).
     using Shape = std::function<bool(const Row&)>;
 
     struct Table {
@@ -43,12 +47,15 @@ private:
         int header = 0; // where the b-tree page header starts (100 on page 1)
     };
     bool readPage(qint64 number, Page& page);
-    // Cells of a table b-tree leaf; false when the page is no such leaf.
-    bool readLeaf(const Page& page, Table& table, const Shape& shape);
+    // Rows of a table b-tree leaf of the shape; false when the page is no
+    // such leaf. ownPage: the table's tree led here, so a cell that cannot be
+    // read is a lost row.
+    bool readLeaf(const Page& page, Table& table, const Shape& shape, bool ownPage);
     bool readCell(const Page& page, int at, Row& row);
     QByteArray overflow(quint32 first, qint64 bytes);
-    // Walks the table b-tree from root, reading its leaves into table.
-    void walk(quint32 root, Table& table);
+    // Walks the table b-tree from root, reading its leaves into table;
+    // returns the pages it went to.
+    QSet<quint32> walk(quint32 root, Table& table, const Shape& shape);
     // The root page of the named table in the schema, 0 when not found.
     quint32 rootOf(const QString& name);
 
