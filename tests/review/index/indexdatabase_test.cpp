@@ -6,7 +6,6 @@
 #include "telquinlibrary.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -69,13 +68,8 @@ protected:
     // Random bytes over pages from (counting from 1) for count pages.
     void overwrite(int from, int count)
     {
-        QFile file(path(IndexDatabase::fileName()));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray noise(kPageSize * count, '\0');
-        QRandomGenerator generator(from);
-        generator.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
-        ASSERT_TRUE(file.seek(qint64(from - 1) * kPageSize));
-        ASSERT_EQ(file.write(noise), noise.size());
+        ScratchFolder::overwrite(IndexDatabase::fileName(), qint64(from - 1) * kPageSize,
+                                 qint64(count) * kPageSize);
     }
     void reopen()
     {
