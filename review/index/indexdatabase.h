@@ -76,8 +76,12 @@ public:
 
 private:
     enum class Check { Healthy, Damaged, Newer };
+    enum class Prepared { Ready, Refused, Damaged };
     bool connect(const QString& path, bool readOnly);
     Check check();
+    // The open file checked and migrated: ready, refused (closed, with
+    // error) or damaged (closed).
+    Prepared prepare(QString* error);
     bool migrate(QString* error);
     // Opens the index at path, which the user can write. A damaged one is
     // moved aside and recovered from; so is recoverFrom into a new one.

@@ -63,21 +63,14 @@ bool IndexDatabase::open(const QString& folder, QString* notice, QString* error)
     }
     m_path = own;
     if (connect(own, true)) {
+        // Read as it is; a migration writes, and so moves to the cache.
         m_borrowed = true;
-        switch (check()) {
-        case Check::Healthy:
-            // Read as it is; a migration writes, and so moves to the cache.
-            if (migrate(error)) {
-                return true;
-            }
-            close();
+        switch (prepare(error)) {
+        case Prepared::Ready:
+            return true;
+        case Prepared::Refused:
             return false;
-        case Check::Newer:
-            close();
-            *error = tr("索引 %1 由较新版本的程序建立，未改动").arg(native(own));
-            return false;
-        case Check::Damaged:
-            close();
+        case Prepared::Damaged:
             break;
         }
     }
@@ -97,22 +90,15 @@ bool IndexDatabase::openWritable(const QString& path, QString recoverFrom, QStri
             *error = tr("无法打开索引 %1").arg(native(path));
             return false;
         }
-        switch (check()) {
-        case Check::Healthy:
-            if (!migrate(error)) {
-                close();
-                return false;
-            }
+        switch (prepare(error)) {
+        case Prepared::Ready:
             if (!recoverFrom.isEmpty()) {
                 recover(recoverFrom, notice);
             }
             return true;
-        case Check::Newer:
-            close();
-            *error = tr("索引 %1 由较新版本的程序建立，未改动").arg(native(path));
+        case Prepared::Refused:
             return false;
-        case Check::Damaged:
-            close();
+        case Prepared::Damaged:
             if (attempt > 0 || !moveAside(&recoverFrom, notice, error)) {
                 if (error->isEmpty()) {
                     *error = tr("无法重建索引 %1").arg(native(path));
@@ -144,6 +130,25 @@ void IndexDatabase::close()
         m_sql->CloseDB();
         m_open = false;
     }
+}
+
+IndexDatabase::Prepared IndexDatabase::prepare(QString* error)
+{
+    switch (check()) {
+    case Check::Healthy:
+        if (migrate(error)) {
+            return Prepared::Ready;
+        }
+        break;
+    case Check::Newer:
+        *error = tr("索引 %1 由较新版本的程序建立，未改动").arg(native(m_path));
+        break;
+    case Check::Damaged:
+        close();
+        return Prepared::Damaged;
+    }
+    close();
+    return Prepared::Refused;
 }
 
 IndexDatabase::Check IndexDatabase::check()
