@@ -84,12 +84,12 @@ bool decodeRecord(const QByteArray& payload, DamagedIndex::Row& row)
         if (type == 0) {
             row << QVariant();
         } else if (type <= 6) {
-            // Signed, big-endian, sign-extended from its first byte.
-            qint64 value = static_cast<qint8>(body[0]);
-            for (quint64 i = 1; i < length; ++i) {
-                value = value * 256 + body[i];
+            // Signed, big-endian: sign-extended from its first byte.
+            quint64 bits = (body[0] & 0x80) != 0 ? ~quint64(0) : 0;
+            for (quint64 i = 0; i < length; ++i) {
+                bits = bits << 8 | body[i];
             }
-            row << QVariant(value);
+            row << QVariant(static_cast<qint64>(bits));
         } else if (type == 7) {
             quint64 bits = 0;
             for (int i = 0; i < 8; ++i) {
