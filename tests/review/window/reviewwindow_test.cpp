@@ -1,8 +1,9 @@
 // The review window offscreen, driven by the keyboard as an operator codes:
 // every change is in the index file at once and still there after a
-// restart; a grade or end no code or crawler has is refused and not stored; a continuous defect
-// ended on a later snapshot; the section form; a report written while the window stays in use, and
-// cancelled; removed and new snapshots show without asking; a damaged index is reported; a
+// restart; a grade or end no code or crawler has is refused and not
+// stored; a continuous defect ended on a later snapshot; the section form;
+// a report written while the window stays in use, and cancelled; removed
+// and new snapshots show without asking; a damaged index is reported; a
 // read-only folder says so and its coding goes to this computer.
 #include "folderfixture.h"
 #include "observationeditor.h"
