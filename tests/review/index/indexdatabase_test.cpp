@@ -130,35 +130,46 @@ TEST_F(IndexDatabaseTest, DamagedIndexIsMovedAsideAndANewOneIsMade)
 
 TEST_F(IndexDatabaseTest, VersionOneContinuousMarksBecomeOneObservationWithItsEnd)
 {
-    // A version 1 index: today's made and taken back.
-    ASSERT_TRUE(m_db.open(folderPath(), &m_notice, &m_error));
-    ASSERT_TRUE(m_db.script("DROP TABLE section; DROP INDEX snapshot_by_project; "
-                            "DROP INDEX recording_by_project; "
-                            "ALTER TABLE observation DROP COLUMN start_m; "
-                            "ALTER TABLE observation DROP COLUMN end_m; "
-                            "ALTER TABLE observation DROP COLUMN end_snapshot; "
-                            "PRAGMA user_version = 1"));
-    ASSERT_TRUE(m_db.script(
-        "PRAGMA foreign_keys = OFF;"
-        "INSERT INTO project(id, no, taskname, location, startwellno, endwellno) "
-        "VALUES (1, '', '', '滨江路', 'Y12', 'Y13');"
-        "INSERT INTO snapshot(file, project_id, has_record, distance_m) VALUES "
-        "('a.jpg', 1, 1, 2.0), ('b.jpg', 1, 1, 5.0), ('c.jpg', 1, 1, 8.0), ('d.jpg', 1, 1, 9.0);"
-        "INSERT INTO observation(snapshot, code, name, kind, continuous, remark) VALUES "
-        "('c.jpg', 'CJ', '沉积', 'F', 'end', ''), ('a.jpg', 'CJ', '沉积', 'F', 'start', '厚'),"
-        "('b.jpg', 'PL', '破裂', 'S', 'start', ''), ('b.jpg', 'TJ', '脱节', 'S', '', ''),"
-        "('d.jpg', 'SL', '渗漏', 'S', 'end', '')"));
-    m_db.close();
+    // Migrated, and recovered from a damaged version 1 file the same way.
+    for (const bool damaged : {false, true}) {
+        QFile::remove(path(IndexDatabase::fileName()));
+        // A version 1 index: today's made and taken back.
+        ASSERT_TRUE(m_db.open(folderPath(), &m_notice, &m_error));
+        ASSERT_TRUE(m_db.script("DROP TABLE section; DROP INDEX snapshot_by_project; "
+                                "DROP INDEX recording_by_project; "
+                                "ALTER TABLE observation DROP COLUMN start_m; "
+                                "ALTER TABLE observation DROP COLUMN end_m; "
+                                "ALTER TABLE observation DROP COLUMN end_snapshot; "
+                                "PRAGMA user_version = 1"));
+        ASSERT_TRUE(m_db.script(
+            "PRAGMA foreign_keys = OFF;"
+            "INSERT INTO project(id, no, taskname, location, startwellno, endwellno) "
+            "VALUES (1, '', '', '滨江路', 'Y12', 'Y13');"
+            "INSERT INTO snapshot(file, project_id, has_record, distance_m) VALUES ('a.jpg', 1, "
+            "1, 2.0), ('b.jpg', 1, 1, 5.0), ('c.jpg', 1, 1, 8.0), ('d.jpg', 1, 1, 9.0);"
+            "INSERT INTO observation(snapshot, code, name, kind, continuous, remark) VALUES "
+            "('c.jpg', 'CJ', '沉积', 'F', 'end', ''), ('a.jpg', 'CJ', '沉积', 'F', 'start', '厚'),"
+            "('b.jpg', 'PL', '破裂', 'S', 'start', ''), ('b.jpg', 'TJ', '脱节', 'S', '', ''),"
+            "('d.jpg', 'SL', '渗漏', 'S', 'end', '')"));
+        const int files =
+            m_db.query("SELECT rootpage FROM sqlite_master WHERE name = 'file'")[0][0].toInt();
+        m_db.close();
+        if (damaged) {
+            overwrite(files, 1);
+        }
 
-    ASSERT_TRUE(m_db.open(folderPath(), &m_notice, &m_error)) << m_error.toStdString();
-    EXPECT_EQ(m_db.query("PRAGMA user_version"), (SqlRows{{"2"}}));
-    EXPECT_EQ(
-        m_db.query("SELECT snapshot, code, continuous, ifnull(end_m, '-'), end_snapshot, "
-                   "remark FROM observation ORDER BY id"),
-        (SqlRows{{"a.jpg", "CJ", "continuous", "8.0", "c.jpg", "厚"},
-                 {"b.jpg", "PL", "continuous", "-", "", ""},
-                 {"b.jpg", "TJ", "", "-", "", ""},
-                 {"d.jpg", "SL", "continuous", "9.0", "d.jpg", "（连续缺陷终点，起点未标）"}}));
+        ASSERT_TRUE(m_db.open(folderPath(), &m_notice, &m_error)) << m_error.toStdString();
+        EXPECT_EQ(m_notice.contains("恢复了 5 条观察"), damaged) << m_notice.toStdString();
+        EXPECT_EQ(m_db.query("PRAGMA user_version"), (SqlRows{{"2"}}));
+        EXPECT_EQ(
+            m_db.query("SELECT snapshot, code, continuous, ifnull(end_m, '-'), end_snapshot, "
+                       "remark FROM observation ORDER BY id"),
+            (SqlRows{{"a.jpg", "CJ", "continuous", "8.0", "c.jpg", "厚"},
+                     {"b.jpg", "PL", "continuous", "-", "", ""},
+                     {"b.jpg", "TJ", "", "-", "", ""},
+                     {"d.jpg", "SL", "continuous", "9.0", "d.jpg", "（连续缺陷终点，起点未标）"}}));
+        m_db.close();
+    }
 }
 
 TEST_F(IndexDatabaseTest, IndexOfANewerProgramIsRefusedAndLeftAsItIs)
