@@ -5,8 +5,8 @@
 // returns to the list, F8 ends a continuous defect on the current snapshot.
 // Every change is stored at once (for a folder the user cannot write, in
 // the index kept on this computer, which the status bar says); the folder
-// is scanned again when its files change (or with F5). Reports are written while the window stays in
-// use.
+// is scanned again when its files change (or with F5). Reports are
+// written while the window stays in use.
 #pragma once
 
 #include "codetable.h"
