@@ -185,14 +185,22 @@ int HeadlessReport::run(const QStringList& arguments)
     for (const FileEntry& file : folder.index().problems()) {
         say((file.usable ? tr("注意 %1：%2") : tr("已跳过 %1：%2")).arg(file.name, file.problem));
     }
+    int done = kFailed;
     if (parser.isSet(importOption)) {
-        return import(folder, codes, parser.positionalArguments().front());
+        done = import(folder, codes, parser.positionalArguments().front());
+    } else if (const QVector<qint64> projects = chosenProjects(folder.index(), parser, project);
+               !projects.isEmpty()) {
+        done = parser.isSet(reportOption)
+                   ? report(folder, codes, projects, parser)
+                   : assess(folder.index(), codes, projects, !parser.isSet(project));
     }
-    const QVector<qint64> projects = chosenProjects(folder.index(), parser, project);
-    if (projects.isEmpty()) {
-        return kFailed;
+    // Said once the work is done: only a write moves the index to the cache.
+    if (folder.index().database().inCache()) {
+        say(folder.readOnlyNote());
     }
-    return parser.isSet(reportOption)
-               ? report(folder, codes, projects, parser)
-               : assess(folder.index(), codes, projects, !parser.isSet(project));
+    if (done == kDone && folder.codingLost()) {
+        say(tr("索引损坏，部分编码未能恢复：结果中缺少这些编码"));
+        return kCodingLost;
+    }
+    return done;
 }

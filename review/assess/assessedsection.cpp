@@ -6,9 +6,11 @@
 
 namespace {
 
+// An index written before distances were checked may still hold one no
+// crawler drives; it sets no length.
 void widen(double value, double& low, double& high)
 {
-    if (!known(value)) {
+    if (!plausibleDistance(value)) {
         return;
     }
     low = known(low) ? std::min(low, value) : value;

@@ -16,6 +16,14 @@ inline bool known(double value)
     return std::isfinite(value);
 }
 
+// Farther than any crawler's cable reaches: a distance outside 0 to this was
+// never driven (a damaged record, a stray value) and is not taken.
+constexpr double kMaxDistanceM = 5000;
+inline bool plausibleDistance(double metres)
+{
+    return known(metres) && metres >= 0 && metres <= kMaxDistanceM;
+}
+
 // Project key -> text, for the twelve keys of projectKeys().
 using ProjectFields = QMap<QString, QString>;
 // The twelve project keys, in the order the inspection files list them.

@@ -34,7 +34,7 @@ bool parseClock(const QString& text, int* from, int* to)
     return hour(*from) && (*to == 0 || hour(*to));
 }
 
-// An empty text is unknown; false for text that is no number.
+// An empty text is unknown; false for text that is no distance a crawler drives.
 bool parseMetres(const QString& text, double* value)
 {
     *value = kUnknown;
@@ -43,7 +43,7 @@ bool parseMetres(const QString& text, double* value)
     }
     bool ok = false;
     *value = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(*value);
+    return ok && plausibleDistance(*value);
 }
 
 bool sameDistance(double a, double b)
@@ -134,7 +134,7 @@ ObservationImport::Result ObservationImport::run(InspectionIndex& index, const C
         double start = kUnknown;
         if (!parseMetres(field(ObservationCsv::start()), &start) ||
             !parseMetres(field(ObservationCsv::end()), &o.endM)) {
-            wrong << tr("起点或终点距离不是数字");
+            wrong << tr("起点或终点距离不是 0–%1 m 之间的数字").arg(kMaxDistanceM);
         }
         if (snapshot != snapshots.constEnd() && !sameDistance(start, snapshot->distanceM)) {
             o.startM = start;

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kSecondsPerMinute = 60;
 constexpr int kSecondsPerHour = 3600;
+constexpr double kLongestShownS = 1e8;
 
 qint64 firstTime(const SectionRecords& records)
 {
@@ -107,7 +108,8 @@ QString ReportTexts::counts(const QVector<CodeCount>& counts)
 
 QString ReportTexts::duration(double seconds)
 {
-    if (!known(seconds)) {
+    // A damaged file's duration may be beyond any clock; it is not made a number of.
+    if (!known(seconds) || seconds < 0 || seconds > kLongestShownS) {
         return QStringLiteral("—");
     }
     const int whole = static_cast<int>(seconds + 0.5);

@@ -2,15 +2,17 @@
 
 #include "reportdata.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
-#include <QDoubleValidator>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -19,7 +21,6 @@
 namespace {
 
 constexpr int kClockHours = 12;
-constexpr double kMaxDistanceM = 100000;
 constexpr int kDistanceDecimals = 2;
 
 QString itemText(const DefectCode& code)
@@ -60,7 +61,7 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
       m_grade(new QComboBox(this)), m_gradeText(new QLabel(this)),
       m_clockFrom(clockBox(QStringLiteral("clockFrom"), this)),
       m_clockTo(clockBox(QStringLiteral("clockTo"), this)), m_continuous(new QComboBox(this)),
-      m_end(new QLineEdit(this)), m_remark(new QLineEdit(this)),
+      m_end(new QLineEdit(this)), m_remark(new QLineEdit(this)), m_refusal(new QLabel(this)),
       m_add(new QPushButton(tr("新建观察 (Insert)"), this)),
       m_remove(new QPushButton(tr("删除观察"), this))
 {
@@ -71,6 +72,7 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     m_continuous->setObjectName(QStringLiteral("continuous"));
     m_end->setObjectName(QStringLiteral("end"));
     m_remark->setObjectName(QStringLiteral("remark"));
+    m_refusal->setObjectName(QStringLiteral("refusal"));
     m_add->setObjectName(QStringLiteral("addObservation"));
     m_remove->setObjectName(QStringLiteral("removeObservation"));
 
@@ -90,11 +92,16 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     Observation continuous;
     continuous.continuous = Observation::kContinuous;
     m_continuous->addItem(ReportTexts::continuous(continuous), Observation::kContinuous);
-    auto* distance = new QDoubleValidator(0, kMaxDistanceM, kDistanceDecimals, m_end);
-    distance->setNotation(QDoubleValidator::StandardNotation);
-    distance->setLocale(QLocale::c());
-    m_end->setValidator(distance);
+    // Digits and two decimals; the range is checked when the end is stored,
+    // so that a digit too many is refused visibly rather than dropped.
+    m_end->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,9}(\\.\\d{0,%1})?").arg(kDistanceDecimals)),
+        m_end));
     m_gradeText->setWordWrap(true);
+    m_refusal->setWordWrap(true);
+    m_refusal->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    m_refusal->hide();
+    m_grade->installEventFilter(this);
 
     auto* clock = new QHBoxLayout;
     clock->addWidget(m_clockFrom);
@@ -108,6 +115,7 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     form->addRow(tr("连续缺陷"), m_continuous);
     form->addRow(tr("终点（m）"), m_end);
     form->addRow(tr("备注"), m_remark);
+    form->addRow(QString(), m_refusal);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_add);
     buttons->addWidget(m_remove);
@@ -135,6 +143,7 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     });
     connect(m_grade, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
         m_current.grade = m_grade->currentData().toInt();
+        m_refusal->hide();
         const DefectCode* code = codeFor(m_current.code);
         m_gradeText->setText(code != nullptr && m_grade->currentIndex() >= 0
                                  ? code->grades.value(m_grade->currentIndex()).description
@@ -158,10 +167,16 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
         showEnd();
         store();
     });
-    // A typed end replaces one marked on a snapshot; an empty field leaves it open.
+    // A typed end replaces one marked on a snapshot; an empty field leaves it
+    // open. A distance no crawler drives is refused and not stored.
     connect(m_end, &QLineEdit::textEdited, this, [this](const QString& text) {
         bool ok = false;
         const double end = QLocale::c().toDouble(text, &ok);
+        if (ok && !plausibleDistance(end)) {
+            refuse(tr("终点 %1 m 不在 0–%2 m 之内，未保存").arg(text).arg(kMaxDistanceM));
+            return;
+        }
+        m_refusal->hide();
         m_current.endM = ok ? end : kUnknown;
         m_current.endSnapshot.clear();
         store();
@@ -187,6 +202,34 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     connect(remove, &QShortcut::activated, this, &ObservationEditor::removeCurrent);
 
     setSnapshot(QString());
+}
+
+bool ObservationEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // A digit picks that grade; the combo box alone would pass over one the
+    // code does not have and leave the grade it shows.
+    if (watched == m_grade && event->type() == QEvent::KeyPress) {
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        if (typed.size() == 1 && typed[0].isDigit()) {
+            const int at = m_grade->findData(typed.toInt());
+            if (at >= 0) {
+                m_grade->setCurrentIndex(at);
+            } else if (m_grade->count() > 0) {
+                refuse(tr("%1 没有 %2级（只有 %3–%4），未保存")
+                           .arg(m_code->currentText(), typed, m_grade->itemText(0),
+                                m_grade->itemText(m_grade->count() - 1)));
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ObservationEditor::refuse(const QString& why)
+{
+    m_refusal->setText(why);
+    m_refusal->show();
+    QApplication::beep();
 }
 
 void ObservationEditor::setIndex(InspectionIndex* index)
@@ -224,6 +267,7 @@ void ObservationEditor::reload(qint64 select)
 void ObservationEditor::showCurrent()
 {
     const bool stored = m_current.id != 0;
+    m_refusal->hide();
     {
         const QSignalBlocker a(m_code), b(m_grade), c(m_clockFrom), d(m_clockTo), e(m_continuous),
             f(m_remark), g(m_end);

@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QFileSystemWatcher>
 #include <QInputDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -39,7 +40,7 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     : QMainWindow(parent), m_folder(sql), m_codes(std::move(codes)), m_tree(new SnapshotTree(this)),
       m_view(new SnapshotView(this)), m_editor(new ObservationEditor(m_codes, this)),
       m_section(new SectionForm(this)), m_problems(new QListWidget(this)),
-      m_watcher(new QFileSystemWatcher(this))
+      m_watcher(new QFileSystemWatcher(this)), m_readOnlyNote(new QLabel(this))
 {
     setObjectName(QStringLiteral("reviewWindow"));
     setWindowTitle(tr("检测回看"));
@@ -71,6 +72,10 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     dock->setWidget(m_section);
     addDockWidget(Qt::RightDockWidgetArea, dock);
     resizeDocks({dock}, {kSectionWidth}, Qt::Horizontal);
+    m_readOnlyNote->setObjectName(QStringLiteral("readOnlyNote"));
+    m_readOnlyNote->setStyleSheet(QStringLiteral("color: #a05000; font-weight: bold;"));
+    m_readOnlyNote->hide();
+    statusBar()->addPermanentWidget(m_readOnlyNote);
 
     buildActions();
     connect(m_tree, &SnapshotTree::currentSnapshotChanged, this, &ReviewWindow::showSnapshot);
@@ -97,10 +102,9 @@ ReviewWindow::~ReviewWindow() = default;
 
 void ReviewWindow::storeFailed()
 {
-    QMessageBox::warning(
-        this, tr("检测回看"),
-        tr("无法保存到索引 %1，这次修改没有保存。")
-            .arg(QDir::toNativeSeparators(m_folder.folder() + "/" + IndexDatabase::fileName())));
+    QMessageBox::warning(this, tr("检测回看"),
+                         tr("无法保存到索引 %1，这次修改没有保存。")
+                             .arg(QDir::toNativeSeparators(m_folder.index().database().path())));
 }
 
 void ReviewWindow::buildActions()
@@ -165,10 +169,14 @@ bool ReviewWindow::openFolder(const QString& path)
     if (!opened) {
         m_tree->clear();
         m_view->clear();
+        m_readOnlyNote->hide();
         QMessageBox::warning(this, tr("检测回看"), error);
         return false;
     }
     setWindowTitle(tr("检测回看 — %1").arg(QDir::toNativeSeparators(m_folder.folder())));
+    // Stays in sight: what is coded here is not written to the folder.
+    m_readOnlyNote->setText(m_folder.readOnlyNote());
+    m_readOnlyNote->setVisible(!m_readOnlyNote->text().isEmpty());
     m_watcher->addPath(m_folder.folder());
     m_editor->setIndex(&m_folder.index());
     m_section->setIndex(&m_folder.index());

@@ -3,9 +3,10 @@
 // with its assessment. Keyboard first: PageDown and PageUp move between
 // snapshots from anywhere, Insert or Enter starts an observation, Escape
 // returns to the list, F8 ends a continuous defect on the current snapshot.
-// Every change is stored at once; the folder is scanned again when its
-// files change (or with F5). Reports are written while the window stays in
-// use.
+// Every change is stored at once (for a folder the user cannot write, in
+// the index kept on this computer, which the status bar says); the folder
+// is scanned again when its files change (or with F5). Reports are
+// written while the window stays in use.
 #pragma once
 
 #include "codetable.h"
@@ -18,6 +19,7 @@
 #include <memory>
 
 class ObservationEditor;
+class QLabel;
 class QListWidget;
 class ReportProgress;
 class SectionForm;
@@ -90,6 +92,7 @@ private:
     SectionForm* m_section;
     QListWidget* m_problems;
     QFileSystemWatcher* m_watcher;
+    QLabel* m_readOnlyNote; // for a folder the user cannot write
     QTimer m_rescanTimer;
     std::unique_ptr<ReportProgress> m_report;
 };

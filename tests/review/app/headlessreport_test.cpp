@@ -2,15 +2,24 @@
 // tools: the cover, the assessment sheet with every figure to two decimals
 // and the grade texts, the record sheet with every score and length, the
 // pictures two to a page, a drawn profile; the CSV exports; the project
-// summary of a folder with two sections; wrong arguments.
+// summary of a folder with two sections; wrong arguments; a damaged index
+// rebuilt with its coding and an exit status that tells when some was lost;
+// a folder the user cannot write, reported and coded by a user without
+// root's bypass of file permissions.
 #include "folderfixture.h"
+#include "headlessreport.h"
 
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <cmath>
+
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +30,9 @@ constexpr int kRunMs = 120000;
 constexpr int kProfileDpi = 50;
 constexpr int kStrongColour = 60;
 constexpr int kMinDrawnPixels = 50;
+constexpr int kPageSize = 4096;
+// A user without root's bypass of file permissions.
+const char* const kNobody = "65534";
 
 struct ProgramRun {
     int exitCode = -1;
@@ -31,8 +43,24 @@ class HeadlessReportTest : public FolderFixture {
 protected:
     ProgramRun report(const QStringList& arguments)
     {
+        return review(QStringList{"--report", folderPath()} + arguments);
+    }
+    // The program, as root or as the user nobody (with a home and cache of its own).
+    ProgramRun review(const QStringList& arguments, bool asNobody = false)
+    {
         QProcess program;
-        program.start(REVIEW_PROGRAM, QStringList{"--report", folderPath()} + arguments);
+        if (asNobody) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("HOME", output("home"));
+            environment.insert("XDG_CACHE_HOME", output("cache"));
+            program.setProcessEnvironment(environment);
+            program.start("setpriv", QStringList{QStringLiteral("--reuid=%1").arg(kNobody),
+                                                 QStringLiteral("--regid=%1").arg(kNobody),
+                                                 "--clear-groups", REVIEW_PROGRAM} +
+                                         arguments);
+        } else {
+            program.start(REVIEW_PROGRAM, arguments);
+        }
         ProgramRun run;
         if (program.waitForFinished(kRunMs) && program.exitStatus() == QProcess::NormalExit) {
             run.exitCode = program.exitCode();
@@ -193,6 +221,106 @@ TEST_F(HeadlessReportTest, FolderOfTwoSectionsGivesOneReportWithTheProjectSummar
     missing.start(REVIEW_PROGRAM, {"--report", path("nowhere"), "--out", pdf});
     ASSERT_TRUE(missing.waitForFinished(kRunMs));
     EXPECT_EQ(missing.exitCode(), 1);
+}
+
+TEST_F(HeadlessReportTest, DamagedIndexIsRebuiltWithItsCodingAndSaysWhenSomeIsLost)
+{
+    const Inspection inspection = writeInspection(folderPath(), {1.0, 2.0, 3.0, 4.0}, 2);
+    ASSERT_TRUE(open());
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_GT(index().addObservation(defect(inspection.snapshots[i % 4], "PL", "破裂", "S",
+                                                i % 4 + 1, QStringLiteral("第 %1 处").arg(i))),
+                  0);
+    }
+    const auto rootOf = [&](const char* table) {
+        return index()
+            .database()
+            .query("SELECT rootpage FROM sqlite_master WHERE name = ?1", {table})
+            .value(0)
+            .value(0)
+            .toInt();
+    };
+    // Random bytes over the page that lists the files.
+    const int files = rootOf("file");
+    m_folder->close();
+    overwrite("inspection.db", qint64(files - 1) * kPageSize, kPageSize);
+
+    const QString csv = output("observations.csv");
+    const ProgramRun rebuilt = report({"--csv", csv});
+    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.errors.toStdString();
+    EXPECT_TRUE(rebuilt.errors.contains("恢复了 7 条观察")) << rebuilt.errors.toStdString();
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_TRUE(csvText(csv).contains(QStringLiteral(",第 %1 处,").arg(i))) << i;
+    }
+
+    // Now the page that holds the coding.
+    ASSERT_TRUE(open());
+    const int observations = rootOf("observation");
+    m_folder->close();
+    overwrite("inspection.db", qint64(observations - 1) * kPageSize, kPageSize);
+    const ProgramRun lost = report({"--csv", csv});
+    EXPECT_EQ(lost.exitCode, HeadlessReport::kCodingLost) << lost.errors.toStdString();
+    EXPECT_TRUE(lost.errors.contains("1 页无法读取")) << lost.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(csv));
+}
+
+TEST_F(HeadlessReportTest, FolderTheUserCannotWriteIsReportedAndItsCodingKeptOnThisComputer)
+{
+    if (geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty()) {
+        GTEST_SKIP() << "needs root and setpriv to run the program as another user";
+    }
+    const Inspection inspection = writeInspection(folderPath(), {1.0, 2.0}, 2);
+    ASSERT_TRUE(open());
+    ASSERT_GT(index().addObservation(defect(inspection.snapshots[0], "PL", "破裂", "S", 2)), 0);
+    m_folder->close();
+    // Read and pass for everybody, written by nobody; the output open to all.
+    ASSERT_TRUE(QFile::setPermissions(folderPath(), QFile::ReadOwner | QFile::ExeOwner |
+                                                        QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(m_out.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                        QFile::ExeOwner | QFile::ReadOther |
+                                                        QFile::WriteOther | QFile::ExeOther));
+    const auto state = [&] {
+        QStringList files;
+        for (QDirIterator it(folderPath(), QDir::Files | QDir::Hidden); it.hasNext();) {
+            const QFileInfo info(it.next());
+            files << info.fileName() + QString::number(info.size()) +
+                         info.lastModified().toString(Qt::ISODateWithMs);
+        }
+        files.sort();
+        return files;
+    };
+    const QStringList before = state();
+    const QString cached = output("cache");
+
+    // The folder's current index is read as it is: nothing is written anywhere.
+    const QString csv = output("observations.csv");
+    const QString pdf = output("report.pdf");
+    const ProgramRun asIs = review({"--report", folderPath(), "--csv", csv, "--out", pdf}, true);
+    ASSERT_EQ(asIs.exitCode, 0) << asIs.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(csvText(csv).contains(",PL,破裂,2,")) << csvText(csv).toStdString();
+    EXPECT_FALSE(QDir(cached).exists());
+
+    // Coding goes to the user's cache, and says so.
+    const QString coding = output("coding.csv");
+    QFile file(coding);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("文件,代码,等级,备注\n%1,TJ,3,本机编码\n")
+                   .arg(inspection.snapshots[1])
+                   .toUtf8());
+    file.close();
+    const ProgramRun imported = review({"--import", folderPath(), coding}, true);
+    ASSERT_EQ(imported.exitCode, 0) << imported.errors.toStdString();
+    EXPECT_TRUE(imported.errors.contains("只读：编码保存在本机 " + cached))
+        << imported.errors.toStdString();
+    const QStringList indexes = QDir(cached + "/moravel-review/indexes").entryList({"*.db"});
+    ASSERT_EQ(indexes.size(), 1);
+
+    const ProgramRun again = review({"--report", folderPath(), "--csv", csv}, true);
+    ASSERT_EQ(again.exitCode, 0) << again.errors.toStdString();
+    EXPECT_TRUE(csvText(csv).contains(",PL,破裂,2,"));
+    EXPECT_TRUE(csvText(csv).contains(",TJ,脱节,3,")) << csvText(csv).toStdString();
+    EXPECT_EQ(state(), before);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // The review window offscreen, driven by the keyboard as an operator codes:
 // every change is in the index file at once and still there after a
-// restart; a continuous defect ended on a later snapshot; the section form;
+// restart; a grade or end no code or crawler has is refused and not
+// stored; a continuous defect ended on a later snapshot; the section form;
 // a report written while the window stays in use, and cancelled; removed
-// and new snapshots show without asking; a damaged index is reported.
+// and new snapshots show without asking; a damaged index is reported; a
+// read-only folder says so and its coding goes to this computer.
 #include "folderfixture.h"
 #include "observationeditor.h"
 #include "reportprogress.h"
@@ -18,8 +20,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -177,6 +181,38 @@ TEST_F(ReviewWindowTest, SnapshotsAreCodedWithTheKeyboardAndEachChangeIsStoredAt
     EXPECT_EQ(storedObservations(db), QStringList{"|检查井|0|0|0|||"});
 }
 
+TEST_F(ReviewWindowTest, GradeOrEndTheCodeCannotHaveIsRefusedInTheFormAndNotStored)
+{
+    start();
+    key(Qt::Key_Insert);
+    type("fs");
+    key(Qt::Key_Return);
+    const QString db = path("inspection.db");
+    const QStringList coded = storedObservations(db);
+    ASSERT_EQ(coded, QStringList{"FS|腐蚀|1|0|0|||"});
+    auto* refusal = m_window->editor()->findChild<QLabel*>("refusal");
+    EXPECT_FALSE(refusal->isVisible());
+
+    key(Qt::Key_4); // 腐蚀 has grades 1 to 3
+    EXPECT_TRUE(refusal->isVisible());
+    EXPECT_TRUE(refusal->text().contains("没有 4级")) << refusal->text().toStdString();
+    EXPECT_EQ(m_window->editor()->findChild<QComboBox*>("grade")->currentText(), "1级");
+    EXPECT_EQ(storedObservations(db), coded);
+    key(Qt::Key_3);
+    EXPECT_FALSE(refusal->isVisible());
+    EXPECT_EQ(storedObservations(db), QStringList{"FS|腐蚀|3|0|0|||"});
+
+    // Continuous, with an end typed on to farther than any cable reaches.
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Down);
+    key(Qt::Key_Tab);
+    type("60000");
+    EXPECT_TRUE(refusal->isVisible());
+    EXPECT_EQ(storedObservations(db), QStringList{"FS|腐蚀|3|0|0|continuous|600.0|"});
+}
+
 TEST_F(ReviewWindowTest, EditSurvivesARestart)
 {
     start();
@@ -320,6 +356,43 @@ TEST_F(ReviewWindowTest, DamagedIndexIsRebuiltWithAMessage)
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains("inspection.db.corrupt-")) << notice->text().toStdString();
     EXPECT_EQ(m_window->tree()->snapshotCount(), 3);
+}
+
+TEST_F(ReviewWindowTest, ReadOnlyFolderSaysSoAndItsCodingGoesToThisComputer)
+{
+    ASSERT_TRUE(m_folder == nullptr);
+    reloadTelquin();
+    ASSERT_TRUE(open());
+    ASSERT_GT(index().addObservation(note(m_inspection.snapshots[0], "检查井")), 0);
+    m_folder.reset();
+    const QByteArray index = read("inspection.db");
+    // The folder seen through a read-only mount, as from a delivered disc.
+    QTemporaryDir disc;
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    const auto ownCache = qScopeGuard([] { qunsetenv("XDG_CACHE_HOME"); });
+    if (QProcess::execute("mount", {"--bind", folderPath(), disc.path()}) != 0) {
+        GTEST_SKIP() << "a read-only bind mount needs root and mount rights";
+    }
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disc.path()}); });
+    ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro,bind", disc.path()}), 0);
+
+    m_window =
+        std::make_unique<ReviewWindow>(sql(), CodeTables::loadFolder(CodeTables::defaultFolder()));
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    ASSERT_TRUE(m_window->openFolder(disc.path()));
+    auto* readOnly = m_window->findChild<QLabel*>("readOnlyNote");
+    EXPECT_TRUE(readOnly->isVisible());
+    const QString cached = IndexDatabase::cachePath(disc.path());
+    EXPECT_TRUE(readOnly->text().contains(cached)) << readOnly->text().toStdString();
+    EXPECT_EQ(m_window->tree()->snapshotCount(), 3);
+
+    key(Qt::Key_Insert);
+    type("pl");
+    key(Qt::Key_Return);
+    EXPECT_EQ(storedObservations(cached), (QStringList{"|检查井|0|0|0|||", "PL|破裂|1|0|0|||"}));
+    EXPECT_EQ(read("inspection.db"), index);
 }
 
 } // namespace
