@@ -62,7 +62,7 @@ CSQLite::CSQLite(void* owner) : m_pOwner(owner)
 
 CSQLite::~CSQLite() = default;
 
-int CSQLite::open(const char* path)
+int CSQLite::open(const char* path, bool readOnly)
 {
     m_db.reset(); // a second open replaces the connection without leaking it
     if (path == nullptr) {
@@ -70,7 +70,8 @@ int CSQLite::open(const char* path)
         return 0;
     }
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open(path, &raw);
+    const int rc = readOnly ? sqlite3_open_v2(path, &raw, SQLITE_OPEN_READONLY, nullptr)
+                            : sqlite3_open(path, &raw);
     Connection db(raw);
     if (rc != SQLITE_OK) {
         std::fprintf(stderr, "Can't open database: %s\n",
@@ -87,12 +88,21 @@ int CSQLite::OpenDB(const char* path)
         std::printf("%s", kNotExist);
         return 0;
     }
-    return open(path);
+    return open(path, false);
 }
 
 int CSQLite::OpenOrCreateDB(const char* path)
 {
-    return open(path);
+    return open(path, false);
+}
+
+int CSQLite::OpenReadOnlyDB(const char* path)
+{
+    if (path == nullptr || !std::ifstream(path)) {
+        std::printf("%s", kNotExist);
+        return 0;
+    }
+    return open(path, true);
 }
 
 int CSQLite::CloseDB()

@@ -31,6 +31,7 @@ public:
     int FinalizeAndClose() override;
     int QueryParams(const char* sql, const std::vector<std::string>& params,
                     std::vector<std::vector<std::string>>& rows) override;
+    int OpenReadOnlyDB(const char* path) override;
 
 private:
     struct ConnectionCloser {
@@ -41,7 +42,7 @@ private:
     using RowBinder = std::function<bool(sqlite3_stmt*)>;
     using RowPrinter = int (*)(void*, int, char**, char**);
 
-    int open(const char* path);
+    int open(const char* path, bool readOnly);
     int execute(const char* sql, RowPrinter printer);
     int insertRow(const char* sql, const RowBinder& bind);
     static bool bindParams(sqlite3_stmt* stmt, const std::vector<std::string>& params);

@@ -15,3 +15,7 @@ constexpr uint32_t NET_DVR_NETWORK_ERRORDATA = 11;    // the answer is no video 
 constexpr uint32_t NET_DVR_PARAMETER_ERROR = 17;      // e.g. an address that names nothing
 constexpr uint32_t NET_DVR_ALLOC_RESOURCE_ERROR = 41;
 constexpr uint32_t NET_DVR_USERNOTEXIST = 47; // unknown login id
+// The camera takes neither RTSP over TCP nor over UDP.
+constexpr uint32_t NET_DVR_RTSP_SETUPERROR = 420;
+// The camera answered and plays, but no video came within the connect wait.
+constexpr uint32_t NET_DVR_RTSP_PLAYRECVTIMEOUT = 433;

@@ -32,6 +32,10 @@ public:
     // untouched when a value has no placeholder.
     virtual int QueryParams(const char* sql, const std::vector<std::string>& params,
                             std::vector<std::vector<std::string>>& rows) = 0;
+    // Opens an existing file for reading only: every write fails, nothing
+    // is created, and a folder or file without write permission (a
+    // delivered disc) opens all the same. Fails like OpenDB on a missing file.
+    virtual int OpenReadOnlyDB(const char* path) = 0;
 };
 
 extern "C" {

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "EmptyCaption.h"
 #include "ISocketSystemHead.h"
 #include "PravikDlg.h"
 #include "PravikIcon.h"
@@ -30,6 +31,8 @@ int main(int argc, char* argv[])
     }
 
     CPravikDlg dialog(&CreateISocketSystemHead, options.host, options.port);
+    dialog.winId();
+    KeepCaptionEmpty(dialog.windowHandle());
     dialog.exec();
     return 0;
 }

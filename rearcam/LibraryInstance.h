@@ -20,6 +20,15 @@ public:
         return holder().get();
     }
 
+    // The instance when object is it (seen as its base Base), else null.
+    template <typename Base> static Impl* Find(const Base* object)
+    {
+        std::lock_guard<std::mutex> lock(mutex());
+        Impl* const instance = holder().get();
+        return instance != nullptr && static_cast<const Base*>(instance) == object ? instance
+                                                                                   : nullptr;
+    }
+
     static void Delete()
     {
         std::lock_guard<std::mutex> lock(mutex());

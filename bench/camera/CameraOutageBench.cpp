@@ -14,7 +14,7 @@
 //    from the save to the new crawler's reset; the back camera untouched.
 // Run: <build>/bin/camera_outage_bench [rounds, default 3] [recording seconds, default 20]
 // Figures go to standard error; standard output (the camera library's timing lines) is dropped.
-#include "BenchSupport.h"
+#include "ConsoleBench.h"
 #include "FieldCamera.h"
 #include "NoVideoCheck.h"
 #include "SimProcess.h"
@@ -261,21 +261,10 @@ int main(int argc, char** argv)
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultRecordSeconds;
     const PrivateConsoleHome home;
     QApplication app(argc, argv);
-    bench::SilenceStdout();
-    // The console's debug lines would bury the figures.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-
     simtest::SimProcess sim;
-    if (!sim.start({"-v"})) {
-        std::fprintf(stderr, "crawler-sim did not start\n");
-        return 1;
-    }
     const QString folder = home.path() + QStringLiteral("/save/");
-    SetQStringFromIni("/com/ip", "127.0.0.1");
-    SetQStringFromIni("/com/port", QString::number(sim.port()));
-    SetQStringFromIni("/logntwo/ip", "sim:back?w=640&h=360&fps=25");
-    SetQStringFromIni("/came/fps", "25");
-    SetQStringFromIni("/savedir/path", folder);
+    if (!bench::StartConsoleBench(sim, folder))
+        return 1;
 
     benchOutages(rounds);
     benchRecording("25", seconds, folder);

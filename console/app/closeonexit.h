@@ -2,9 +2,11 @@
 // (the X server died, the session ended). That would skip the console's
 // close: the crawler would keep its last command, and the camera and link
 // threads would run on while the program's statics are destroyed. While a
-// CloseOnExit lives, an exit() from anywhere but the end of main runs the
-// console's close instead, on the calling thread, and then ends the process
-// with status 0. One instance at a time.
+// CloseOnExit lives, losing the display runs the console's close instead, on
+// the GUI thread, and ends the process with status 0. It acts on Qt's warning
+// that the connection broke, which comes before the exit and so before any
+// static is destroyed; an exit() from anywhere else but the end of main does
+// the same, as late as the exit handlers allow. One instance at a time.
 #pragma once
 
 #include <functional>

@@ -4,17 +4,37 @@
 #include "consolelog.h"
 #include "threadcheck.h"
 
+#include <arpa/inet.h>
+
+#include <cerrno>
 #include <utility>
 
 namespace {
 
 constexpr int kMainCamera = 0;
 constexpr int kBackCamera = 1;
+constexpr int kMaxPort = 65535;
+
+// What a failed Connect left in errno.
+CrawlerSession::LinkProblem problemFor(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+        return CrawlerSession::LinkProblem::Refused;
+    case ETIMEDOUT:
+        return CrawlerSession::LinkProblem::TimedOut;
+    case EINVAL:
+        return CrawlerSession::LinkProblem::InvalidAddress;
+    default:
+        return CrawlerSession::LinkProblem::Failed;
+    }
+}
 
 } // namespace
 
-CrawlerSession::CrawlerSession(ISocketSystemHead& link, CameraSide& cameras, Hooks hooks)
-    : m_link(link), m_cameras(cameras), m_hooks(std::move(hooks)),
+CrawlerSession::CrawlerSession(ISocketSystemHead& link, CameraSide& cameras,
+                               CallbackGate& callbacks, Hooks hooks)
+    : m_link(link), m_cameras(cameras), m_hooks(std::move(hooks)), m_callbacks(callbacks),
       m_linkState([this] { linkDropped(); }), m_startup([this] { startupPasses(); })
 {
 }
@@ -132,9 +152,20 @@ void CrawlerSession::openLink()
 {
     const int dropsBefore = m_linkState.drops();
     const LinkAddress address = m_hooks.linkAddress();
-    m_link.Connect(address.host.c_str(), address.port);
-    if (!m_link.IsConnected())
+    in_addr ipv4{};
+    if (::inet_pton(AF_INET, address.host.c_str(), &ipv4) != 1 || address.port < 1 ||
+        address.port > kMaxPort) {
+        m_linkProblem = LinkProblem::InvalidAddress;
         return;
+    }
+    errno = 0;
+    m_link.Connect(address.host.c_str(), address.port);
+    const int connectError = errno;
+    if (!m_link.IsConnected()) {
+        m_linkProblem = problemFor(connectError);
+        return;
+    }
+    m_linkProblem = LinkProblem::None;
     m_link.Start();
     // The reset and what follows it run on the GUI thread with the other
     // commands, so no operator command can slip in between them.
@@ -146,18 +177,25 @@ void CrawlerSession::openLink()
 void CrawlerSession::closeLinkForNewAddress()
 {
     MORAVEL_LOG(L"[Moravel] link address changed, reopening");
-    // Not a drop: the cameras keep running. Cleared again once the old
-    // link's callbacks are over, so a late report of its opening cannot make
-    // it count as open.
-    m_linkState.clear();
-    m_link.Disconnect();
-    m_linkState.clear();
+    // Not a drop: the cameras keep running.
+    closeLink();
 }
 
 void CrawlerSession::tearDownAfterDrop()
 {
     m_cameras.tearDown();
+    // A pass may have opened a new link between the drop and now: it is
+    // closed as well, and counts as closed, so this pass opens it again.
+    closeLink();
+}
+
+void CrawlerSession::closeLink()
+{
+    // Cleared again once the link's callbacks are over, so a late report of
+    // its opening cannot make it count as open.
+    m_linkState.clear();
     m_link.Disconnect();
+    m_linkState.clear();
 }
 
 void CrawlerSession::linkDropped()
@@ -167,6 +205,7 @@ void CrawlerSession::linkDropped()
     // ended; a running one keeps its rhythm, so a crawler that accepts and
     // drops at once is still tried only once a second.
     m_bTearDownPending = true;
+    m_linkProblem = LinkProblem::Dropped;
     setState(State::Starting);
     m_startup.start();
 }

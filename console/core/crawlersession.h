@@ -2,9 +2,9 @@
 // console's first start-up pass to its shutdown. It owns the start-up thread,
 // opens the link (again after a drop or at a new address), tears the cameras
 // and the link down after a drop on that thread, never on the link's own, and
-// takes everything down at close in one order: callbacks first, then its
-// thread, the cameras, the link. Library callbacks into the console pass
-// through its gate.
+// takes everything down at close in one order: the callback gate that every
+// library callback into the console passes first, then its thread, the
+// cameras, the link.
 #pragma once
 
 #include "ISocketSystemHead.h"
@@ -52,8 +52,9 @@ public:
 
     static constexpr std::chrono::milliseconds kRetryInterval{1000};
 
-    // The link system and the cameras must outlive the session.
-    CrawlerSession(ISocketSystemHead& link, CameraSide& cameras, Hooks hooks);
+    // The link system, the cameras and the gate must outlive the session.
+    CrawlerSession(ISocketSystemHead& link, CameraSide& cameras, CallbackGate& callbacks,
+                   Hooks hooks);
     ~CrawlerSession();
     CrawlerSession(const CrawlerSession&) = delete;
     CrawlerSession& operator=(const CrawlerSession&) = delete;
@@ -72,11 +73,20 @@ public:
 
     // Link library thread.
     int OnLinkState(const char* state);
-    // Every library callback into the console holds a scope of this gate.
-    CallbackGate& callbacks() { return m_callbacks; }
+
+    // Why the link is not open, as the last attempt found it.
+    enum class LinkProblem {
+        None,           // open, or not tried yet
+        InvalidAddress, // no IPv4 address, or no port in 1..65535
+        Refused,
+        TimedOut,
+        Failed,  // the link library did not say why
+        Dropped, // it was open; no new attempt yet
+    };
 
     State state() const;
     bool linkConnected() const { return m_linkState.isConnected(); }
+    LinkProblem linkProblem() const { return m_linkProblem.load(); }
 
 private:
     // The start-up thread's body: one pass a second until all is up.
@@ -85,6 +95,8 @@ private:
     void openLink();
     void closeLinkForNewAddress();
     void tearDownAfterDrop();
+    // Start-up thread: closed, and not open as far as the console knows.
+    void closeLink();
     // Link thread, inside a callback: hands the teardown to the start-up thread.
     void linkDropped();
     // Closing and Closed are final; every other state follows the passes.
@@ -94,9 +106,10 @@ private:
     CameraSide& m_cameras;
     Hooks m_hooks;
 
-    CallbackGate m_callbacks;
+    CallbackGate& m_callbacks;
     LinkStateWatch m_linkState;
     std::atomic<bool> m_bReopenLink{false};
+    std::atomic<LinkProblem> m_linkProblem{LinkProblem::None};
     std::atomic<bool> m_bTearDownPending{false};
     mutable std::mutex m_stateMutex;
     State m_state = State::Idle;

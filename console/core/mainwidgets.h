@@ -6,6 +6,7 @@
 #include "IHikBackSystemHead.h"
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
+#include "callbackgate.h"
 #include "cameralogins.h"
 #include "connectionconsole.h"
 #include "guitasks.h"
@@ -94,6 +95,7 @@ public:
 
     // What the connection dialog shows and changes (mainwidgets_connection.cpp).
     bool linkConnected() const override;
+    QString linkProblem() const override;
     CameraState cameraState(int camera) const override;
     RecordingRate recordingRate() const override;
     void applyConnectionChanges(const Changes& changes) override;
@@ -168,6 +170,9 @@ private:
     // thread and the order they go down in.
     void createSession();
 
+    // Every library callback into the console passes it; the crawler session
+    // closes it first when the console goes.
+    CallbackGate m_callbacks;
     Ui::mainWidgets* m_pUi;
     StartupTiming* m_pTiming;
     TitleBar* m_pTitleBar = nullptr;
@@ -187,6 +192,8 @@ private:
     std::unique_ptr<IHikBackSystemHeadMsg> m_pBackViewMsg;
     // What the views show without a picture; outlives the logins that report to it.
     std::unique_ptr<VideoSignals> m_pSignals;
+    // The small view as the camera library sees it: behind the gate.
+    std::unique_ptr<IVideoWindow> m_pWindowView;
     std::unique_ptr<CameraLogins> m_pCameras;
 
     // Video pipeline (mainwidgets_video.cpp): overlay, frame path and

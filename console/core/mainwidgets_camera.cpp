@@ -4,9 +4,11 @@
 #include "mainwidgets.h"
 
 #include "PictureLookup.h"
+#include "backviewmsg.h"
 #include "cameralogins.h"
-#include "crawlersession.h"
+#include "camerasystemext.h"
 #include "framepath.h"
+#include "gatedvideowindow.h"
 #include "threadcheck.h"
 #include "videolabel.h"
 #include "videosignals.h"
@@ -20,6 +22,7 @@ void mainWidgets::buildVideoViews()
 {
     m_pViewMain = new VideoLabel(this, QStringLiteral("viewmain"));
     m_pView = new VideoLabel(this, QStringLiteral("view"));
+    m_pBackViewMsg = std::make_unique<BackViewMsg>(m_pView, m_callbacks);
 }
 
 QLayout* mainWidgets::videoViewsLayout()
@@ -40,9 +43,11 @@ void mainWidgets::createCameraSystem()
     m_pSignals = std::make_unique<VideoSignals>(*m_pFramePath, *m_pView, placeholder,
                                                 [this] { return m_pCameras->swapped(); });
     VideoSignals* views = m_pSignals.get();
+    IHikSystemHead* const cameras = CreateIHikSystemHead(this);
+    m_pWindowView = std::make_unique<GatedVideoWindow>(*m_pSignals->windowView(), m_callbacks);
     m_pCameras = std::make_unique<CameraLogins>(
-        CreateIHikSystemHead(this), &DeleteIHikSystemHead, &cameraLoginFromIni,
-        m_pSignals->windowView(),
+        cameras, FindHikSystemHeadExt(cameras), &DeleteIHikSystemHead, &cameraLoginFromIni,
+        m_pWindowView.get(),
         [views](int camera, uint32_t error) { views->loginResult(camera, error); });
 }
 
@@ -76,7 +81,7 @@ int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
 int mainWidgets::GetMatImage(cv::Mat frame)
 {
     MORAVEL_ASSERT_NOT_GUI_THREAD();
-    const CallbackGate::Scope scope(m_pSession->callbacks());
+    const CallbackGate::Scope scope(m_callbacks);
     if (!scope)
         return 0;
     m_pSignals->processedFrameArrived();

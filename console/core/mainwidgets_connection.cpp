@@ -26,6 +26,26 @@ constexpr double kEstimatedBitsPerPixel = 17.0;
 
 } // namespace
 
+QString mainWidgets::linkProblem() const
+{
+    using Problem = CrawlerSession::LinkProblem;
+    switch (m_pSession->linkProblem()) {
+    case Problem::None:
+        return linkConnected() ? QString() : tr("正在连接");
+    case Problem::InvalidAddress:
+        return tr("地址无效");
+    case Problem::Refused:
+        return tr("连接被拒绝");
+    case Problem::TimedOut:
+        return tr("连接超时");
+    case Problem::Failed:
+        return tr("连接失败");
+    case Problem::Dropped:
+        return tr("连接已断开");
+    }
+    return QString();
+}
+
 ConnectionConsole::CameraState mainWidgets::cameraState(int camera) const
 {
     CameraState state;

@@ -1,10 +1,9 @@
 // The console's side of the robot link: the commands and telemetry it feeds,
 // the crawler session that opens and closes it, and the link library's
-// callbacks, each inside the session's callback gate.
+// callbacks, each inside the console's callback gate.
 #include "mainwidgets.h"
 
 #include "GaugeCloud.h"
-#include "backviewmsg.h"
 #include "cameralogins.h"
 #include "crawlersession.h"
 #include "inisettings.h"
@@ -12,7 +11,6 @@
 #include "robotcommands.h"
 #include "telemetry.h"
 #include "threadcheck.h"
-#include "videolabel.h"
 
 namespace {
 
@@ -50,8 +48,8 @@ void mainWidgets::createSession()
     hooks.onGuiThread = [this](std::function<void()> task) { m_guiTasks.post(std::move(task)); };
     hooks.linkOpened = [this] { m_pCommands->ResetControl(RobotCommands::AfterReset::Resume); };
     hooks.leavingLink = [this] { m_pCommands->ResetControl(RobotCommands::AfterReset::Leave); };
-    m_pSession = std::make_unique<CrawlerSession>(*m_pSocketSystem, *m_pCameras, std::move(hooks));
-    m_pBackViewMsg = std::make_unique<BackViewMsg>(m_pView, m_pSession->callbacks());
+    m_pSession = std::make_unique<CrawlerSession>(*m_pSocketSystem, *m_pCameras, m_callbacks,
+                                                  std::move(hooks));
 }
 
 bool mainWidgets::linkConnected() const
@@ -67,7 +65,7 @@ int mainWidgets::OnLinkState(const char* state)
 int mainWidgets::OnStatusData(const LinkStatusRecord* record)
 {
     MORAVEL_ASSERT_NOT_GUI_THREAD();
-    const CallbackGate::Scope scope(m_pSession->callbacks());
+    const CallbackGate::Scope scope(m_callbacks);
     if (!scope)
         return 0;
     if (record != nullptr)

@@ -1,5 +1,7 @@
 #include "robotcommands.h"
 
+#include "threadcheck.h"
+
 #include <QDebug>
 
 #include <algorithm>
@@ -99,6 +101,7 @@ void RobotCommands::resumeLatched()
 
 void RobotCommands::ControlDirection(int iDirection)
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     qDebug() << "ControlDirection iDirection" << iDirection;
     if (heldBack())
         return;
@@ -302,6 +305,7 @@ void RobotCommands::LaserDistanceCheck(bool bCheck)
 
 void RobotCommands::ResetControl(AfterReset after)
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     if (m_bShutDown)
         return;
     m_bShutDown = after == AfterReset::Shutdown;
@@ -319,6 +323,7 @@ void RobotCommands::ResetControl(AfterReset after)
 
 void RobotCommands::statusApplied()
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     if (!m_bResendPending || heldBack())
         return;
     m_bResendPending = false;

@@ -2,6 +2,7 @@
 
 #include "robotcommands.h"
 #include "statusreadout.h"
+#include "threadcheck.h"
 
 #include <QTimer>
 
@@ -62,6 +63,7 @@ void Telemetry::applyNewest()
 
 void Telemetry::apply(const LinkStatusRecord& record)
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     const StatusReadout readout = StatusReadout::fromRecord(record);
     m_distanceReading(readout.cableLength);
     showReadout(m_panel, readout);

@@ -48,12 +48,19 @@ void CodingSet::setConsole(ProjectConsole* console)
 
 void CodingSet::SetOneInfo()
 {
+    const double startDistance = distanceFromText(ui->lineEdit->text());
+    if (std::abs(startDistance) > kMaxStartDistance) {
+        ui->labelError->setText(tr("距离应在 -%1 到 %1 M 之间，未保存")
+                                    .arg(QString::number(kMaxStartDistance, 'f', 0)));
+        return;
+    }
+    ui->labelError->clear();
     const QString overlaySwitch =
         ui->checkBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     SetQStringFromIni(kDistanceOverlayKey, overlaySwitch);
     if (!m_pConsole)
         return;
-    m_pConsole->setDistanceCorrection(m_dOpeningReading, distanceFromText(ui->lineEdit->text()));
+    m_pConsole->setDistanceCorrection(m_dOpeningReading, startDistance);
     m_pConsole->setDistanceOverlaySwitch(overlaySwitch);
 }
 

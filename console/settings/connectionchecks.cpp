@@ -71,7 +71,8 @@ QString linkAddressProblem(const QString& text)
 {
     if (text.isEmpty())
         return say("请填写地址");
-    return isHost(text) ? QString() : say("应为 IPv4 地址或主机名");
+    // The link opens numeric addresses only: a crawler has a fixed one.
+    return isIpv4(text) ? QString() : say("应为 IPv4 地址");
 }
 
 QString cameraAddressProblem(const QString& text)
@@ -95,6 +96,9 @@ QString folderProblem(const QString& path)
 {
     if (path.isEmpty())
         return say("请选择文件夹");
+    // A relative folder would follow the program's working folder.
+    if (!QDir::isAbsolutePath(path))
+        return say("应为绝对路径（以 / 开头）");
     if (!QFileInfo(path).isDir())
         return say("文件夹不存在");
     // Permissions alone do not tell (a read-only mount, root); a file does.

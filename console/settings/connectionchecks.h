@@ -14,5 +14,6 @@ QString cameraAddressProblem(const QString& text);
 QString portProblem(const QString& text);
 // A decimal recording frame rate, 1 to 60.
 QString frameRateProblem(const QString& text);
-// A save folder: it exists and a file can be created in it.
+// A save folder: an absolute path that exists and in which a file can be
+// created.
 QString folderProblem(const QString& path);

@@ -29,6 +29,8 @@ public:
     virtual ~ConnectionConsole() = default;
 
     virtual bool linkConnected() const = 0;
+    // Why the link is not open ("连接被拒绝", ...); empty while it is.
+    virtual QString linkProblem() const = 0;
     virtual CameraState cameraState(int camera) const = 0;
     virtual RecordingRate recordingRate() const = 0;
 

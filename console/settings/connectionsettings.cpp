@@ -71,8 +71,8 @@ ConnectionSettings::ConnectionSettings(QWidget* parent)
     for (Field& field : m_fields) {
         if (field.key.isEmpty())
             continue;
-        field.saved = GetQStringFromIni(field.key);
-        field.edit->setText(field.saved);
+        field.shown = GetQStringFromIni(field.key);
+        field.edit->setText(field.shown);
     }
 
     const auto showPassword = [](QLineEdit* edit) {
@@ -102,23 +102,33 @@ void ConnectionSettings::setConsole(ConnectionConsole* console)
     m_pConsole = console;
     if (m_pConsole) {
         Field& folder = folderField();
-        folder.saved = m_pConsole->saveVideoPath();
-        folder.edit->setText(folder.saved);
+        folder.shown = m_pConsole->saveVideoPath();
+        folder.edit->setText(folder.shown);
     }
     refreshState();
 }
 
-QString ConnectionSettings::text(const Field& field)
+QString ConnectionSettings::normalized(const Field& field, const QString& typed)
 {
     switch (field.form) {
     case Form::Trimmed:
-        return field.edit->text().trimmed();
+        return typed.trimmed();
     case Form::Folder:
-        return withFinalSlash(field.edit->text());
+        return withFinalSlash(typed);
     case Form::AsTyped:
         break;
     }
-    return field.edit->text();
+    return typed;
+}
+
+QString ConnectionSettings::text(const Field& field)
+{
+    return normalized(field, field.edit->text());
+}
+
+bool ConnectionSettings::changed(const Field& field)
+{
+    return text(field) != normalized(field, field.shown);
 }
 
 ConnectionSettings::Field& ConnectionSettings::folderField()
@@ -134,8 +144,7 @@ void ConnectionSettings::save()
     for (const Field& field : m_fields) {
         if (field.check == nullptr)
             continue;
-        const QString value = text(field);
-        const QString problem = value == field.saved ? QString() : field.check(value);
+        const QString problem = changed(field) ? field.check(text(field)) : QString();
         field.error->setText(problem);
         valid = valid && problem.isEmpty();
     }
@@ -145,14 +154,14 @@ void ConnectionSettings::save()
     }
     ConnectionConsole::Changes changes;
     for (Field& field : m_fields) {
-        const QString value = text(field);
-        if (value == field.saved)
+        if (!changed(field))
             continue;
+        const QString value = text(field);
         if (!field.key.isEmpty())
             SetQStringFromIni(field.key, value);
         else if (m_pConsole)
             m_pConsole->setSaveVideoPath(value);
-        field.saved = value;
+        field.shown = value;
         field.edit->setText(value);
         if (field.part == Part::MainCamera || field.part == Part::BackCamera)
             changes.cameras[field.part == Part::MainCamera ? 0 : 1] = true;
@@ -169,7 +178,8 @@ void ConnectionSettings::refreshState()
 {
     if (!m_pConsole)
         return;
-    showState(ui->labelLinkState, m_pConsole->linkConnected(), QString());
+    const bool linkUp = m_pConsole->linkConnected();
+    showState(ui->labelLinkState, linkUp, linkUp ? QString() : m_pConsole->linkProblem());
     QLabel* const cameraStates[ConnectionConsole::kCameras] = {ui->labelMainState,
                                                                ui->labelBackState};
     for (int camera = 0; camera < ConnectionConsole::kCameras; ++camera) {

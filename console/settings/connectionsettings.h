@@ -53,12 +53,18 @@ private:
         QString key; // empty: the save folder, which the console stores
         Part part;
         Form form;
-        Check check;        // nullptr: any text
-        QLabel* error;      // nullptr with check
-        QString saved{}; // the value in use when the dialog opened or last saved
+        Check check;     // nullptr: any text
+        QLabel* error;   // nullptr with check
+        QString shown{}; // the field's text when the dialog opened or last saved
     };
 
+    // A field's text as it is stored: outer spaces or a final "/" as its form says.
+    static QString normalized(const Field& field, const QString& typed);
     static QString text(const Field& field);
+    // The operator changed its value: what it shows now differs from what it
+    // showed, in the field's form; however the file writes an untouched
+    // value, it is neither checked nor written nor applied.
+    static bool changed(const Field& field);
     Field& folderField();
     void refreshState();
     QString folderState(const QString& folder) const;

@@ -16,6 +16,10 @@ struct DistanceCalibration {
 // GetSysInfo and changed by the dialog's save.
 extern const char* const kDistanceOverlayKey;
 
+// The largest start distance either way, metres: its shown distance still
+// fits a file name and the overlay.
+constexpr double kMaxStartDistance = 100000.0;
+
 // Reading - zero reference + start distance, never negative.
 double shownDistance(const DistanceCalibration& calibration);
 

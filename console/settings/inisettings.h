@@ -1,14 +1,12 @@
 // config.ini access. Every call opens the file afresh, so a value written
 // anywhere is seen by the next read everywhere. Keys are "/section/entry".
 //
-// The file is GB18030 text (GB2312 files read unchanged). A value is the
-// text after the first "=" of its line, exactly as it stands: commas,
-// semicolons, quotes, backslashes and spaces included. Only a value written
-// in double quotes ("...") is quoted: the quotes are dropped and, inside,
-// \" \\ \n \r \t stand for a quote, a backslash, a line feed, a carriage
-// return and a tab. The console quotes a value only where the plain form
-// would not read back unchanged (line breaks, leading or trailing spaces, or
-// quotes around the whole value). Lines starting with ";" or "#" are
+// The file is GB18030 (GB2312 files read unchanged), or UTF-8 when it
+// starts with UTF-8's byte order mark. Values read and are written as Qt's
+// INI settings backend reads and writes them (inivalue.h), so a file Qt's
+// settings wrote reads back unchanged and Qt's settings read what the
+// console writes; text typed by hand reads as typed where Qt would lose
+// some of it (commas, semicolons). Lines starting with ";" or "#" are
 // comments. A write changes only the line of its entry; every other line,
 // comment and byte of the file stays as it was.
 #pragma once

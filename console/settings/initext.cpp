@@ -1,5 +1,7 @@
 #include "initext.h"
 
+#include "inivalue.h"
+
 #include <QList>
 #include <QTextCodec>
 
@@ -10,15 +12,15 @@ namespace {
 // A superset of GB2312 with the same bytes for every GB2312 character, so
 // older files read unchanged, and every other character survives.
 constexpr char kCodecName[] = "GB18030";
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
 // Where an entry without a section lives (as Qt's settings put it).
 const char* const kGeneralSection = "General";
-constexpr QChar kQuote('"');
-constexpr QChar kEscape('\\');
 
-QTextCodec* codec()
+QTextCodec* codecOf(const QByteArray& bytes)
 {
     static QTextCodec* const gb18030 = QTextCodec::codecForName(kCodecName);
-    return gb18030;
+    static QTextCodec* const utf8 = QTextCodec::codecForName("UTF-8");
+    return bytes.startsWith(kUtf8Mark) ? utf8 : gb18030;
 }
 
 struct KeyParts {
@@ -45,98 +47,44 @@ struct Line {
     QString value; // the entry's text after "=", as it stands
 };
 
-// One line of the file without its line feed. GB18030 never uses the bytes
-// of a line feed or "=" inside a character, so lines split on bytes.
-Line parseLine(const QByteArray& bytes)
+// Neither GB18030 nor UTF-8 uses the bytes of a line feed or "=" inside a
+// character, so lines and entries split on bytes.
+Line parseLine(const QString& text)
 {
-    QString text = codec()->toUnicode(bytes);
-    if (text.endsWith('\r'))
-        text.chop(1);
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
         return {};
-    if (trimmed.startsWith('[') && trimmed.endsWith(']'))
-        return {Kind::Section, trimmed.mid(1, trimmed.size() - 2).trimmed(), {}};
+    if (trimmed.startsWith('[')) {
+        // As Qt reads it: up to the first "]".
+        const int close = trimmed.indexOf(']');
+        return {Kind::Section, trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed(), {}};
+    }
     const int equals = text.indexOf('=');
     if (equals < 0)
         return {};
     return {Kind::Entry, text.left(equals).trimmed(), text.mid(equals + 1)};
 }
 
-bool isQuoted(const QString& text)
+// Where an entry's value starts: after "=" and the blanks that follow it.
+int valueStart(const QByteArray& line)
 {
-    const QString trimmed = text.trimmed();
-    return trimmed.size() >= 2 && trimmed.startsWith(kQuote) && trimmed.endsWith(kQuote);
-}
-
-QString unquoted(const QString& text)
-{
-    if (!isQuoted(text))
-        return text;
-    const QString inner = text.trimmed().mid(1, text.trimmed().size() - 2);
-    QString value;
-    value.reserve(inner.size());
-    for (int i = 0; i < inner.size(); ++i) {
-        const QChar c = inner[i];
-        if (c != kEscape || i + 1 == inner.size()) {
-            value += c;
-            continue;
-        }
-        const QChar next = inner[++i];
-        switch (next.unicode()) {
-        case '\\':
-        case '"':
-            value += next;
-            break;
-        case 'n':
-            value += '\n';
-            break;
-        case 'r':
-            value += '\r';
-            break;
-        case 't':
-            value += '\t';
-            break;
-        default: // not an escape: both stay
-            value += c;
-            value += next;
-        }
-    }
-    return value;
-}
-
-// The plain form unless it would read back differently, or lose its
-// outer spaces to an editor that trims lines.
-QString storedText(const QString& value)
-{
-    const bool outerSpace = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
-    if (!outerSpace && !isQuoted(value) && !value.contains('\n') && !value.contains('\r'))
-        return value;
-    QString text(kQuote);
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '\\':
-        case '"':
-            text += kEscape;
-            text += c;
-            break;
-        case '\n':
-            text += QStringLiteral("\\n");
-            break;
-        case '\r':
-            text += QStringLiteral("\\r");
-            break;
-        default:
-            text += c;
-        }
-    }
-    return text + kQuote;
+    int at = line.indexOf('=') + 1;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    return at;
 }
 
 } // namespace
 
-IniText::IniText(QByteArray bytes) : m_bytes(std::move(bytes))
+IniText::IniText(QByteArray bytes) : m_bytes(std::move(bytes)), m_codec(codecOf(m_bytes))
 {
+}
+
+QString IniText::lineText(const QByteArray& line, int index) const
+{
+    const int from = index == 0 && line.startsWith(kUtf8Mark) ? kUtf8Mark.size() : 0;
+    const int to = line.endsWith('\r') ? line.size() - 1 : line.size();
+    return m_codec->toUnicode(line.constData() + from, to - from);
 }
 
 int IniText::find(const QString& section, const QString& name, int* lastSectionLine) const
@@ -147,7 +95,7 @@ int IniText::find(const QString& section, const QString& name, int* lastSectionL
     int found = -1;
     int last = -1;
     for (int i = 0; i < lines.size(); ++i) {
-        const Line line = parseLine(lines[i]);
+        const Line line = parseLine(lineText(lines[i], i));
         if (line.kind == Kind::Section) {
             inSection = line.name == section;
             if (inSection)
@@ -169,7 +117,7 @@ QString IniText::value(const QString& key) const
     const int at = find(parts.section, parts.name);
     if (at < 0)
         return QString();
-    return unquoted(parseLine(m_bytes.split('\n').at(at)).value);
+    return iniValueFromText(parseLine(lineText(m_bytes.split('\n').at(at), at)).value);
 }
 
 void IniText::setValue(const QString& key, const QString& value)
@@ -180,16 +128,16 @@ void IniText::setValue(const QString& key, const QString& value)
     QList<QByteArray> lines = m_bytes.split('\n');
     // New lines end as the file's lines do.
     const QByteArray cr = m_bytes.contains("\r\n") ? QByteArray("\r") : QByteArray();
-    const QByteArray stored = codec()->fromUnicode(storedText(value));
+    const QByteArray stored = iniTextFromValue(value, m_codec);
     if (at >= 0) {
-        // The key as it was written stays, up to and including "=".
+        // The key as it was written stays, up to the value.
         QByteArray& line = lines[at];
         const bool hadCr = line.endsWith('\r');
-        line = line.left(line.indexOf('=') + 1) + stored;
+        line = line.left(valueStart(line)) + stored;
         if (hadCr)
             line += '\r';
     } else {
-        const QByteArray entry = codec()->fromUnicode(parts.name) + '=' + stored + cr;
+        const QByteArray entry = m_codec->fromUnicode(parts.name) + '=' + stored + cr;
         if (last >= 0) {
             lines.insert(last + 1, entry);
         } else {
@@ -198,7 +146,7 @@ void IniText::setValue(const QString& key, const QString& value)
                 lines.removeLast();
             if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
                 lines.append(cr);
-            lines.append('[' + codec()->fromUnicode(parts.section) + ']' + cr);
+            lines.append('[' + m_codec->fromUnicode(parts.section) + ']' + cr);
             lines.append(entry);
             lines.append(QByteArray());
         }

@@ -1,5 +1,6 @@
 #include "savefolder.h"
 
+#include "consolelog.h"
 #include "inisettings.h"
 
 #include <QDebug>
@@ -29,6 +30,13 @@ QString withFinalSlash(const QString& folder)
 void SaveFolder::getSaveVideoPath(const QString& programDir)
 {
     QString path = GetQStringFromIni(kSaveFolderKey);
+    if (!path.isEmpty() && QDir::isRelativePath(path)) {
+        // It would follow the working folder: files would land anywhere.
+        const std::wstring stored = path.toStdWString();
+        MORAVEL_LOG(L"[Moravel] getSaveVideoPath [%s] is no absolute folder, the default is used",
+                    stored.c_str());
+        path.clear();
+    }
     if (path.isEmpty())
         path = defaultSaveVideoPath(programDir);
     qDebug() << "getSaveVideoPath strSavePath" << path;
@@ -40,7 +48,7 @@ void SaveFolder::getSaveVideoPath(const QString& programDir)
 
 void SaveFolder::setSaveVideoPath(const QString& path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || QDir::isRelativePath(path))
         return;
     m_strSavePath = path;
     SetQStringFromIni(kSaveFolderKey, path);

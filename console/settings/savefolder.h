@@ -14,11 +14,12 @@ QString withFinalSlash(const QString& folder);
 
 class SaveFolder {
 public:
-    // Settles the folder at start: the stored one, else the default (not
-    // written back). Creates the folder (one level) when missing.
+    // Settles the folder at start: the stored one, else (none, or a relative
+    // one, which is logged) the default, not written back. Creates the folder
+    // (one level) when missing.
     void getSaveVideoPath(const QString& programDir);
-    // A non-empty path becomes the folder and is stored; an empty one
-    // changes nothing.
+    // An absolute path becomes the folder and is stored; an empty or a
+    // relative one changes nothing.
     void setSaveVideoPath(const QString& path);
     const QString& path() const { return m_strSavePath; }
 

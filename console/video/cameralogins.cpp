@@ -4,6 +4,7 @@
 #include "consolelog.h"
 #include "inisettings.h"
 #include "signalstack.h"
+#include "threadcheck.h"
 
 #include <QCoreApplication>
 
@@ -69,15 +70,23 @@ QString loginFailureText(uint32_t error)
         return QCoreApplication::translate(context, "网络错误");
     case NET_DVR_NETWORK_ERRORDATA:
         return QCoreApplication::translate(context, "视频数据无效");
+    case kLoginErrorUnknown:
+        return QCoreApplication::translate(context, "未知错误");
+    case NET_DVR_RTSP_PLAYRECVTIMEOUT:
+        return QCoreApplication::translate(context, "无视频数据");
+    case NET_DVR_RTSP_SETUPERROR:
+        return QCoreApplication::translate(context, "传输方式不被支持");
     default:
         return QCoreApplication::translate(context, "连接失败（错误 %1）").arg(error);
     }
 }
 
-CameraLogins::CameraLogins(IHikSystemHead* system, Release release, LoginSource source,
-                           IVideoWindow* windowView, LoginReport report, Now now)
-    : m_pSystem(system), m_release(std::move(release)), m_source(std::move(source)),
-      m_pWindowView(windowView), m_report(std::move(report)), m_now(std::move(now))
+CameraLogins::CameraLogins(IHikSystemHead* system, IHikSystemHeadExt* extension, Release release,
+                           LoginSource source, IVideoWindow* windowView, LoginReport report,
+                           Now now)
+    : m_pSystem(system), m_pExtension(extension), m_release(std::move(release)),
+      m_source(std::move(source)), m_pWindowView(windowView), m_report(std::move(report)),
+      m_now(std::move(now))
 {
 }
 
@@ -185,7 +194,9 @@ void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns, uin
     // Unlocked: a login may take the whole connect wait, and neither the GUI
     // thread's swap nor the other camera may wait for it.
     const int32_t id = m_pSystem->Login(params.address, params.port, params.user, params.password);
-    const uint32_t error = id >= 0 ? NET_DVR_NOERROR : m_pSystem->GetLastError();
+    uint32_t error = NET_DVR_NOERROR;
+    if (id < 0)
+        error = m_pExtension != nullptr ? m_pExtension->GetLastError() : kLoginErrorUnknown;
     Attempt& attempt = m_attempts[static_cast<size_t>(camera)];
     uint32_t previous = 0;
     bool counts = false;
@@ -198,8 +209,8 @@ void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns, uin
         const bool current = generation == attempt.generation;
         const bool sameLibrary = !m_bClosing && teardowns == m_iTeardowns;
         counts = sameLibrary && current;
-        if (sameLibrary && !current && id >= 0)
-            m_pSystem->Logout(id);
+        if (sameLibrary && !current && id >= 0 && m_pExtension != nullptr)
+            m_pExtension->Logout(id);
         if (counts) {
             previous = attempt.lastError;
             attempt.lastError = error;
@@ -265,6 +276,7 @@ void CameraLogins::stopPlays()
 
 void CameraLogins::GetChangeMainOrBackCame(bool bCheck)
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_pSystem == nullptr)
         return;
@@ -312,17 +324,28 @@ void CameraLogins::relogin(int camera)
     }
     attempt.lastError = NET_DVR_NOERROR;
     attempt.refused.reset();
+    if (m_pExtension == nullptr) {
+        // Without Logout the library ends logins only all together.
+        cleanUp();
+        MORAVEL_LOG(L"[Moravel] cameras logged out for camera [%d]'s new settings", camera);
+        return;
+    }
     m_pSystem->StopPlay(&m_userHandle[index]);
     m_userHandle[index] = -1;
     const int32_t id = userIdRef(camera).exchange(-1);
     if (id >= 0)
-        m_pSystem->Logout(id);
+        m_pExtension->Logout(id);
     MORAVEL_LOG(L"[Moravel] camera [%d] logged out for its new settings", camera);
 }
 
 void CameraLogins::tearDown()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    cleanUp();
+}
+
+void CameraLogins::cleanUp()
+{
     m_userID_0 = -1;
     m_userID_1 = -1;
     ++m_iTeardowns;
@@ -357,6 +380,7 @@ void CameraLogins::shutDown()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_release();
     m_pSystem = nullptr;
+    m_pExtension = nullptr;
     m_userID_0 = -1;
     m_userID_1 = -1;
 }

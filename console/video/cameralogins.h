@@ -7,7 +7,7 @@
 // GUI thread, so every change happens under one lock.
 #pragma once
 
-#include "IHikSystemHead.h"
+#include "IHikSystemHeadExt.h"
 #include "IVideoWindow.h"
 #include "cameraside.h"
 
@@ -38,6 +38,9 @@ struct CameraLogin {
 // no base-10 number in 0..65535 reads as 0.
 CameraLogin cameraLoginFromIni(int camera);
 
+// The reason of a failed login when the camera library cannot tell it.
+constexpr uint32_t kLoginErrorUnknown = 0xFFFFFFFF;
+
 // Why a login failed, for the operator: "用户名或密码错误", "连接超时", ...
 QString loginFailureText(uint32_t error);
 
@@ -56,10 +59,13 @@ public:
     // user name or password is tried again with the same settings only after this.
     static constexpr std::chrono::seconds kRefusedRetry{60};
 
-    // release deletes the camera system; it runs once, at shutDown. windowView
-    // is where the window camera plays.
-    CameraLogins(IHikSystemHead* system, Release release, LoginSource source,
-                 IVideoWindow* windowView, LoginReport report, Now now = &Clock::now);
+    // release deletes the camera system; it runs once, at shutDown. extension
+    // is the library's extension, or null: failed logins then have an unknown
+    // reason, and a relogin logs both cameras in anew. windowView is where the
+    // window camera plays.
+    CameraLogins(IHikSystemHead* system, IHikSystemHeadExt* extension, Release release,
+                 LoginSource source, IVideoWindow* windowView, LoginReport report,
+                 Now now = &Clock::now);
     ~CameraLogins() override;
     CameraLogins(const CameraLogins&) = delete;
     CameraLogins& operator=(const CameraLogins&) = delete;
@@ -87,7 +93,8 @@ public:
     // Any thread, after camera's keys changed: its play stops, it is logged
     // out, and an attempt under way is left to end on its own (a login it
     // still makes is undone), so the next loginMissing pass logs it in with
-    // the new keys at once. The other camera plays on.
+    // the new keys at once. The other camera plays on; without the library's
+    // extension, which alone logs one camera out, it is logged in anew too.
     void relogin(int camera);
     // Start-up thread, after a lost link: logged out, plays stopped, library
     // cleaned up (which ends logins under way; their results are dropped).
@@ -124,8 +131,12 @@ private:
     // Starts the camera's play in its current role; lock held.
     void play(int camera);
     void stopPlays();
+    // Both logged out, the library cleaned up (which ends logins under way;
+    // their results are dropped); lock held.
+    void cleanUp();
 
     IHikSystemHead* m_pSystem;
+    IHikSystemHeadExt* m_pExtension;
     Release m_release;
     LoginSource m_source;
     IVideoWindow* m_pWindowView;

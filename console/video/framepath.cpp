@@ -2,6 +2,7 @@
 
 #include "IVideoWindow.h"
 #include "consolelog.h"
+#include "framefit.h"
 #include "overlay.h"
 
 #include <QDateTime>
@@ -9,9 +10,25 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <malloc.h>
+
+namespace {
+
+// A 4K frame's size class: 1080p frames stay in the heap, where their
+// memory is reused without being faulted in afresh for every frame.
+constexpr int kMappedFrameBytes = 16 << 20;
+
+} // namespace
+
 FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
     : m_overlay(overlay), m_display(display)
 {
+    // Frames of up to 25 MB come and go many times a second on several
+    // threads. Above kMappedFrameBytes they are mapped and unmapped, so a
+    // freed frame goes back to the system at once; the allocator's own
+    // threshold would rise to the frame size and keep freed frames in each
+    // thread's heap.
+    mallopt(M_MMAP_THRESHOLD, kMappedFrameBytes);
 }
 
 int FramePath::GetMatImage(cv::Mat frame)
@@ -39,7 +56,9 @@ void FramePath::GetImage(cv::Mat image)
         MORAVEL_LOG(L"GetImage m_iMatWidth [%d] [%d]", image.cols, image.rows);
         qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
     }
-    process(image, arrival);
+    // A camera that changed its resolution: the overlay, the view and the
+    // recording get its picture at the first frame's size, undistorted.
+    process(fitInto(image, matSize()), arrival);
     MORAVEL_LOG(L"GetImage SetPixmap end");
 }
 

@@ -7,6 +7,7 @@
 #include "overlay.h"
 #include "recordingwriter.h"
 #include "snapshot.h"
+#include "threadcheck.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -101,6 +102,7 @@ uint64_t Recording::framesWritten() const
 
 bool Recording::recordAction()
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     const bool on = StartOrStopSaveVideo();
     if (on) {
         if (!m_pTimer->isActive()) {
@@ -216,6 +218,7 @@ bool Recording::start()
     const std::wstring wideName = name.toStdWString();
     MORAVEL_LOG(L"[Moravel] StartOrStopSaveVideo strFileFullPath [%s] Width[%d] Height[%d]",
                 wideName.c_str(), size.width, size.height);
+    announceStoredSize(size, m_writer->storedSize());
     // A frame queued just after the last stop must not open this file.
     m_framePath.frameQueue().clear();
     {
@@ -224,6 +227,23 @@ bool Recording::start()
     }
     m_framePath.startRecording(startTime);
     return true;
+}
+
+void Recording::announceStoredSize(cv::Size frames, cv::Size stored)
+{
+    if (stored == frames)
+        return;
+    MORAVEL_LOG(L"[Moravel] recording [%dx%d] pictures stored scaled to [%dx%d], the largest "
+                L"MPEG-4 Part 2 takes",
+                frames.width, frames.height, stored.width, stored.height);
+    if (m_announced == std::make_pair(frames, stored))
+        return;
+    m_announced = {frames, stored};
+    emit recordingMessage(tr("画面 %1×%2 超出 MPEG-4 编码的范围，录像按 %3×%4 保存")
+                              .arg(frames.width)
+                              .arg(frames.height)
+                              .arg(stored.width)
+                              .arg(stored.height));
 }
 
 void Recording::fail(const QString& message)
@@ -239,6 +259,7 @@ void Recording::failFile(const QString& what, const QString& reason, const QStri
 
 void Recording::SaveMatInfoFromQueue()
 {
+    MORAVEL_ASSERT_GUI_THREAD();
     // The writer finished the file at the failure; its close says why.
     if (m_writer->failed()) {
         recordAction();

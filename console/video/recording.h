@@ -15,11 +15,14 @@
 #include <QObject>
 #include <QString>
 
+#include <opencv2/core.hpp>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class FramePath;
@@ -76,7 +79,8 @@ public:
 signals:
     // For the record key's look.
     void recordingChanged(bool recording);
-    // A short text for the operator: why a recording did not start or stopped.
+    // A short text for the operator: why a recording did not start or
+    // stopped, or that its pictures are stored smaller than the camera's.
     void recordingMessage(const QString& message);
 
 public slots:
@@ -86,6 +90,9 @@ private:
     bool start();
     void stop();
     void fail(const QString& message);
+    // Pictures stored smaller than they come (a size beyond the codec) are
+    // logged at every start and told on screen once for each size.
+    void announceStoredSize(cv::Size frames, cv::Size stored);
     // A file's failure as the operator sees it: what, the reason, the file.
     void failFile(const QString& what, const QString& reason, const QString& path);
     // GUI thread: the writer's files are complete; an older writer goes.
@@ -106,6 +113,7 @@ private:
     QTimer* m_pTimerSave;
     QString m_videoPath;
     RecordingClock::time_point m_startTime;
+    std::pair<cv::Size, cv::Size> m_announced; // frame and stored size last told
 
     // Shared with the link thread.
     mutable std::mutex m_statusMutex;

@@ -1,13 +1,12 @@
 #include "recordingwriter.h"
 
 #include "consolelog.h"
+#include "framefit.h"
 #include "signalstack.h"
 #include "telemetrysidecar.h"
 
 #include <QDebug>
 #include <QFileInfo>
-
-#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <utility>
@@ -38,6 +37,8 @@ bool RecordingWriter::open(const File& file, FrameQueue& source, RecordingClock:
         m_records.clear();
         m_recordsDropped = 0;
         m_onClosed = nullptr;
+        m_queueDropsAtOpen = source.dropped();
+        m_queueDrops = 0;
     }
     if (!m_recorder.open(file.videoPath, file.fourcc, file.fps, file.size, file.options)) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -45,6 +46,7 @@ bool RecordingWriter::open(const File& file, FrameQueue& source, RecordingClock:
         return false;
     }
     m_size = file.size;
+    m_storedSize = m_recorder.storedSize();
     m_start = start;
     m_source = &source;
     m_nextCue = std::chrono::microseconds(0);
@@ -56,6 +58,8 @@ bool RecordingWriter::open(const File& file, FrameQueue& source, RecordingClock:
         crash::guardThisThread();
         m_sidecar = std::make_unique<TelemetrySidecar>(telemetryPath);
         m_lastFlush = m_lastSync = RecordingClock::now();
+        m_queueDropsLogged = 0;
+        m_lastDropLog = m_lastFlush - kDropLogEvery;
         m_subtitles = subtitles;
         run();
     });
@@ -109,6 +113,7 @@ void RecordingWriter::close(RecordingClock::time_point end, std::function<void()
         m_closing = true;
         m_end = end;
         m_closeDeadline = RecordingClock::now() + kCloseWithin;
+        m_queueDrops = m_source->dropped() - m_queueDropsAtOpen;
         // Under the writer's lock: the thread takes no frame from the source
         // after this, so the next recording's frames are never written here.
         m_backlog = m_source->takeAll();
@@ -128,14 +133,11 @@ void RecordingWriter::release()
 bool RecordingWriter::SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame,
                                 std::chrono::microseconds at)
 {
-    if (frame.size() == size || frame.cols <= 0 || frame.rows <= 0) {
-        return recorder.write(frame, at);
+    if (frame.size() != size && frame.cols > 0 && frame.rows > 0) {
+        qDebug() << "SaveVideo m_iMatWidth != pImg.cols" << size.width << size.height << frame.cols
+                 << frame.rows;
     }
-    qDebug() << "SaveVideo m_iMatWidth != pImg.cols" << size.width << size.height << frame.cols
-             << frame.rows;
-    cv::Mat scaled;
-    cv::resize(frame, scaled, size, 0, 0, cv::INTER_AREA);
-    return recorder.write(scaled, at);
+    return recorder.write(fitInto(frame, size), at);
 }
 
 void RecordingWriter::recordFailure()
@@ -216,6 +218,26 @@ void RecordingWriter::serviceTelemetry()
     }
 }
 
+void RecordingWriter::noteDrops()
+{
+    uint64_t dropped = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        dropped = m_closing ? m_queueDrops : m_source->dropped() - m_queueDropsAtOpen;
+    }
+    const auto now = RecordingClock::now();
+    if (dropped == m_queueDropsLogged || now - m_lastDropLog < kDropLogEvery) {
+        return;
+    }
+    const std::wstring name =
+        QFileInfo(QString::fromStdString(m_videoPath)).fileName().toStdWString();
+    MORAVEL_LOG(L"[Moravel] recording [%s] behind the camera: [%llu] frames dropped from the "
+                L"queue so far",
+                name.c_str(), static_cast<unsigned long long>(dropped));
+    m_queueDropsLogged = dropped;
+    m_lastDropLog = now;
+}
+
 void RecordingWriter::run()
 {
     for (;;) {
@@ -230,6 +252,7 @@ void RecordingWriter::run()
         while (writeNext()) {
             serviceTelemetry();
         }
+        noteDrops();
         if (closing) {
             break;
         }
@@ -241,9 +264,11 @@ void RecordingWriter::finishFiles()
 {
     size_t dropped = 0;
     uint64_t recordsDropped = 0;
+    uint64_t queueDrops = 0;
     std::function<void()> closed;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        queueDrops = m_queueDrops;
         dropped = m_backlog.size();
         m_backlog.clear();
         recordsDropped = m_recordsDropped;
@@ -259,10 +284,12 @@ void RecordingWriter::finishFiles()
     const Mp4Recorder::SyncFigures sync = m_recorder.syncFigures();
     const std::wstring name =
         QFileInfo(QString::fromStdString(m_videoPath)).fileName().toStdWString();
-    MORAVEL_LOG(L"[Moravel] recording closed [%s] frames [%llu] dropped at close [%d] records "
-                L"dropped [%llu] fragments synced [%llu] longest sync [%lld ms]",
+    MORAVEL_LOG(L"[Moravel] recording closed [%s] frames [%llu] dropped from the queue [%llu] "
+                L"dropped at close [%d] records dropped [%llu] fragments synced [%llu] longest "
+                L"sync [%lld ms]",
                 name.c_str(), static_cast<unsigned long long>(m_written.load()),
-                static_cast<int>(dropped), static_cast<unsigned long long>(recordsDropped),
+                static_cast<unsigned long long>(queueDrops), static_cast<int>(dropped),
+                static_cast<unsigned long long>(recordsDropped),
                 static_cast<unsigned long long>(sync.count),
                 static_cast<long long>(sync.longest.count() / 1000));
     m_closed = true;

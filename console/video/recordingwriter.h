@@ -6,6 +6,8 @@
 // frame per tick. Each frame goes into the file at its arrival time on the
 // recording's clock; the status records received meanwhile go to the
 // telemetry file beside it and, one cue a second, to the file's subtitles.
+// Frames the encoder cannot take in time give way in the queue (its oldest
+// first), so the file keeps real time; the log counts them.
 // Closing takes over the frames still waiting and writes them before the
 // file ends, without holding up the caller.
 #pragma once
@@ -53,6 +55,8 @@ public:
     // Records waiting for the thread at most; only a writer stuck for a
     // minute meets it, and the oldest then give way.
     static constexpr size_t kMaxWaitingRecords = 1200;
+    // Frames dropped from the queue are logged at most this often.
+    static constexpr std::chrono::seconds kDropLogEvery{10};
 
     RecordingWriter();
     // Closes now if still open, and waits for the file.
@@ -86,9 +90,11 @@ public:
     void release();
     uint64_t framesWritten() const { return m_written; }
     const std::string& videoPath() const { return m_videoPath; }
+    // The size of the video in the file (Mp4Recorder::storedSize), set by open.
+    cv::Size storedSize() const { return m_storedSize; }
 
-    // Writes one frame taken at `at` on the recording's clock, scaled with
-    // area interpolation to the opened size when it differs.
+    // Writes one frame taken at `at` on the recording's clock, fitted to the
+    // opened size when it differs (framefit.h).
     static bool SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame,
                           std::chrono::microseconds at);
 
@@ -101,6 +107,9 @@ private:
     void writeCues(std::chrono::microseconds until);
     // Waiting records into the telemetry file; flush and sync when due.
     void serviceTelemetry();
+    // Logs the frames the queue dropped since the open, when there are new
+    // ones and kDropLogEvery has passed.
+    void noteDrops();
     void finishFiles();
     void recordFailure();
     std::chrono::microseconds sinceStart(RecordingClock::time_point at) const;
@@ -108,6 +117,7 @@ private:
     Mp4Recorder m_recorder;
     std::unique_ptr<TelemetrySidecar> m_sidecar;
     cv::Size m_size;
+    cv::Size m_storedSize;
     RecordingClock::time_point m_start;
     FrameQueue* m_source = nullptr;
     bool m_subtitles = false;
@@ -126,6 +136,12 @@ private:
     std::list<TimedFrame> m_backlog; // taken over at the close
     std::vector<TelemetrySample> m_records;
     uint64_t m_recordsDropped = 0;
+    // The queue's drop count at the open, and the frames it dropped for this
+    // recording until the close.
+    uint64_t m_queueDropsAtOpen = 0;
+    uint64_t m_queueDrops = 0;
+    uint64_t m_queueDropsLogged = 0;          // writer thread
+    RecordingClock::time_point m_lastDropLog; // writer thread
     std::function<void()> m_onClosed;
     std::string m_error;
 

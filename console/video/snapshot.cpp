@@ -6,10 +6,12 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <opencv2/imgcodecs.hpp>
 
@@ -27,6 +29,9 @@ constexpr uchar kJfifHeader = 0xE0;
 constexpr uchar kComment = 0xFE;
 // A segment's length counts its two length bytes and must fit in 16 bits.
 constexpr int kMaxCommentBytes = 0xFFFF - 2;
+// Temporary names are random; a clash with another file is retried.
+constexpr int kPartNameAttempts = 16;
+constexpr int kPartNameBase = 36;
 
 QJsonValue rounded(double value, int decimals)
 {
@@ -87,20 +92,35 @@ bool addComment(std::vector<uchar>& jpeg, const QByteArray& text)
 }
 
 // The encoded picture into a new file, published whole: it is written under
-// a temporary name beside it and renamed, never over a file already there.
-// False with reason when it could not be written whole, in which case
-// nothing is left of it.
+// a temporary name in its folder and renamed, never over a file already there.
+// It is created with the process's file mode, as recordings are, so
+// whoever may read the folder may read the picture. False with reason when it
+// could not be written whole, in which case nothing is left of it.
 bool writeNewFile(const QString& path, const std::vector<uchar>& bytes, QString& reason)
 {
-    QTemporaryFile part(path + QStringLiteral(".XXXXXX"));
-    const auto size = static_cast<qint64>(bytes.size());
-    if (!part.open() || part.write(reinterpret_cast<const char*>(bytes.data()), size) != size ||
-        !part.flush() || !part.rename(path)) {
+    QFile part;
+    bool opened = false;
+    for (int attempt = 0; attempt < kPartNameAttempts && !opened; ++attempt) {
+        // Short and hidden: a picture whose name is as long as names may be
+        // still has room for it.
+        part.setFileName(QFileInfo(path).dir().filePath(
+            QStringLiteral(".snapshot-%1.part")
+                .arg(QRandomGenerator::global()->generate(), 0, kPartNameBase)));
+        opened = part.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    }
+    if (!opened) {
         reason = part.errorString();
         return false;
     }
-    part.setAutoRemove(false);
-    return true;
+    const auto size = static_cast<qint64>(bytes.size());
+    const bool written =
+        part.write(reinterpret_cast<const char*>(bytes.data()), size) == size && part.flush();
+    part.close();
+    if (written && part.rename(path))
+        return true;
+    reason = part.errorString();
+    part.remove();
+    return false;
 }
 
 } // namespace

@@ -41,17 +41,24 @@ DisplayPanle::DisplayPanle(QWidget* parent) : QWidget(parent)
 
     setFont(QFont(QStringLiteral("Arial"), kFontPoints, -1, false));
 
-    // Whatever the crawler reports, the values keep the placeholders' room.
-    m_pBodyAirPressure = new ElidedLabel(tr("车体气压：____kpa"), this);
-    m_pLensAirPressure = new ElidedLabel(tr("镜头气压：____kpa"), this);
-    m_pBodyTemperature = new ElidedLabel(tr("车体温度：____℃"), this);
-    m_pLensTemperature = new ElidedLabel(tr("镜头温度：____℃"), this);
-    m_pCableLength = new ElidedLabel(tr("线缆长度：____m"), this);
-    m_pRollAngle = new ElidedLabel(tr("横滚角度：____°"), this);
-    m_pPitchAngle = new ElidedLabel(tr("俯仰角度：____°"), this);
-    m_pHeadingAngle = new ElidedLabel(tr("航向角度：____°"), this);
-    m_pCrawlDistance = new ElidedLabel(tr("爬行距离：____m"), this);
-    m_pRemainingCable = new ElidedLabel(tr("剩余线缆：____m"), this);
+    // Each label asks for the room of its widest ordinary value (pressures of
+    // -1500 kPa, -40 to 125 °C, angles of -179.99°, 9999.99 m of cable); an
+    // absurd one is cut rather than pushing the console's layout about.
+    const auto label = [this](const QString& placeholder, const QStringList& widest) {
+        return new ElidedLabel(placeholder, widest, this);
+    };
+    m_pBodyAirPressure = label(tr("车体气压：____kpa"), {tr("车体气压：-1500 kpa")});
+    m_pLensAirPressure = label(tr("镜头气压：____kpa"), {tr("镜头气压：-1500 kpa")});
+    m_pBodyTemperature =
+        label(tr("车体温度：____℃"), {tr("车体温度：-40.00 ℃"), tr("车体温度：125.00 ℃")});
+    m_pLensTemperature =
+        label(tr("镜头温度：____℃"), {tr("镜头温度：-40.00 ℃"), tr("镜头温度：125.00 ℃")});
+    m_pCableLength = label(tr("线缆长度：____m"), {tr("线缆长度：9999.99 m")});
+    m_pRollAngle = label(tr("横滚角度：____°"), {tr("横滚角度：-179.99 °")});
+    m_pPitchAngle = label(tr("俯仰角度：____°"), {tr("俯仰角度：-179.99 °")});
+    m_pHeadingAngle = label(tr("航向角度：____°"), {tr("航向角度：-179.99 °")});
+    m_pCrawlDistance = label(tr("爬行距离：____m"), {tr("爬行距离：9999.99 m")});
+    m_pRemainingCable = label(tr("剩余线缆：____m"), {tr("剩余线缆：-9849.99 m")});
 
     auto* layout = new QGridLayout(this);
     layout->setObjectName(QStringLiteral("mainLayout"));

@@ -3,15 +3,17 @@
 #include <QPainter>
 #include <QStyle>
 
-ElidedLabel::ElidedLabel(const QString& text, QWidget* parent)
-    : QLabel(text, parent), m_sizingText(text)
+ElidedLabel::ElidedLabel(const QString& text, const QStringList& sizingTexts, QWidget* parent)
+    : QLabel(text, parent), m_sizingTexts(QStringList{text} + sizingTexts)
 {
     setTextFormat(Qt::PlainText);
 }
 
 QSize ElidedLabel::sizeHint() const
 {
-    const QSize textSize = fontMetrics().size(Qt::TextSingleLine, m_sizingText);
+    QSize textSize;
+    for (const QString& sizing : m_sizingTexts)
+        textSize = textSize.expandedTo(fontMetrics().size(Qt::TextSingleLine, sizing));
     const QMargins frame = contentsMargins();
     const int margins = 2 * margin();
     return {textSize.width() + frame.left() + frame.right() + margins,

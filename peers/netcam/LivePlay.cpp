@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "CameraProbe.h"
+
 namespace netcam {
 namespace {
 // Stream buffer of the player that renders a play into a window.
@@ -10,6 +12,10 @@ constexpr int32_t kWindowPort = -1;
 // After a loss the first attempt starts this soon; the spacing of the further
 // attempts doubles each time, up to the reconnect interval.
 constexpr std::chrono::milliseconds kFirstRetry(1000);
+// A camera that is away is asked this often whether it is back; a connection
+// that does not open within kProbeWait counts as no.
+constexpr std::chrono::milliseconds kProbeEvery(1000);
+constexpr std::chrono::milliseconds kProbeWait(800);
 } // namespace
 
 LivePlay::LivePlay(int32_t handle, int32_t loginId, SourceSpec spec,
@@ -38,58 +44,83 @@ LivePlay::~LivePlay()
     m_thread.join();
 }
 
-bool LivePlay::pause(std::chrono::milliseconds interval)
+bool LivePlay::pauseUntil(std::chrono::steady_clock::time_point due)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return !m_wake.wait_for(lock, interval, [this] { return m_stop->load(); });
+    return !m_wake.wait_until(lock, due, [this] { return m_stop->load(); });
 }
 
 void LivePlay::run()
 {
-    using Clock = std::chrono::steady_clock;
+    if (!m_source) {
+        m_source = OpenSource(m_spec, m_settings.connect, m_stop).source;
+    }
     bool lost = false;
-    const auto firstRetry = std::min(kFirstRetry, m_settings.reconnectInterval);
-    auto retry = firstRetry;
-    auto attemptAt = Clock::now();
     while (!m_stop->load()) {
-        if (!m_source) {
-            ConnectSettings connect = m_settings.connect;
-            if (lost) {
-                // One try per attempt, and an attempt that reached a camera
-                // which does not answer yet waits for it until the next one
-                // is due: a camera back from a stall answers it at once.
-                connect.tries = 1;
-                connect.wait = std::max(connect.wait, retry);
-            }
-            attemptAt = Clock::now();
-            m_source = OpenSource(m_spec, connect, m_stop).source;
-        }
         if (m_source) {
             if (lost) {
                 m_target.notify(PREVIEW_RECONNECTSUCCESS);
             }
             lost = false;
-            retry = firstRetry;
             streamFrom(*m_source);
             m_source.reset();
             if (m_stop->load()) {
                 break;
             }
-            attemptAt = Clock::now(); // the first retry comes a second after the loss
         }
         if (!lost) {
             lost = true;
             m_target.notify(EXCEPTION_PREVIEW);
         }
-        const auto due = attemptAt + retry;
-        if (!m_settings.reconnect ||
-            !pause(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()))) {
+        if (!m_settings.reconnect) {
             break;
         }
-        retry = std::min(retry * 2, m_settings.reconnectInterval);
+        m_source = reconnect();
     }
     if (m_windowPlayer) {
         m_windowPlayer->closeStream();
+    }
+}
+
+std::unique_ptr<MediaSource> LivePlay::reconnect()
+{
+    using Clock = std::chrono::steady_clock;
+    const auto probe = ProbeTargetOf(m_spec);
+    const auto firstRetry = std::min(kFirstRetry, m_settings.reconnectInterval);
+    auto retry = firstRetry;
+    // The first probe and the first attempt come a second after the loss.
+    const auto lost = Clock::now();
+    auto probeAt = lost + kProbeEvery;
+    auto attemptAt = lost + firstRetry;
+    for (;;) {
+        // Attempts follow probes: both run on one schedule.
+        const auto due = probe ? probeAt : attemptAt;
+        if (!pauseUntil(due)) {
+            return nullptr;
+        }
+        // A second from this probe's real start, however late it came.
+        probeAt = Clock::now() + kProbeEvery;
+        if (probe && !Answers(*probe, kProbeWait, *m_stop)) {
+            // Away: its return gets an attempt at once.
+            retry = firstRetry;
+            attemptAt = due;
+            continue;
+        }
+        if (due < attemptAt) {
+            continue;
+        }
+        // One try per attempt, and an attempt that reached a camera which
+        // does not answer yet waits for it until the next one is due: a
+        // camera back from a stall answers it at once.
+        ConnectSettings connect = m_settings.connect;
+        connect.tries = 1;
+        connect.wait = std::max(connect.wait, retry);
+        auto source = OpenSource(m_spec, connect, m_stop).source;
+        if (source || m_stop->load()) {
+            return source;
+        }
+        retry = std::min(retry * 2, m_settings.reconnectInterval);
+        attemptAt = due + retry;
     }
 }
 

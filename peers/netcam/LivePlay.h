@@ -1,7 +1,9 @@
 // One live play: a network thread that opens the source, hands the stream
 // header and then the packets to the stream callback, and reconnects after
-// a loss when asked to: attempts start a second after the loss, then at
-// spacings that double up to the reconnect interval.
+// a loss when asked to. While the camera is away its port is probed once a
+// second, and the first probe it answers brings a full attempt, however often
+// it dropped before; only a camera that answers and then fails has its
+// attempts spaced out, doubling from a second up to the reconnect interval.
 #pragma once
 
 #include <atomic>
@@ -49,10 +51,12 @@ public:
 
 private:
     void run();
+    // After a loss: a source open again, or none when stop was raised.
+    std::unique_ptr<MediaSource> reconnect();
     void streamFrom(MediaSource& source);
     void deliver(uint32_t type, const uint8_t* data, size_t size);
-    // False when stop was raised during the wait (none when interval <= 0).
-    bool pause(std::chrono::milliseconds interval);
+    // False when stop was raised before due.
+    bool pauseUntil(std::chrono::steady_clock::time_point due);
 
     const int32_t m_handle;
     const int32_t m_loginId;

@@ -18,11 +18,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Low latency: small probe, RTSP over TCP. What probing reads is kept and
-// delivered first: it holds the stream's first key frame.
+// Low latency: small probe, RTSP over TCP (UDP for a camera that refuses
+// TCP). What probing reads is kept and delivered first: it holds the
+// stream's first key frame.
 constexpr const char* kProbeBytes = "1000000";
 constexpr const char* kAnalyzeUs = "1000000";
-constexpr auto kRetryPause = std::chrono::milliseconds(200);
+// Another try within the connect wait comes no sooner than this.
+constexpr auto kRetryPause = std::chrono::milliseconds(1000);
+constexpr const char* kTransports[] = {"tcp", "udp"};
 constexpr AVRational kMicroseconds{1, 1000000};
 
 struct FormatCloser {
@@ -53,6 +56,8 @@ uint32_t ErrorCode(int averror)
         return NET_DVR_NETWORK_RECV_TIMEOUT;
     case AVERROR_INVALIDDATA:
         return NET_DVR_NETWORK_ERRORDATA;
+    case AVERROR(EPROTONOSUPPORT): // 461: no transport the camera takes
+        return NET_DVR_RTSP_SETUPERROR;
     default:
         return NET_DVR_NETWORK_RECV_ERROR;
     }
@@ -71,9 +76,50 @@ public:
     {
     }
 
+    // RTSP goes over TCP first, over UDP when the camera refuses TCP.
     uint32_t open(const std::string& url, Clock::time_point deadline)
     {
         m_deadline = deadline;
+        const bool rtsp = url.rfind("rtsp://", 0) == 0;
+        uint32_t error = NET_DVR_NOERROR;
+        for (const char* transport : kTransports) {
+            error = open(url, transport);
+            if (!rtsp || error != NET_DVR_RTSP_SETUPERROR) {
+                break;
+            }
+        }
+        return error;
+    }
+
+    const StreamHeader& header() const override { return m_header; }
+
+    bool read(std::vector<uint8_t>& out) override
+    {
+        if (m_pending) {
+            m_pending = false;
+            return frame(out);
+        }
+        for (;;) {
+            m_deadline = Clock::now() + m_wait;
+            const int result = av_read_frame(m_format.get(), m_packet.get());
+            if (result == AVERROR(EAGAIN)) {
+                continue;
+            }
+            if (result < 0) {
+                return false;
+            }
+            if (m_packet->stream_index != m_stream) {
+                av_packet_unref(m_packet.get());
+                continue;
+            }
+            return frame(out);
+        }
+    }
+
+private:
+    uint32_t open(const std::string& url, const char* transport)
+    {
+        m_format.reset();
         AVFormatContext* context = avformat_alloc_context();
         if (context == nullptr || !m_packet) {
             return NET_DVR_ALLOC_RESOURCE_ERROR;
@@ -81,7 +127,7 @@ public:
         context->interrupt_callback = {&FfmpegSource::interrupted, this};
         const auto timeoutUs = std::to_string(m_wait.count() * 1000);
         AVDictionary* raw = nullptr;
-        av_dict_set(&raw, "rtsp_transport", "tcp", 0);
+        av_dict_set(&raw, "rtsp_transport", transport, 0);
         av_dict_set(&raw, "timeout", timeoutUs.c_str(), 0);
         if (!m_paced) {
             av_dict_set(&raw, "flags", "low_delay", 0);
@@ -96,9 +142,11 @@ public:
             return failure(result);
         }
         m_format.reset(context);
+        // From here on the camera has answered and plays: what is missing
+        // by the deadline is its video.
         result = avformat_find_stream_info(context, nullptr);
         if (result < 0) {
-            return failure(result);
+            return Clock::now() > m_deadline ? NET_DVR_RTSP_PLAYRECVTIMEOUT : ErrorCode(result);
         }
         m_stream = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         if (m_stream < 0) {
@@ -115,42 +163,49 @@ public:
         m_header.frameRate = rate.den > 0 ? rate.num / rate.den : 0;
         m_header.extradata.assign(par->extradata, par->extradata + par->extradata_size);
         m_timeBase = stream->time_base;
-        return NET_DVR_NOERROR;
+        return firstPacket();
     }
 
-    const StreamHeader& header() const override { return m_header; }
-
-    bool read(std::vector<uint8_t>& out) override
+    // A camera may take the connection and play, and send nothing: it counts
+    // as logged in only once its first video packet is here (kept for read).
+    uint32_t firstPacket()
     {
         for (;;) {
-            m_deadline = Clock::now() + m_wait;
             const int result = av_read_frame(m_format.get(), m_packet.get());
             if (result == AVERROR(EAGAIN)) {
                 continue;
             }
             if (result < 0) {
-                return false;
+                return Clock::now() > m_deadline || result == AVERROR_EOF
+                           ? NET_DVR_RTSP_PLAYRECVTIMEOUT
+                           : ErrorCode(result);
             }
-            std::unique_ptr<AVPacket, void (*)(AVPacket*)> unref(m_packet.get(), av_packet_unref);
-            if (m_packet->stream_index != m_stream) {
-                continue;
+            if (m_packet->stream_index == m_stream) {
+                m_pending = true;
+                return NET_DVR_NOERROR;
             }
-            const int64_t pts = m_packet->pts == AV_NOPTS_VALUE ? m_packet->dts : m_packet->pts;
-            PacketPrefix prefix;
-            prefix.payloadSize = static_cast<uint32_t>(m_packet->size);
-            prefix.ptsUs = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, m_timeBase, kMicroseconds);
-            prefix.key = (m_packet->flags & AV_PKT_FLAG_KEY) != 0 ? 1 : 0;
-            if (m_paced && !pace(prefix.ptsUs)) {
-                return false;
-            }
-            out.resize(kPacketPrefixSize + prefix.payloadSize);
-            WritePacketPrefix(prefix, out.data());
-            std::copy_n(m_packet->data, m_packet->size, out.data() + kPacketPrefixSize);
-            return true;
+            av_packet_unref(m_packet.get());
         }
     }
 
-private:
+    // The packet in m_packet, framed into out.
+    bool frame(std::vector<uint8_t>& out)
+    {
+        std::unique_ptr<AVPacket, void (*)(AVPacket*)> unref(m_packet.get(), av_packet_unref);
+        const int64_t pts = m_packet->pts == AV_NOPTS_VALUE ? m_packet->dts : m_packet->pts;
+        PacketPrefix prefix;
+        prefix.payloadSize = static_cast<uint32_t>(m_packet->size);
+        prefix.ptsUs = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, m_timeBase, kMicroseconds);
+        prefix.key = (m_packet->flags & AV_PKT_FLAG_KEY) != 0 ? 1 : 0;
+        if (m_paced && !pace(prefix.ptsUs)) {
+            return false;
+        }
+        out.resize(kPacketPrefixSize + prefix.payloadSize);
+        WritePacketPrefix(prefix, out.data());
+        std::copy_n(m_packet->data, m_packet->size, out.data() + kPacketPrefixSize);
+        return true;
+    }
+
     // A protocol may report an interrupted read as bad data: past the
     // deadline, it is a timeout whatever FFmpeg says.
     uint32_t failure(int averror) const
@@ -187,6 +242,7 @@ private:
     int m_stream = -1;
     AVRational m_timeBase{1, 1};
     StreamHeader m_header;
+    bool m_pending = false; // m_packet holds the first video packet, not yet read
     Clock::time_point m_deadline;
     bool m_paceStarted = false;
     Clock::time_point m_paceOrigin;

@@ -71,6 +71,10 @@ const char* ErrorText(uint32_t error)
         return "out of resources";
     case NET_DVR_USERNOTEXIST:
         return "unknown login";
+    case NET_DVR_RTSP_SETUPERROR:
+        return "the camera takes neither RTSP over TCP nor over UDP";
+    case NET_DVR_RTSP_PLAYRECVTIMEOUT:
+        return "no video within the connect wait";
     default:
         return "unknown error";
     }

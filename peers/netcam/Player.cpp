@@ -113,7 +113,9 @@ size_t Player::parse(const uint8_t* data, size_t size, bool& ok)
         }
         const uint8_t* payload = data + used + kPacketPrefixSize;
         used += kPacketPrefixSize + prefix->payloadSize;
-        if (m_queuedBytes + prefix->payloadSize > m_bufferBytes) {
+        // A packet larger than the whole buffer (a raw 4K picture) is
+        // still taken when nothing else waits.
+        if (!m_queue.empty() && m_queuedBytes + prefix->payloadSize > m_bufferBytes) {
             ok = fail(PLAYM4_BUF_OVER);
             continue;
         }

@@ -43,15 +43,19 @@ public:
 
     // fourcc as cv::VideoWriter::fourcc(...): x,v,i,d and m,p,4,v give MPEG-4
     // Part 2 stored as 'mp4v', its header marked with the lowest profile and
-    // level that admit the size and nominal rate; a,v,c,1 and h,2,6,4 give
-    // H.264 High profile (libx264, veryfast, CRF 23). False with lastError()
-    // when fps < 1, the size is empty or beyond every MPEG-4 Part 2 level, the
-    // code is not one of those, or the file cannot be created; a file created
-    // but refused its header (full disk) is removed again.
+    // level that admit the size and nominal rate, frames beyond every level
+    // scaled down as a whole to the largest size one admits; a,v,c,1 and
+    // h,2,6,4 give H.264 High profile (libx264, CRF 23; VideoCodec.h). False
+    // with lastError() when fps < 1, the size is empty, the code is not one of
+    // those, or the file cannot be created; a file created but refused its
+    // header (full disk) is removed again. frameSize is the size of the frames
+    // write takes; storedSize() tells the size of the video in the file.
     bool open(const std::string& path, int fourcc, double fps, cv::Size frameSize,
               const Options& options);
     bool open(const std::string& path, int fourcc, double fps, cv::Size frameSize);
     bool isOpened() const;
+    // The size of the video in the open file (empty when none is open).
+    cv::Size storedSize() const;
     // 8-bit BGR of the opened size, taken at `at` on the recording's clock (a
     // time not after the previous frame's is moved just past it; the first
     // frame is shown from the file's start). A frame of

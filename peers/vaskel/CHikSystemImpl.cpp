@@ -33,3 +33,8 @@ extern "C" void DeleteIHikSystemHead()
 {
     Instance::Delete();
 }
+
+extern "C" IHikSystemHeadExt* GetIHikSystemHeadExt(IHikSystemHead* system)
+{
+    return Instance::Find(system);
+}

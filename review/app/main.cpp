@@ -1,5 +1,5 @@
-// moravel-review: the review window on a save folder, or with --report the
-// report without a window.
+// moravel-review: the review window on a save folder, or with --report,
+// --assess or --import the same work without a window.
 #include "headlessreport.h"
 #include "reviewwindow.h"
 
@@ -8,7 +8,7 @@
 int main(int argc, char** argv)
 {
     const bool headless = HeadlessReport::requested(argc, argv);
-    // The report needs fonts, not a screen.
+    // Reports need fonts, not a screen.
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -13,6 +13,15 @@ const QLatin1Char kTab('\t');
 const QString kRequired[] = {QStringLiteral("code"), QStringLiteral("name"), QStringLiteral("kind"),
                              QStringLiteral("grade"), QStringLiteral("description")};
 const QString kScored = QStringLiteral("scored");
+const QString kScore = QStringLiteral("score");
+
+// An empty or unreadable score is no score.
+double scoreFrom(const QString& text)
+{
+    bool ok = false;
+    const double score = text.toDouble(&ok);
+    return ok && score >= 0 ? score : std::numeric_limits<double>::quiet_NaN();
+}
 
 } // namespace
 
@@ -91,7 +100,8 @@ bool CodeTables::loadFile(const QString& path, QStringList* problems)
             codes.push_back(added);
             entry = codes.end() - 1;
         }
-        entry->grades.push_back({grade, field(QStringLiteral("description"))});
+        entry->grades.push_back(
+            {grade, field(QStringLiteral("description")), scoreFrom(field(kScore))});
     }
     if (codes.isEmpty()) {
         problem(0, tr("表中没有缺陷代码"));
@@ -108,6 +118,22 @@ bool CodeTables::loadFile(const QString& path, QStringList* problems)
 QString CodeTables::defaultFolder()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/codes");
+}
+
+const DefectGrade* DefectCode::gradeEntry(int grade) const
+{
+    const auto it = std::find_if(grades.begin(), grades.end(),
+                                 [&](const DefectGrade& known) { return known.grade == grade; });
+    return it == grades.end() ? nullptr : &*it;
+}
+
+const DefectCode* CodeTables::find(const QString& table, const QString& code) const
+{
+    const QString wanted = code.trimmed().toUpper();
+    const auto it = std::find_if(m_codes.begin(), m_codes.end(), [&](const DefectCode& known) {
+        return known.table == table && known.code == wanted;
+    });
+    return it == m_codes.end() ? find(code) : &*it;
 }
 
 const DefectCode* CodeTables::find(const QString& code) const

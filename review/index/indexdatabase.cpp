@@ -1,92 +1,11 @@
 #include "indexdatabase.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Each step upgrades the schema by one version; user_version counts them.
-const char* const kMigrations[] = {
-    // 0 -> 1
-    R"sql(
-CREATE TABLE file (
-  name TEXT PRIMARY KEY,
-  kind TEXT NOT NULL,
-  size INTEGER NOT NULL,
-  mtime_ms INTEGER NOT NULL,
-  problem TEXT NOT NULL DEFAULT '',
-  usable INTEGER NOT NULL
-);
-CREATE TABLE project (
-  id INTEGER PRIMARY KEY,
-  no TEXT NOT NULL, taskname TEXT NOT NULL, location TEXT NOT NULL,
-  startwellno TEXT NOT NULL, endwellno TEXT NOT NULL,
-  unitcompany TEXT NOT NULL DEFAULT '', inspector TEXT NOT NULL DEFAULT '',
-  pipdiameter TEXT NOT NULL DEFAULT '', direction TEXT NOT NULL DEFAULT '',
-  piptype TEXT NOT NULL DEFAULT '', pipmeterial TEXT NOT NULL DEFAULT '',
-  description TEXT NOT NULL DEFAULT '',
-  from_record INTEGER NOT NULL DEFAULT 0,
-  UNIQUE (no, taskname, location, startwellno, endwellno)
-);
-CREATE TABLE recording (
-  name TEXT PRIMARY KEY,
-  project_id INTEGER REFERENCES project(id),
-  video_file TEXT,
-  csv_file TEXT,
-  has_record INTEGER NOT NULL DEFAULT 0,
-  start_ms INTEGER,
-  start_text TEXT NOT NULL DEFAULT '',
-  video_duration_s REAL,
-  telemetry_duration_s REAL,
-  min_distance_m REAL,
-  max_distance_m REAL
-);
-CREATE TABLE profile (
-  csv_file TEXT NOT NULL REFERENCES file(name) ON DELETE CASCADE,
-  video_time_s REAL,
-  distance_m REAL NOT NULL,
-  roll_deg REAL,
-  pitch_deg REAL
-);
-CREATE INDEX profile_by_file ON profile(csv_file);
-CREATE TABLE snapshot (
-  file TEXT PRIMARY KEY REFERENCES file(name) ON DELETE CASCADE,
-  project_id INTEGER REFERENCES project(id),
-  has_record INTEGER NOT NULL,
-  time_ms INTEGER,
-  time_text TEXT NOT NULL DEFAULT '',
-  distance_m REAL, cable_m REAL, roll_deg REAL, pitch_deg REAL, heading_deg REAL,
-  recording TEXT,
-  offset_s REAL
-);
-CREATE TABLE observation (
-  id INTEGER PRIMARY KEY,
-  snapshot TEXT NOT NULL,
-  code_table TEXT NOT NULL DEFAULT '',
-  code TEXT NOT NULL DEFAULT '',
-  name TEXT NOT NULL DEFAULT '',
-  kind TEXT NOT NULL DEFAULT '',
-  scored INTEGER NOT NULL DEFAULT 0,
-  grade INTEGER,
-  clock_from INTEGER,
-  clock_to INTEGER,
-  continuous TEXT NOT NULL DEFAULT '',
-  remark TEXT NOT NULL DEFAULT ''
-);
-CREATE INDEX observation_by_snapshot ON observation(snapshot);
-)sql",
-};
-constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
-static_assert(kMigrationCount == IndexDatabase::kSchemaVersion);
-
-const char* const kCorruptSuffix = ".corrupt-";
-const char* const kTimeFormat = "yyyyMMddHHmmss";
 
 std::vector<std::string> toUtf8(const QStringList& params)
 {
@@ -113,102 +32,9 @@ double sqlDouble(const QString& text)
     return ok ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
-bool IndexDatabase::open(const QString& folder, QString* notice, QString* error)
-{
-    close();
-    m_path = QDir(folder).filePath(fileName());
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (m_sql->OpenOrCreateDB(QFile::encodeName(m_path).constData()) != 1) {
-            *error = tr("无法打开索引 %1").arg(QDir::toNativeSeparators(m_path));
-            return false;
-        }
-        m_open = true;
-        // Another program reading the index makes SQLite wait, not fail.
-        script(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyTimeoutMs).toUtf8().constData());
-        switch (check()) {
-        case Check::Healthy:
-            if (!migrate(error)) {
-                close();
-                return false;
-            }
-            return true;
-        case Check::Newer:
-            close();
-            *error =
-                tr("索引 %1 由较新版本的程序建立，未改动").arg(QDir::toNativeSeparators(m_path));
-            return false;
-        case Check::Damaged:
-            close();
-            if (attempt > 0 || !moveAside(notice, error)) {
-                if (error->isEmpty()) {
-                    *error = tr("无法重建索引 %1").arg(QDir::toNativeSeparators(m_path));
-                }
-                return false;
-            }
-            break;
-        }
-    }
-    return false;
-}
-
-void IndexDatabase::close()
-{
-    if (m_open) {
-        m_sql->CloseDB();
-        m_open = false;
-    }
-}
-
-IndexDatabase::Check IndexDatabase::check()
-{
-    // quick_check reads every page, so a damaged file shows here rather than
-    // half way through a scan.
-    bool ok = false;
-    const SqlRows health = query("PRAGMA quick_check", {}, &ok);
-    if (!ok || health.size() != 1 || health.front().value(0) != QLatin1String("ok")) {
-        return Check::Damaged;
-    }
-    const SqlRows version = query("PRAGMA user_version", {}, &ok);
-    if (!ok || version.isEmpty()) {
-        return Check::Damaged;
-    }
-    if (version.front().value(0).toInt() > kSchemaVersion) {
-        return Check::Newer;
-    }
-    return script("PRAGMA foreign_keys = ON") ? Check::Healthy : Check::Damaged;
-}
-
-bool IndexDatabase::migrate(QString* error)
-{
-    const int from = query("PRAGMA user_version").value(0).value(0).toInt();
-    for (int version = from; version < kMigrationCount; ++version) {
-        Transaction step(*this);
-        const QByteArray bump =
-            QStringLiteral("PRAGMA user_version = %1").arg(version + 1).toUtf8();
-        if (!script(kMigrations[version]) || !script(bump.constData()) || !step.commit()) {
-            *error = tr("无法建立索引 %1").arg(QDir::toNativeSeparators(m_path));
-            return false;
-        }
-    }
-    return true;
-}
-
-bool IndexDatabase::moveAside(QString* notice, QString* error)
-{
-    const QString aside = m_path + QLatin1String(kCorruptSuffix) +
-                          QDateTime::currentDateTime().toString(QLatin1String(kTimeFormat));
-    if (!QFile::rename(m_path, aside)) {
-        *error = tr("索引 %1 已损坏，且无法移开").arg(QDir::toNativeSeparators(m_path));
-        return false;
-    }
-    *notice = tr("索引已损坏，已移至 %1 并按文件重建；原有的编码留在该文件中。")
-                  .arg(QDir::toNativeSeparators(aside));
-    return true;
-}
-
 bool IndexDatabase::exec(const char* sql, const QStringList& params)
 {
-    return m_open && m_sql->ExecParams(sql, toUtf8(params)) == 1;
+    return m_open && detach() && m_sql->ExecParams(sql, toUtf8(params)) == 1;
 }
 
 SqlRows IndexDatabase::query(const char* sql, const QStringList& params, bool* ok)
@@ -236,21 +62,22 @@ bool IndexDatabase::script(const char* sql)
     return m_open && m_sql->ExecSQLQuiet(sql) == 1;
 }
 
+// Savepoints, so that work grouped by a caller may hold steps that group their own.
 IndexDatabase::Transaction::Transaction(IndexDatabase& db) : m_db(db)
 {
-    m_open = m_db.script("BEGIN");
+    m_open = m_db.detach() && m_db.script("SAVEPOINT step");
 }
 
 IndexDatabase::Transaction::~Transaction()
 {
     if (m_open) {
-        m_db.script("ROLLBACK");
+        m_db.script("ROLLBACK TO step; RELEASE step");
     }
 }
 
 bool IndexDatabase::Transaction::commit()
 {
-    const bool done = m_open && m_db.script("COMMIT");
+    const bool done = m_open && m_db.script("RELEASE step");
     m_open = m_open && !done; // a failed commit is rolled back
     return done;
 }

@@ -16,6 +16,14 @@ inline bool known(double value)
     return std::isfinite(value);
 }
 
+// Farther than any crawler's cable reaches: a distance outside 0 to this was
+// never driven (a damaged record, a stray value) and is not taken.
+constexpr double kMaxDistanceM = 5000;
+inline bool plausibleDistance(double metres)
+{
+    return known(metres) && metres >= 0 && metres <= kMaxDistanceM;
+}
+
 // Project key -> text, for the twelve keys of projectKeys().
 using ProjectFields = QMap<QString, QString>;
 // The twelve project keys, in the order the inspection files list them.
@@ -73,7 +81,7 @@ struct ProfilePoint {
 
 struct Observation {
     qint64 id = 0;
-    QString snapshot; // file name
+    QString snapshot; // file name; a continuous defect's start
     QString codeTable;
     QString code; // empty for an observation without a defect
     QString name; // defect name, or the observation's own text
@@ -82,12 +90,33 @@ struct Observation {
     int grade = 0;     // 0: none
     int clockFrom = 0; // 1-12, 0: none
     int clockTo = 0;
-    QString continuous; // "", kStart or kEnd
+    QString continuous;       // "" for a local defect, or kContinuous
+    double startM = kUnknown; // unknown: the snapshot's distance
+    double endM = kUnknown;   // a continuous defect's end; unknown: not marked yet
+    QString endSnapshot;      // the snapshot its end was marked on, "" when typed
     QString remark;
 
-    // The two ends of a continuous defect.
-    static inline const QString kStart = QStringLiteral("start");
-    static inline const QString kEnd = QStringLiteral("end");
+    static inline const QString kContinuous = QStringLiteral("continuous");
 
     bool isDefect() const { return !code.isEmpty(); }
+    bool isContinuous() const { return continuous == kContinuous; }
+    // A continuous defect whose end is not marked yet.
+    bool isUnfinished() const { return isContinuous() && !known(endM); }
+};
+
+// What the operator enters about a pipe section (manhole to manhole) beyond
+// the project fields; kept by the section's identity, so it outlives the
+// files. Unknown numbers are NaN, texts not entered empty.
+struct SectionData {
+    static constexpr int kNoAreaClass = -1;
+
+    double lengthM = kUnknown;    // manhole to manhole
+    int areaClass = kNoAreaClass; // the area importance K: 10, 6, 3 or 0
+    QString soil;                 // a key of the soil table
+    int laidYear = 0;             // 0: not entered
+    double startDepthM = kUnknown;
+    double endDepthM = kUnknown;
+    QString inspectedBy; // 检测
+    QString checkedBy;   // 校核
+    QString approvedBy;  // 审核
 };

@@ -1,89 +1,8 @@
 #include "inspectionindex.h"
 
-namespace {
+#include "indexrows.h"
 
-// Every project column in projectKeys() order; the identity keys come first
-// in the table's UNIQUE constraint.
-const char* const kProjectColumns = "id, unitcompany, inspector, no, taskname, location, "
-                                    "startwellno, endwellno, pipdiameter, direction, piptype, "
-                                    "pipmeterial, description";
-
-const char* const kSnapshotColumns =
-    "file, ifnull(project_id, 0), has_record, ifnull(time_ms, 0), time_text, distance_m, cable_m, "
-    "roll_deg, pitch_deg, heading_deg, ifnull(recording, ''), offset_s";
-
-const char* const kObservationColumns =
-    "o.id, o.snapshot, o.code_table, o.code, o.name, o.kind, o.scored, ifnull(o.grade, 0), "
-    "ifnull(o.clock_from, 0), ifnull(o.clock_to, 0), o.continuous, o.remark";
-
-QString text(qint64 value)
-{
-    return QString::number(value);
-}
-
-QString flag(bool value)
-{
-    return value ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-// 0 (none) binds NULL.
-QString optionalInt(int value)
-{
-    return value != 0 ? QString::number(value) : QString();
-}
-
-Snapshot snapshotFrom(const QStringList& row)
-{
-    Snapshot s;
-    s.file = row.value(0);
-    s.projectId = row.value(1).toLongLong();
-    s.hasRecord = row.value(2) == QLatin1String("1");
-    s.timeMs = row.value(3).toLongLong();
-    s.timeText = row.value(4);
-    s.distanceM = sqlDouble(row.value(5));
-    s.cableM = sqlDouble(row.value(6));
-    s.rollDeg = sqlDouble(row.value(7));
-    s.pitchDeg = sqlDouble(row.value(8));
-    s.headingDeg = sqlDouble(row.value(9));
-    s.recording = row.value(10);
-    s.offsetS = sqlDouble(row.value(11));
-    return s;
-}
-
-Observation observationFrom(const QStringList& row)
-{
-    Observation o;
-    o.id = row.value(0).toLongLong();
-    o.snapshot = row.value(1);
-    o.codeTable = row.value(2);
-    o.code = row.value(3);
-    o.name = row.value(4);
-    o.kind = row.value(5);
-    o.scored = row.value(6) == QLatin1String("1");
-    o.grade = row.value(7).toInt();
-    o.clockFrom = row.value(8).toInt();
-    o.clockTo = row.value(9).toInt();
-    o.continuous = row.value(10);
-    o.remark = row.value(11);
-    return o;
-}
-
-QStringList observationValues(const Observation& o)
-{
-    return {o.snapshot,
-            o.codeTable,
-            o.code,
-            o.name,
-            o.kind,
-            flag(o.scored),
-            optionalInt(o.grade),
-            optionalInt(o.clockFrom),
-            optionalInt(o.clockTo),
-            o.continuous,
-            o.remark};
-}
-
-} // namespace
+using namespace indexrows;
 
 const QStringList& projectKeys()
 {
@@ -180,20 +99,21 @@ qint64 InspectionIndex::projectFor(const ProjectFields& fields, bool fromRecord)
     return id;
 }
 
-QVector<Project> InspectionIndex::projects()
+QVector<Project> InspectionIndex::projectsWhere(const char* where, const QStringList& params)
 {
     QVector<Project> projects;
-    const QByteArray sql =
-        QStringLiteral("SELECT %1 FROM project ORDER BY id").arg(kProjectColumns).toUtf8();
-    for (const QStringList& row : m_db.query(sql.constData())) {
-        Project project;
-        project.id = row.value(0).toLongLong();
-        for (int i = 0; i < projectKeys().size(); ++i) {
-            project.fields.insert(projectKeys()[i], row.value(i + 1));
-        }
-        projects.push_back(project);
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM project %2 ORDER BY id")
+                               .arg(kProjectColumns, where)
+                               .toUtf8();
+    for (const QStringList& row : m_db.query(sql.constData(), params)) {
+        projects.push_back(projectFrom(row));
     }
     return projects;
+}
+
+QVector<Project> InspectionIndex::projects()
+{
+    return projectsWhere("", {});
 }
 
 bool InspectionIndex::dropUnusedProjects()
@@ -241,29 +161,21 @@ bool InspectionIndex::putTelemetry(const Recording& r, const QVector<ProfilePoin
     return true;
 }
 
-QVector<Recording> InspectionIndex::recordings(qint64 projectId)
+QVector<Recording> InspectionIndex::recordingsWhere(const char* where, const QStringList& params)
 {
     QVector<Recording> list;
-    const SqlRows rows = m_db.query(
-        "SELECT name, ifnull(project_id, 0), ifnull(video_file, ''), ifnull(csv_file, ''), "
-        "ifnull(start_ms, 0), start_text, ifnull(video_duration_s, telemetry_duration_s), "
-        "min_distance_m, max_distance_m FROM recording WHERE project_id = ?1 "
-        "ORDER BY start_ms, name",
-        {text(projectId)});
-    for (const QStringList& row : rows) {
-        Recording r;
-        r.name = row.value(0);
-        r.projectId = row.value(1).toLongLong();
-        r.videoFile = row.value(2);
-        r.csvFile = row.value(3);
-        r.startMs = row.value(4).toLongLong();
-        r.startText = row.value(5);
-        r.durationS = sqlDouble(row.value(6));
-        r.minDistanceM = sqlDouble(row.value(7));
-        r.maxDistanceM = sqlDouble(row.value(8));
-        list.push_back(r);
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM recording %2 ORDER BY start_ms, name")
+                               .arg(kRecordingColumns, where)
+                               .toUtf8();
+    for (const QStringList& row : m_db.query(sql.constData(), params)) {
+        list.push_back(recordingFrom(row));
     }
     return list;
+}
+
+QVector<Recording> InspectionIndex::recordings(qint64 projectId)
+{
+    return recordingsWhere("WHERE project_id = ?1", {text(projectId)});
 }
 
 QVector<ProfilePoint> InspectionIndex::profile(qint64 projectId)
@@ -294,17 +206,22 @@ bool InspectionIndex::putSnapshot(const Snapshot& s)
          s.recording, sqlNumber(s.offsetS)});
 }
 
-QVector<Snapshot> InspectionIndex::snapshots(qint64 projectId)
+QVector<Snapshot> InspectionIndex::snapshotsWhere(const char* where, const QStringList& params)
 {
     QVector<Snapshot> list;
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM snapshot WHERE project_id = ?1 "
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM snapshot %2 "
                                           "ORDER BY distance_m IS NULL, distance_m, time_ms, file")
-                               .arg(kSnapshotColumns)
+                               .arg(kSnapshotColumns, where)
                                .toUtf8();
-    for (const QStringList& row : m_db.query(sql.constData(), {text(projectId)})) {
+    for (const QStringList& row : m_db.query(sql.constData(), params)) {
         list.push_back(snapshotFrom(row));
     }
     return list;
+}
+
+QVector<Snapshot> InspectionIndex::snapshots(qint64 projectId)
+{
+    return snapshotsWhere("WHERE project_id = ?1", {text(projectId)});
 }
 
 QVector<InspectionIndex::NamedItem> InspectionIndex::itemsWithoutRecord()
@@ -339,12 +256,13 @@ bool InspectionIndex::linkSnapshotsToRecordings(qint64 slackMs)
         {text(slackMs)});
 }
 
-QVector<Observation> InspectionIndex::observationsWhere(const char* fromWhere, const QString& value)
+QVector<Observation> InspectionIndex::observationsWhere(const QString& fromWhere,
+                                                        const QStringList& params)
 {
     QVector<Observation> list;
     const QByteArray sql =
         QStringLiteral("SELECT %1 %2").arg(kObservationColumns, fromWhere).toUtf8();
-    for (const QStringList& row : m_db.query(sql.constData(), {value})) {
+    for (const QStringList& row : m_db.query(sql.constData(), params)) {
         list.push_back(observationFrom(row));
     }
     return list;
@@ -352,24 +270,24 @@ QVector<Observation> InspectionIndex::observationsWhere(const char* fromWhere, c
 
 QVector<Observation> InspectionIndex::observations(const QString& snapshot)
 {
-    return observationsWhere("FROM observation o WHERE o.snapshot = ?1 ORDER BY o.id", snapshot);
+    return observationsWhere("FROM observation o WHERE o.snapshot = ?1 ORDER BY o.id", {snapshot});
 }
 
 QVector<Observation> InspectionIndex::projectObservations(qint64 projectId)
 {
-    return observationsWhere("FROM observation o JOIN snapshot s ON s.file = o.snapshot "
-                             "WHERE s.project_id = ?1 ORDER BY s.distance_m IS NULL, "
-                             "s.distance_m, s.time_ms, s.file, o.id",
-                             text(projectId));
+    return observationsWhere(QStringLiteral("FROM observation o JOIN snapshot s ON "
+                                            "s.file = o.snapshot WHERE s.project_id = ?1 %1")
+                                 .arg(kObservationOrder),
+                             {text(projectId)});
 }
 
 qint64 InspectionIndex::addObservation(const Observation& o)
 {
     IndexDatabase::Transaction transaction(m_db);
     if (!m_db.exec("INSERT INTO observation(snapshot, code_table, code, name, kind, scored, grade, "
-                   "clock_from, clock_to, continuous, remark) VALUES (?1, ifnull(?2, ''), "
-                   "ifnull(?3, ''), ifnull(?4, ''), ifnull(?5, ''), ?6, ?7, ?8, ?9, "
-                   "ifnull(?10, ''), ifnull(?11, ''))",
+                   "clock_from, clock_to, continuous, start_m, end_m, end_snapshot, remark) "
+                   "VALUES (?1, ifnull(?2, ''), ifnull(?3, ''), ifnull(?4, ''), ifnull(?5, ''), "
+                   "?6, ?7, ?8, ?9, ifnull(?10, ''), ?11, ?12, ifnull(?13, ''), ifnull(?14, ''))",
                    observationValues(o))) {
         return 0;
     }
@@ -382,7 +300,8 @@ bool InspectionIndex::updateObservation(const Observation& o)
     return m_db.exec("UPDATE observation SET snapshot = ?1, code_table = ifnull(?2, ''), "
                      "code = ifnull(?3, ''), name = ifnull(?4, ''), kind = ifnull(?5, ''), "
                      "scored = ?6, grade = ?7, clock_from = ?8, clock_to = ?9, "
-                     "continuous = ifnull(?10, ''), remark = ifnull(?11, '') WHERE id = ?12",
+                     "continuous = ifnull(?10, ''), start_m = ?11, end_m = ?12, "
+                     "end_snapshot = ifnull(?13, ''), remark = ifnull(?14, '') WHERE id = ?15",
                      observationValues(o) << text(o.id));
 }
 

@@ -7,6 +7,15 @@
 
 #include <QHash>
 
+// Everything the index holds about one project's pipe section.
+struct SectionRecords {
+    Project project;
+    SectionData data;
+    QVector<Recording> recordings;
+    QVector<Snapshot> snapshots;       // by distance
+    QVector<Observation> observations; // of the present snapshots, by distance
+};
+
 class InspectionIndex {
 public:
     explicit InspectionIndex(IndexDatabase& db) : m_db(db) {}
@@ -63,9 +72,23 @@ public:
     bool updateObservation(const Observation& observation);
     bool removeObservation(qint64 id);
 
+    // The section data of the project's pipe section; empty when none was entered.
+    SectionData section(qint64 projectId);
+    bool putSection(qint64 projectId, const SectionData& data);
+    // All of the above for one project; an empty project when there is none.
+    SectionRecords sectionRecords(qint64 projectId);
+    // The same for every project at once, in project order.
+    QVector<SectionRecords> allSectionRecords();
+
 private:
-    // Observations of "FROM ... WHERE ... ORDER BY ..." with ?1 bound to value.
-    QVector<Observation> observationsWhere(const char* fromWhere, const QString& value);
+    // Rows of "WHERE ..." (or of all, for "").
+    QVector<Project> projectsWhere(const char* where, const QStringList& params);
+    QVector<Recording> recordingsWhere(const char* where, const QStringList& params);
+    QVector<Snapshot> snapshotsWhere(const char* where, const QStringList& params);
+    // By project id.
+    QHash<qint64, SectionData> sectionsWhere(const char* where, const QStringList& params);
+    // Observations of "FROM ... WHERE ... ORDER BY ...".
+    QVector<Observation> observationsWhere(const QString& fromWhere, const QStringList& params);
 
     IndexDatabase& m_db;
 };

@@ -36,9 +36,10 @@ double niceStep(double span)
 
 ProfileChart::ProfileChart(QVector<ProfilePoint> points)
 {
-    points.erase(std::remove_if(points.begin(), points.end(),
-                                [](const ProfilePoint& p) { return !known(p.distanceM); }),
-                 points.end());
+    points.erase(
+        std::remove_if(points.begin(), points.end(),
+                       [](const ProfilePoint& p) { return !plausibleDistance(p.distanceM); }),
+        points.end());
     std::stable_sort(
         points.begin(), points.end(),
         [](const ProfilePoint& a, const ProfilePoint& b) { return a.distanceM < b.distanceM; });

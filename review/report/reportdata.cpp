@@ -10,14 +10,23 @@ namespace {
 
 constexpr int kSecondsPerMinute = 60;
 constexpr int kSecondsPerHour = 3600;
+constexpr double kLongestShownS = 1e8;
 
-void widen(double value, double& low, double& high)
+qint64 firstTime(const SectionRecords& records)
 {
-    if (!known(value)) {
-        return;
+    qint64 first = 0;
+    const auto earlier = [&](qint64 ms) {
+        if (ms != 0 && (first == 0 || ms < first)) {
+            first = ms;
+        }
+    };
+    for (const Snapshot& s : records.snapshots) {
+        earlier(s.timeMs);
     }
-    low = known(low) ? std::min(low, value) : value;
-    high = known(high) ? std::max(high, value) : value;
+    for (const Recording& r : records.recordings) {
+        earlier(r.startMs);
+    }
+    return first;
 }
 
 } // namespace
@@ -35,16 +44,16 @@ QString ReportTexts::clock(const Observation& o)
 
 QString ReportTexts::continuous(const Observation& o)
 {
-    if (o.continuous == Observation::kStart) {
-        return tr("连续起点");
-    }
-    return o.continuous == Observation::kEnd ? tr("连续终点") : QString();
+    return o.isContinuous() ? tr("连续") : QString();
 }
 
-QString ReportTexts::name(const Observation& o)
+QString ReportTexts::extent(const ReportRow& row)
 {
-    const QString mark = continuous(o);
-    return mark.isEmpty() ? o.name : tr("%1（%2）").arg(o.name, mark);
+    if (!row.observation.isContinuous()) {
+        return metres(row.startM);
+    }
+    return tr("%1–%2").arg(metres(row.startM),
+                           row.observation.isUnfinished() ? tr("？") : metres(row.endM));
 }
 
 QString ReportTexts::metres(double value)
@@ -57,22 +66,50 @@ QString ReportTexts::grade(int grade)
     return grade > 0 ? tr("%1级").arg(grade) : QString();
 }
 
-QString ReportTexts::worst(int grade)
-{
-    return grade > 0 ? tr("%1级").arg(grade) : tr("无");
-}
-
 QString ReportTexts::summary(const Observation& o)
 {
     if (!o.isDefect()) {
         return o.name;
     }
-    return QStringLiteral("%1 %2 %3").arg(o.code, name(o), grade(o.grade)).trimmed();
+    return QStringList{o.code, o.name, grade(o.grade), continuous(o)}
+        .join(QLatin1Char(' '))
+        .trimmed();
+}
+
+QString ReportTexts::description(const ReportRow& row)
+{
+    QStringList parts;
+    if (row.observation.isUnfinished()) {
+        parts << tr("连续缺陷，未标终点");
+    } else if (row.atEnd) {
+        parts << tr("连续缺陷终点（起点 %1 m）").arg(metres(row.startM));
+    }
+    parts << row.observation.remark;
+    parts.removeAll(QString());
+    return parts.join(tr("；"));
+}
+
+QString ReportTexts::pictures(const ReportRow& row)
+{
+    if (row.endPictureNumber == 0 || row.endPictureNumber == row.pictureNumber) {
+        return QString::number(row.pictureNumber);
+    }
+    return tr("%1、%2").arg(row.pictureNumber).arg(row.endPictureNumber);
+}
+
+QString ReportTexts::counts(const QVector<CodeCount>& counts)
+{
+    QStringList parts;
+    for (const CodeCount& c : counts) {
+        parts << tr("%1 %2×%3").arg(c.code, grade(c.grade)).arg(c.count);
+    }
+    return parts.isEmpty() ? tr("无") : parts.join(tr("；"));
 }
 
 QString ReportTexts::duration(double seconds)
 {
-    if (!known(seconds)) {
+    // A damaged file's duration may be beyond any clock; it is not made a number of.
+    if (!known(seconds) || seconds < 0 || seconds > kLongestShownS) {
         return QStringLiteral("—");
     }
     const int whole = static_cast<int>(seconds + 0.5);
@@ -82,80 +119,73 @@ QString ReportTexts::duration(double seconds)
         .arg(whole % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
 }
 
-WorstGrades worstGrades(const QVector<Observation>& observations)
+void countDefects(const QVector<ReportRow>& rows, QVector<CodeCount>& counts)
 {
-    WorstGrades worst;
-    for (const Observation& o : observations) {
-        if (!o.isDefect() || !o.scored) {
+    for (const ReportRow& r : rows) {
+        const Observation& o = r.observation;
+        if (!o.isDefect() || r.atEnd) {
             continue;
         }
-        int& slot = o.kind == QLatin1String("S") ? worst.structural : worst.functional;
-        slot = std::max(slot, o.grade);
-    }
-    return worst;
-}
-
-ReportData gatherReport(InspectionIndex& index, qint64 projectId, const QString& folder)
-{
-    ReportData data;
-    for (const Project& project : index.projects()) {
-        if (project.id == projectId) {
-            data.project = project;
-        }
-    }
-    data.recordings = index.recordings(projectId);
-    data.profile = index.profile(projectId);
-
-    QHash<QString, QVector<Observation>> bySnapshot;
-    const QVector<Observation> observations = index.projectObservations(projectId);
-    for (const Observation& o : observations) {
-        bySnapshot[o.snapshot].push_back(o);
-    }
-    qint64 first = 0;
-    double low = kUnknown;
-    double high = kUnknown;
-    const QDir dir(folder);
-    for (const Snapshot& s : index.snapshots(projectId)) {
-        ReportPicture picture;
-        picture.number = static_cast<int>(data.pictures.size()) + 1;
-        picture.snapshot = s;
-        picture.path = dir.filePath(s.file);
-        picture.observations = bySnapshot.value(s.file);
-        for (const Observation& o : picture.observations) {
-            data.rows.push_back({o, s.distanceM, picture.number});
-        }
-        data.pictures.push_back(picture);
-        widen(s.distanceM, low, high);
-        if (s.timeMs != 0 && (first == 0 || s.timeMs < first)) {
-            first = s.timeMs;
-        }
-    }
-    for (const Recording& r : data.recordings) {
-        widen(r.minDistanceM, low, high);
-        widen(r.maxDistanceM, low, high);
-        if (r.startMs != 0 && (first == 0 || r.startMs < first)) {
-            first = r.startMs;
-        }
-    }
-    data.lengthM = known(low) ? high - low : kUnknown;
-    if (first != 0) {
-        data.inspectionDate =
-            QDateTime::fromMSecsSinceEpoch(first).toString(QStringLiteral("yyyy-MM-dd"));
-    }
-    for (const Observation& o : observations) {
-        const auto same = [&](const CodeCount& c) {
-            return o.isDefect() ? c.code == o.code : c.code.isEmpty() && c.name == o.name;
-        };
-        auto it = std::find_if(data.counts.begin(), data.counts.end(), same);
-        if (it == data.counts.end()) {
-            data.counts.push_back({o.code, o.name, 0});
-            it = data.counts.end() - 1;
+        auto it = std::find_if(counts.begin(), counts.end(), [&](const CodeCount& c) {
+            return c.code == o.code && c.grade == o.grade;
+        });
+        if (it == counts.end()) {
+            counts.push_back({o.code, o.name, o.grade, 0});
+            it = counts.end() - 1;
         }
         ++it->count;
     }
-    std::sort(data.counts.begin(), data.counts.end(), [](const CodeCount& a, const CodeCount& b) {
-        return a.code.isEmpty() != b.code.isEmpty() ? !a.code.isEmpty() : a.code < b.code;
+    std::sort(counts.begin(), counts.end(), [](const CodeCount& a, const CodeCount& b) {
+        return a.code != b.code ? a.code < b.code : a.grade < b.grade;
     });
-    data.worst = worstGrades(observations);
-    return data;
+}
+
+SectionReport gatherSection(InspectionIndex& index, qint64 projectId, const QString& folder,
+                            const CodeTables& codes)
+{
+    const SectionRecords records = index.sectionRecords(projectId);
+    SectionReport report;
+    report.section = assessSection(records, codes);
+    report.recordings = records.recordings;
+    report.profile = index.profile(projectId);
+    if (const qint64 first = firstTime(records)) {
+        report.inspectionDate =
+            QDateTime::fromMSecsSinceEpoch(first).toString(QStringLiteral("yyyy-MM-dd"));
+    }
+
+    QHash<qint64, const AssessedDefect*> assessed;
+    for (const AssessedDefect& d : report.section.defects) {
+        assessed.insert(d.observationId, &d);
+    }
+    QHash<QString, int> pictureOf;
+    const QDir dir(folder);
+    for (const Snapshot& s : records.snapshots) {
+        ReportPicture picture;
+        picture.number = static_cast<int>(report.pictures.size()) + 1;
+        picture.snapshot = s;
+        picture.path = dir.filePath(s.file);
+        pictureOf.insert(s.file, picture.number);
+        report.pictures.push_back(picture);
+    }
+    for (const Observation& o : records.observations) {
+        ReportRow row;
+        row.observation = o;
+        row.pictureNumber = pictureOf.value(o.snapshot);
+        row.endPictureNumber = pictureOf.value(o.endSnapshot);
+        const ReportPicture& at = report.pictures[row.pictureNumber - 1];
+        row.startM = observationStartM(o, at.snapshot.distanceM);
+        row.endM = o.isContinuous() ? o.endM : row.startM;
+        if (const AssessedDefect* d = assessed.value(o.id)) {
+            row.score = d->score;
+            row.lengthM = d->lengthM();
+        }
+        report.rows.push_back(row);
+        report.pictures[row.pictureNumber - 1].rows.push_back(row);
+        if (row.endPictureNumber != 0 && row.endPictureNumber != row.pictureNumber) {
+            row.atEnd = true;
+            report.pictures[row.endPictureNumber - 1].rows.push_back(row);
+        }
+    }
+    countDefects(report.rows, report.counts);
+    return report;
 }

@@ -1,47 +1,47 @@
-// Everything the report of one project shows, gathered from the index:
-// the project, its recordings, pictures with their numbers, the observation
-// table, counts by code, the worst grades and the telemetry profile.
+// Everything the report of a folder shows, gathered from the index: per
+// pipe section its assessment, recordings, pictures with their numbers, the
+// record table, counts by code and grade and the telemetry profile.
 #pragma once
 
-#include "inspectionindex.h"
+#include "assessedsection.h"
 
 #include <QCoreApplication>
 #include <QString>
 #include <QVector>
 
+// One observation as the record sheet lists it.
+struct ReportRow {
+    Observation observation;
+    double startM = kUnknown;
+    double endM = kUnknown;    // a finished continuous defect's end
+    double score = kUnknown;   // P, for a scored defect
+    double lengthM = kUnknown; // the length it counts with, for a scored defect
+    int pictureNumber = 0;
+    int endPictureNumber = 0; // the picture its end was marked on, 0 if none
+    bool atEnd = false;       // this copy stands under the picture of the end
+};
+
 struct ReportPicture {
     int number = 0;
     Snapshot snapshot;
     QString path;
-    QVector<Observation> observations;
-};
-
-struct ReportRow {
-    Observation observation;
-    double distanceM = kUnknown;
-    int pictureNumber = 0;
+    QVector<ReportRow> rows; // coded on it, or ending on it
 };
 
 struct CodeCount {
-    QString code; // empty for observations without a defect
+    QString code;
     QString name;
+    int grade = 0;
     int count = 0;
 };
 
-struct WorstGrades {
-    int structural = 0; // 0: none
-    int functional = 0;
-};
-
-struct ReportData {
-    Project project;
+struct SectionReport {
+    AssessedSection section;
     QString inspectionDate; // yyyy-MM-dd of the first file, empty when unknown
-    double lengthM = kUnknown;
     QVector<Recording> recordings;
     QVector<ReportPicture> pictures;
-    QVector<ReportRow> rows;
-    QVector<CodeCount> counts;
-    WorstGrades worst;
+    QVector<ReportRow> rows;   // every observation once, by distance
+    QVector<CodeCount> counts; // defects by code and grade
     QVector<ProfilePoint> profile;
 };
 
@@ -50,22 +50,27 @@ class ReportTexts {
 public:
     // "3–5点", "3点" or "" for an observation's clock position.
     static QString clock(const Observation& observation);
-    // "连续起点", "连续终点" or "".
+    // "连续" for a continuous defect, "" otherwise.
     static QString continuous(const Observation& observation);
-    // The name with its continuous-defect mark, e.g. "破裂（连续起点）".
-    static QString name(const Observation& observation);
+    // Where it lies: "6.75", "2.00–8.00" or "2.00–？" while the end is not marked.
+    static QString extent(const ReportRow& row);
     // "12.35", or "—" when unknown.
     static QString metres(double value);
     static QString grade(int grade);
-    // The worst grade's text, "无" for none.
-    static QString worst(int grade);
     // "PL 破裂 2级" or the observation's own text.
     static QString summary(const Observation& observation);
+    // A row's description: the remark, with a continuous defect's state.
+    static QString description(const ReportRow& row);
+    // The picture numbers of a row: "3", or "3、5" with its end's.
+    static QString pictures(const ReportRow& row);
+    // "TJ 2级×2；CJ 3级×1", or "无".
+    static QString counts(const QVector<CodeCount>& counts);
     static QString duration(double seconds);
 };
 
-// The worst scored structural and functional grade of the observations.
-WorstGrades worstGrades(const QVector<Observation>& observations);
+// Adds the defects of rows to counts, kept in code and grade order.
+void countDefects(const QVector<ReportRow>& rows, QVector<CodeCount>& counts);
 
 // folder: where the pictures are.
-ReportData gatherReport(InspectionIndex& index, qint64 projectId, const QString& folder);
+SectionReport gatherSection(InspectionIndex& index, qint64 projectId, const QString& folder,
+                            const CodeTables& codes);

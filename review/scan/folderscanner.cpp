@@ -1,78 +1,67 @@
 #include "folderscanner.h"
 
 #include "filenamefields.h"
+#include "folderlisting.h"
 #include "snapshotfile.h"
 #include "telemetryfile.h"
 #include "videofile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-
-namespace {
-
-const QString kVideo = QStringLiteral("video");
-const QString kTelemetry = QStringLiteral("telemetry");
-const QString kSnapshot = QStringLiteral("snapshot");
-
-QString kindOf(const QFileInfo& info)
-{
-    const QString suffix = info.suffix().toLower();
-    if (suffix == QLatin1String("mp4")) {
-        return kVideo;
-    }
-    if (suffix == QLatin1String("csv")) {
-        return kTelemetry;
-    }
-    return kSnapshot;
-}
-
-} // namespace
 
 ScanResult FolderScanner::scan(const QString& folder)
 {
     ScanResult result;
     // A folder that is gone (an unplugged drive) says nothing about its files.
-    if (!QFileInfo(folder).isDir()) {
+    QVector<ListedFile> present;
+    if (!QFileInfo(folder).isDir() || !FolderListing::list(folder, &present)) {
         return result;
     }
-    // Hidden too: a location starting with "." makes a hidden name. Files
-    // that cannot be read are listed with their problem.
-    const QFileInfoList present = QDir(folder).entryInfoList(
-        {"*.mp4", "*.csv", "*.jpg", "*.jpeg"}, QDir::Files | QDir::Hidden, QDir::Name);
     const QHash<QString, FileEntry> known = m_index.files();
-    IndexDatabase::Transaction transaction(m_index.database());
-
+    QVector<ListedFile> changed;
     QSet<QString> seen;
-    for (const QFileInfo& info : present) {
-        seen.insert(info.fileName());
-        const FileEntry entry{info.fileName(), kindOf(info),
-                              info.size(),     info.lastModified().toMSecsSinceEpoch(),
-                              QString(),       true};
-        const auto it = known.find(entry.name);
-        if (it != known.end() && it->size == entry.size && it->mtimeMs == entry.mtimeMs) {
+    for (const ListedFile& file : present) {
+        seen.insert(file.name);
+        const auto it = known.find(file.name);
+        if (it != known.end() && it->size == file.size && it->mtimeMs == file.mtimeMs) {
             ++result.unchanged;
-            continue;
+        } else {
+            changed.push_back(file);
         }
-        if (!readFile(info.filePath(), entry)) {
+    }
+    QStringList gone;
+    for (auto it = known.begin(); it != known.end(); ++it) {
+        if (!seen.contains(it.key())) {
+            gone << it.key();
+        }
+    }
+    // An index that is up to date is not written at all.
+    if (changed.isEmpty() && gone.isEmpty()) {
+        result.ok = true;
+        return result;
+    }
+
+    IndexDatabase::Transaction transaction(m_index.database());
+    for (const ListedFile& file : changed) {
+        const FileEntry entry{file.name,    file.kind,    file.size,
+                              file.mtimeMs, file.problem, file.problem.isEmpty()};
+        // Files that cannot be read are listed with their problem.
+        if (!(entry.usable ? readFile(QDir(folder).filePath(file.name), entry)
+                           : m_index.putFile(entry))) {
             return result;
         }
         ++result.read;
     }
-    for (auto it = known.begin(); it != known.end(); ++it) {
-        if (!seen.contains(it.key())) {
-            if (!m_index.removeFile(it.key())) {
-                return result;
-            }
-            ++result.removed;
-        }
-    }
-    if (result.read > 0 || result.removed > 0) {
-        if (!assignProjectsByName() || !m_index.linkSnapshotsToRecordings(kRecordingSlackMs) ||
-            !m_index.dropUnusedProjects()) {
+    for (const QString& name : gone) {
+        if (!m_index.removeFile(name)) {
             return result;
         }
+        ++result.removed;
+    }
+    if (!assignProjectsByName() || !m_index.linkSnapshotsToRecordings(kRecordingSlackMs) ||
+        !m_index.dropUnusedProjects()) {
+        return result;
     }
     result.ok = transaction.commit();
     return result;
@@ -81,7 +70,7 @@ ScanResult FolderScanner::scan(const QString& folder)
 bool FolderScanner::readFile(const QString& path, const FileEntry& entry)
 {
     FileEntry stored = entry;
-    if (entry.kind == kVideo) {
+    if (entry.kind == FolderListing::kVideo) {
         VideoRead video = VideoFile::read(path);
         stored.problem = video.problem;
         stored.usable = video.usable;
@@ -96,7 +85,7 @@ bool FolderScanner::readFile(const QString& path, const FileEntry& entry)
         }
         return true;
     }
-    if (entry.kind == kTelemetry) {
+    if (entry.kind == FolderListing::kTelemetry) {
         const TelemetryRead telemetry = TelemetryFile::read(path);
         stored.problem = telemetry.problem;
         stored.usable = telemetry.usable;

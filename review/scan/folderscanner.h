@@ -1,6 +1,7 @@
 // Brings the index of a save folder up to date with its files: new and
 // changed files are read, removed ones forgotten, unchanged ones (same size
-// and modification time) not opened at all. Only the index is written.
+// and modification time) not opened at all. Only the index is written, and
+// an index that is up to date not at all.
 #pragma once
 
 #include "inspectionindex.h"

@@ -27,6 +27,16 @@ bool InspectionFolder::rescan(QString* error)
     return m_lastScan.ok;
 }
 
+QString InspectionFolder::readOnlyNote() const
+{
+    if (!m_database.readOnlyFolder()) {
+        return QString();
+    }
+    return tr("文件夹 %1 只读：编码保存在本机 %2")
+        .arg(QDir::toNativeSeparators(m_folder),
+             QDir::toNativeSeparators(IndexDatabase::cachePath(m_folder)));
+}
+
 void InspectionFolder::close()
 {
     m_database.close();

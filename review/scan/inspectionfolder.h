@@ -23,6 +23,11 @@ public:
     void close();
 
     bool isOpen() const { return m_database.isOpen(); }
+    // The opening rebuilt a damaged index without all of its coding.
+    bool codingLost() const { return m_database.codingLost(); }
+    // For a folder the user cannot write: that its coding is kept on this
+    // computer, and where; empty for other folders.
+    QString readOnlyNote() const;
     const QString& folder() const { return m_folder; }
     InspectionIndex& index() { return m_index; }
     const ScanResult& lastScan() const { return m_lastScan; }

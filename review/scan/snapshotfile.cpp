@@ -167,16 +167,22 @@ SnapshotRead SnapshotFile::read(const QString& path)
             out.snapshot.timeMs = name.timeMs;
             out.snapshot.timeText = name.timeText;
         }
-        out.usable = true;
-        return out;
-    }
-    if (!name.ok) {
+    } else if (!name.ok) {
         out.problem = tr("既无检测记录，文件名也不是抓图的名称");
         return out;
+    } else {
+        out.snapshot.distanceM = name.distanceM;
+        out.snapshot.timeMs = name.timeMs;
+        out.snapshot.timeText = name.timeText;
     }
-    out.snapshot.distanceM = name.distanceM;
-    out.snapshot.timeMs = name.timeMs;
-    out.snapshot.timeText = name.timeText;
+    // A distance no crawler drives would set the inspected length.
+    double& distance = out.snapshot.distanceM;
+    if (known(distance) && !plausibleDistance(distance)) {
+        out.problem = tr("距离 %1 m 不可能（超出 0–%2 m），未采用")
+                          .arg(QString::number(distance, 'g', 6))
+                          .arg(kMaxDistanceM);
+        distance = kUnknown;
+    }
     out.usable = true;
     return out;
 }

@@ -1,5 +1,7 @@
 #include "telemetryfile.h"
 
+#include "csvstream.h"
+#include "distancetrack.h"
 #include "filenamefields.h"
 
 #include <QFile>
@@ -7,7 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <vector>
+#include <cmath>
 
 namespace {
 
@@ -16,56 +18,12 @@ const char* const kDistance = "distance_m";
 const char* const kRoll = "roll_deg";
 const char* const kPitch = "pitch_deg";
 
-// One field of a record, pointing into the file's bytes.
-struct Field {
-    const char* begin;
-    const char* end;
-};
-using Record = std::vector<Field>;
-
-// The next RFC 4180 record from p; false at the end. complete tells whether
-// it ended with a line break (the last one of a file still being written
-// may not). Quoted fields keep their quotes; see unquoted().
-bool nextRecord(const char*& p, const char* end, Record& fields, bool& complete)
-{
-    fields.clear();
-    complete = false;
-    if (p >= end) {
-        return false;
-    }
-    const char* start = p;
-    bool quoted = false;
-    for (; p < end; ++p) {
-        const char c = *p;
-        if (c == '"') {
-            quoted = !quoted; // a doubled quote toggles twice
-        } else if (!quoted && c == ',') {
-            fields.push_back({start, p});
-            start = p + 1;
-        } else if (!quoted && c == '\n') {
-            fields.push_back({start, p > start && p[-1] == '\r' ? p - 1 : p});
-            ++p;
-            complete = true;
-            return true;
-        }
-    }
-    fields.push_back({start, p});
-    return true;
-}
-
-// A field without its enclosing quotes; numbers and names hold no quote inside.
-Field unquoted(Field f)
-{
-    if (f.end - f.begin >= 2 && *f.begin == '"' && f.end[-1] == '"') {
-        return {f.begin + 1, f.end - 1};
-    }
-    return f;
-}
+using Field = CsvStream::Field;
 
 // An empty field is unknown; anything else must be a whole number text.
 bool parseNumber(Field f, double& value)
 {
-    f = unquoted(f);
+    f = CsvStream::unquoted(f);
     if (f.begin == f.end) {
         value = kUnknown;
         return true;
@@ -74,9 +32,80 @@ bool parseNumber(Field f, double& value)
     return result.ec == std::errc() && result.ptr == f.end;
 }
 
+// A value no recording has is unknown, and counted.
+void dropImpossible(double& value, double limit, int& dropped)
+{
+    if (known(value) && std::abs(value) > limit) {
+        value = kUnknown;
+        ++dropped;
+    }
+}
+
+// The rows taken, as the distance range of the recording and its profile
+// of one point a second and the last row.
+class ThinnedProfile {
+public:
+    ThinnedProfile(Recording& recording, QVector<ProfilePoint>& points)
+        : m_recording(recording), m_points(points)
+    {
+    }
+    // Takes the rows and empties the list.
+    void add(QVector<ProfilePoint>& rows)
+    {
+        Recording& r = m_recording;
+        for (const ProfilePoint& p : rows) {
+            r.minDistanceM =
+                known(r.minDistanceM) ? std::min(r.minDistanceM, p.distanceM) : p.distanceM;
+            r.maxDistanceM =
+                known(r.maxDistanceM) ? std::max(r.maxDistanceM, p.distanceM) : p.distanceM;
+            m_last = p;
+            m_lastIsKept = !known(p.videoTimeS) || !known(m_lastKept) ||
+                           p.videoTimeS >= m_lastKept + TelemetryFile::kProfileStepS;
+            if (m_lastIsKept) {
+                m_points.push_back(p);
+                m_lastKept = known(p.videoTimeS) ? p.videoTimeS : m_lastKept;
+            }
+        }
+        rows.clear();
+    }
+    // The profile reaches the last row, wherever the last second began.
+    void finish()
+    {
+        if (!m_lastIsKept && known(m_last.distanceM)) {
+            m_points.push_back(m_last);
+        }
+    }
+
+private:
+    Recording& m_recording;
+    QVector<ProfilePoint>& m_points;
+    double m_lastKept = kUnknown;
+    ProfilePoint m_last;
+    bool m_lastIsKept = false;
+};
+
+// Why reading stopped before the end, for the file's problem; empty when it did not.
+QString stopReason(const CsvStream& stream, qint64 maxBytes)
+{
+    switch (stream.stop()) {
+    case CsvStream::Stop::RecordTooLong:
+        return TelemetryFile::tr("第 %1 行超过 %2 KiB，其后未读")
+            .arg(stream.records() + 1)
+            .arg(CsvStream::kMaxRecordBytes / 1024);
+    case CsvStream::Stop::TooLarge:
+        return TelemetryFile::tr("文件超过 %1 MiB，其后未读").arg(maxBytes >> 20);
+    case CsvStream::Stop::ReadError:
+        return TelemetryFile::tr("第 %1 行之后读取出错，其后未读").arg(stream.records());
+    case CsvStream::Stop::Reading:
+    case CsvStream::Stop::End:
+        break;
+    }
+    return QString();
+}
+
 } // namespace
 
-TelemetryRead TelemetryFile::read(const QString& path)
+TelemetryRead TelemetryFile::read(const QString& path, qint64 maxBytes)
 {
     TelemetryRead out;
     const QFileInfo info(path);
@@ -88,18 +117,19 @@ TelemetryRead TelemetryFile::read(const QString& path)
         out.problem = file.errorString();
         return out;
     }
-    const QByteArray data = file.readAll();
-    const char* at = data.constData();
-    const char* const end = at + data.size();
-    Record fields;
+    CsvStream stream(file, maxBytes);
+    CsvStream::Record fields;
     bool complete = false;
-    if (!nextRecord(at, end, fields, complete) || !complete) {
-        out.problem = tr("不是遥测文件（没有表头）");
+    if (!stream.next(fields, complete) || !complete) {
+        out.problem =
+            stream.stop() == CsvStream::Stop::RecordTooLong
+                ? tr("不是遥测文件（第一行超过 %1 KiB）").arg(CsvStream::kMaxRecordBytes / 1024)
+                : tr("不是遥测文件（没有表头）");
         return out;
     }
     const auto column = [&](const char* name) {
         const auto it = std::find_if(fields.begin(), fields.end(), [&](Field f) {
-            f = unquoted(f);
+            f = CsvStream::unquoted(f);
             return QByteArray::fromRawData(f.begin, static_cast<int>(f.end - f.begin)) == name;
         });
         return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
@@ -121,10 +151,11 @@ TelemetryRead TelemetryFile::read(const QString& path)
     }
 
     int badRows = 0;
-    double lastKept = kUnknown;
-    ProfilePoint last;
-    bool lastKeptIsLast = false;
-    while (nextRecord(at, end, fields, complete)) {
+    int impossible = 0;
+    DistanceTrack track;
+    ThinnedProfile profile(r, out.profile);
+    QVector<ProfilePoint> taken;
+    while (stream.next(fields, complete)) {
         ProfilePoint p;
         const bool parsed = fields.size() == width && parseNumber(fields[time], p.videoTimeS) &&
                             parseNumber(fields[distance], p.distanceM) &&
@@ -135,31 +166,41 @@ TelemetryRead TelemetryFile::read(const QString& path)
             badRows += complete ? 1 : 0;
             continue;
         }
+        dropImpossible(p.videoTimeS, kMaxRecordingS, impossible);
+        dropImpossible(p.rollDeg, kMaxAngleDeg, impossible);
+        dropImpossible(p.pitchDeg, kMaxAngleDeg, impossible);
+        if (known(p.videoTimeS) && p.videoTimeS < 0) {
+            p.videoTimeS = kUnknown;
+            ++impossible;
+        }
         if (known(p.videoTimeS)) {
             r.durationS = known(r.durationS) ? std::max(r.durationS, p.videoTimeS) : p.videoTimeS;
         }
-        if (!known(p.distanceM)) {
-            continue;
-        }
-        r.minDistanceM =
-            known(r.minDistanceM) ? std::min(r.minDistanceM, p.distanceM) : p.distanceM;
-        r.maxDistanceM =
-            known(r.maxDistanceM) ? std::max(r.maxDistanceM, p.distanceM) : p.distanceM;
-        last = p;
-        lastKeptIsLast =
-            !known(p.videoTimeS) || !known(lastKept) || p.videoTimeS >= lastKept + kProfileStepS;
-        if (lastKeptIsLast) {
-            out.profile.push_back(p);
-            lastKept = known(p.videoTimeS) ? p.videoTimeS : lastKept;
+        if (known(p.distanceM)) {
+            track.add(p, taken);
+            profile.add(taken);
         }
     }
-    // The profile reaches the last record, wherever the last second began.
-    if (!lastKeptIsLast && known(last.distanceM)) {
-        out.profile.push_back(last);
-    }
+    track.finish(taken);
+    profile.add(taken);
+    profile.finish();
+
+    QStringList problems;
     if (badRows > 0) {
-        out.problem = tr("%n 行无法读取，已略过", nullptr, badRows);
+        problems << tr("%n 行无法读取，已略过", nullptr, badRows);
     }
+    if (track.leftOut() > 0) {
+        problems << tr("%n 行的距离不可能（超出 0–%1 m，或快于爬行器的速度跳变），"
+                       "未用于长度和剖面",
+                       nullptr, track.leftOut())
+                        .arg(kMaxDistanceM);
+    }
+    if (impossible > 0) {
+        problems << tr("%n 个时间或角度值不可能，已略过", nullptr, impossible);
+    }
+    problems << stopReason(stream, maxBytes);
+    problems.removeAll(QString());
+    out.problem = problems.join(tr("；"));
     out.usable = true;
     return out;
 }

@@ -2,14 +2,17 @@
 
 #include "reportdata.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -18,18 +21,11 @@
 namespace {
 
 constexpr int kClockHours = 12;
+constexpr int kDistanceDecimals = 2;
 
 QString itemText(const DefectCode& code)
 {
     return code.code + QLatin1Char(' ') + code.name;
-}
-
-// One line of the observation list.
-QString rowText(const Observation& o)
-{
-    QStringList parts{ReportTexts::summary(o), ReportTexts::clock(o), o.remark};
-    parts.removeAll(QString());
-    return parts.join(QStringLiteral("　"));
 }
 
 QSpinBox* clockBox(const QString& name, QWidget* parent)
@@ -44,6 +40,17 @@ QSpinBox* clockBox(const QString& name, QWidget* parent)
 
 } // namespace
 
+QString ObservationEditor::rowText(const Observation& o)
+{
+    QString extent;
+    if (o.isContinuous()) {
+        extent = o.isUnfinished() ? tr("未标终点") : tr("至 %1 m").arg(ReportTexts::metres(o.endM));
+    }
+    QStringList parts{ReportTexts::summary(o), extent, ReportTexts::clock(o), o.remark};
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral("　"));
+}
+
 QStringList ObservationEditor::noteTexts()
 {
     return {tr("检查井"), tr("管道起点"), tr("管道终点")};
@@ -54,7 +61,8 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
       m_grade(new QComboBox(this)), m_gradeText(new QLabel(this)),
       m_clockFrom(clockBox(QStringLiteral("clockFrom"), this)),
       m_clockTo(clockBox(QStringLiteral("clockTo"), this)), m_continuous(new QComboBox(this)),
-      m_remark(new QLineEdit(this)), m_add(new QPushButton(tr("新建观察 (Insert)"), this)),
+      m_end(new QLineEdit(this)), m_remark(new QLineEdit(this)), m_refusal(new QLabel(this)),
+      m_add(new QPushButton(tr("新建观察 (Insert)"), this)),
       m_remove(new QPushButton(tr("删除观察"), this))
 {
     m_list->setObjectName(QStringLiteral("observationList"));
@@ -62,7 +70,9 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     m_grade->setObjectName(QStringLiteral("grade"));
     m_gradeText->setObjectName(QStringLiteral("gradeText"));
     m_continuous->setObjectName(QStringLiteral("continuous"));
+    m_end->setObjectName(QStringLiteral("end"));
     m_remark->setObjectName(QStringLiteral("remark"));
+    m_refusal->setObjectName(QStringLiteral("refusal"));
     m_add->setObjectName(QStringLiteral("addObservation"));
     m_remove->setObjectName(QStringLiteral("removeObservation"));
 
@@ -79,12 +89,19 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     m_code->completer()->setCaseSensitivity(Qt::CaseInsensitive);
     m_code->lineEdit()->setPlaceholderText(tr("代码，如 PL；或文字，如 检查井"));
     m_continuous->addItem(QStringLiteral("—"), QString());
-    for (const QString& end : {Observation::kStart, Observation::kEnd}) {
-        Observation marked;
-        marked.continuous = end;
-        m_continuous->addItem(ReportTexts::continuous(marked), end);
-    }
+    Observation continuous;
+    continuous.continuous = Observation::kContinuous;
+    m_continuous->addItem(ReportTexts::continuous(continuous), Observation::kContinuous);
+    // Digits and two decimals; the range is checked when the end is stored,
+    // so that a digit too many is refused visibly rather than dropped.
+    m_end->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,9}(\\.\\d{0,%1})?").arg(kDistanceDecimals)),
+        m_end));
     m_gradeText->setWordWrap(true);
+    m_refusal->setWordWrap(true);
+    m_refusal->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    m_refusal->hide();
+    m_grade->installEventFilter(this);
 
     auto* clock = new QHBoxLayout;
     clock->addWidget(m_clockFrom);
@@ -96,7 +113,9 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     form->addRow(QString(), m_gradeText);
     form->addRow(tr("环向位置"), clock);
     form->addRow(tr("连续缺陷"), m_continuous);
+    form->addRow(tr("终点（m）"), m_end);
     form->addRow(tr("备注"), m_remark);
+    form->addRow(QString(), m_refusal);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_add);
     buttons->addWidget(m_remove);
@@ -109,7 +128,8 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     setTabOrder(m_grade, m_clockFrom);
     setTabOrder(m_clockFrom, m_clockTo);
     setTabOrder(m_clockTo, m_continuous);
-    setTabOrder(m_continuous, m_remark);
+    setTabOrder(m_continuous, m_end);
+    setTabOrder(m_end, m_remark);
 
     connect(m_code->lineEdit(), &QLineEdit::returnPressed, this, &ObservationEditor::commitCode);
     connect(m_code, QOverload<int>::of(&QComboBox::activated), this,
@@ -123,6 +143,7 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     });
     connect(m_grade, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
         m_current.grade = m_grade->currentData().toInt();
+        m_refusal->hide();
         const DefectCode* code = codeFor(m_current.code);
         m_gradeText->setText(code != nullptr && m_grade->currentIndex() >= 0
                                  ? code->grades.value(m_grade->currentIndex()).description
@@ -139,6 +160,25 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     });
     connect(m_continuous, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
         m_current.continuous = m_continuous->currentData().toString();
+        if (!m_current.isContinuous()) {
+            m_current.endM = kUnknown;
+            m_current.endSnapshot.clear();
+        }
+        showEnd();
+        store();
+    });
+    // A typed end replaces one marked on a snapshot; an empty field leaves it
+    // open. A distance no crawler drives is refused and not stored.
+    connect(m_end, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const double end = QLocale::c().toDouble(text, &ok);
+        if (ok && !plausibleDistance(end)) {
+            refuse(tr("终点 %1 m 不在 0–%2 m 之内，未保存").arg(text).arg(kMaxDistanceM));
+            return;
+        }
+        m_refusal->hide();
+        m_current.endM = ok ? end : kUnknown;
+        m_current.endSnapshot.clear();
         store();
     });
     connect(m_remark, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -162,6 +202,34 @@ ObservationEditor::ObservationEditor(const CodeTables& codes, QWidget* parent)
     connect(remove, &QShortcut::activated, this, &ObservationEditor::removeCurrent);
 
     setSnapshot(QString());
+}
+
+bool ObservationEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // A digit picks that grade; the combo box alone would pass over one the
+    // code does not have and leave the grade it shows.
+    if (watched == m_grade && event->type() == QEvent::KeyPress) {
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        if (typed.size() == 1 && typed[0].isDigit()) {
+            const int at = m_grade->findData(typed.toInt());
+            if (at >= 0) {
+                m_grade->setCurrentIndex(at);
+            } else if (m_grade->count() > 0) {
+                refuse(tr("%1 没有 %2级（只有 %3–%4），未保存")
+                           .arg(m_code->currentText(), typed, m_grade->itemText(0),
+                                m_grade->itemText(m_grade->count() - 1)));
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ObservationEditor::refuse(const QString& why)
+{
+    m_refusal->setText(why);
+    m_refusal->show();
+    QApplication::beep();
 }
 
 void ObservationEditor::setIndex(InspectionIndex* index)
@@ -199,21 +267,33 @@ void ObservationEditor::reload(qint64 select)
 void ObservationEditor::showCurrent()
 {
     const bool stored = m_current.id != 0;
+    m_refusal->hide();
     {
         const QSignalBlocker a(m_code), b(m_grade), c(m_clockFrom), d(m_clockTo), e(m_continuous),
-            f(m_remark);
+            f(m_remark), g(m_end);
         m_code->setEditText(stored ? codeText(m_current) : QString());
         m_clockFrom->setValue(m_current.clockFrom);
         m_clockTo->setValue(m_current.clockTo);
         m_continuous->setCurrentIndex(std::max(0, m_continuous->findData(m_current.continuous)));
         m_remark->setText(m_current.remark);
         fillGrades();
+        showEnd();
     }
-    for (QWidget* field : std::initializer_list<QWidget*>{m_clockFrom, m_clockTo, m_continuous,
-                                                          m_remark, m_remove}) {
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_clockFrom, m_clockTo, m_remark, m_remove}) {
         field->setEnabled(stored);
     }
     m_grade->setEnabled(stored && m_current.isDefect());
+    m_continuous->setEnabled(stored && m_current.isDefect());
+}
+
+void ObservationEditor::showEnd()
+{
+    const QSignalBlocker quiet(m_end);
+    m_end->setText(known(m_current.endM) ? ReportTexts::metres(m_current.endM) : QString());
+    m_end->setPlaceholderText(m_current.isContinuous() ? tr("未标终点：在此输入，或在终点抓图按 F8")
+                                                       : QString());
+    m_end->setEnabled(m_current.id != 0 && m_current.isContinuous());
 }
 
 void ObservationEditor::fillGrades()
@@ -266,10 +346,8 @@ void ObservationEditor::commitCode()
         next.name = code->name;
         next.kind = code->kind;
         next.scored = code->scored;
-        const bool gradeFits =
-            std::any_of(code->grades.begin(), code->grades.end(),
-                        [&](const DefectGrade& g) { return g.grade == next.grade; });
-        next.grade = gradeFits ? next.grade : code->grades.value(0).grade;
+        next.grade =
+            code->gradeEntry(next.grade) != nullptr ? next.grade : code->grades.value(0).grade;
     } else {
         next.codeTable.clear();
         next.code.clear();
@@ -277,6 +355,9 @@ void ObservationEditor::commitCode()
         next.kind.clear();
         next.scored = false;
         next.grade = 0;
+        next.continuous.clear();
+        next.endM = kUnknown;
+        next.endSnapshot.clear();
     }
     if (next.id == 0) {
         next.id = m_index->addObservation(next);

@@ -1,7 +1,10 @@
 // The observations of one snapshot and the form that codes them. A code
 // is taken with Enter (or picked from the list); every other field is
 // stored as soon as it changes. Typing a text that is no code makes an
-// observation without a defect, e.g. "检查井".
+// observation without a defect, e.g. "检查井". A continuous defect is coded
+// on the snapshot of its start; its end is typed here or marked later on
+// the snapshot where it ends (ReviewWindow). A grade the code does not have
+// or an end no crawler reaches is refused in the form and not stored.
 #pragma once
 
 #include "codetable.h"
@@ -34,6 +37,11 @@ public:
 
     // Texts offered for observations without a defect.
     static QStringList noteTexts();
+    // One line of the observation list.
+    static QString rowText(const Observation& observation);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void observationsChanged(const QString& file, const QVector<Observation>& observations);
@@ -48,6 +56,9 @@ private:
     void commitCode();
     void store();
     void fillGrades();
+    void showEnd();
+    // Says in the form why the input was not taken; nothing is stored.
+    void refuse(const QString& why);
     // The defect whose code or "code name" the text is; null for other text.
     const DefectCode* codeFor(const QString& text) const;
     // What the code field shows for a stored observation.
@@ -66,7 +77,9 @@ private:
     QSpinBox* m_clockFrom;
     QSpinBox* m_clockTo;
     QComboBox* m_continuous;
+    QLineEdit* m_end;
     QLineEdit* m_remark;
+    QLabel* m_refusal; // shown while the last input was refused
     QPushButton* m_add;
     QPushButton* m_remove;
 };

@@ -1,22 +1,26 @@
 #include "reviewwindow.h"
 
-#include "observationcsv.h"
+#include "assessmenttexts.h"
 #include "observationeditor.h"
-#include "reportwriter.h"
+#include "reportprogress.h"
+#include "sectionform.h"
 #include "snapshottree.h"
 #include "snapshotview.h"
 #include "telquinlibrary.h"
+#include "waitcursor.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileSystemWatcher>
+#include <QInputDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -24,27 +28,19 @@
 
 namespace {
 
-constexpr int kStatusMessageMs = 8000;
 constexpr int kDefaultWidth = 1400;
 constexpr int kDefaultHeight = 900;
 constexpr int kTreeStretch = 1;
 constexpr int kDetailStretch = 3;
-
-// Keeps a wait cursor while long work runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+constexpr int kSectionWidth = 330; // the section dock, of kDefaultWidth
 
 } // namespace
 
 ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent)
     : QMainWindow(parent), m_folder(sql), m_codes(std::move(codes)), m_tree(new SnapshotTree(this)),
       m_view(new SnapshotView(this)), m_editor(new ObservationEditor(m_codes, this)),
-      m_problems(new QListWidget(this)), m_watcher(new QFileSystemWatcher(this))
+      m_section(new SectionForm(this)), m_problems(new QListWidget(this)),
+      m_watcher(new QFileSystemWatcher(this)), m_readOnlyNote(new QLabel(this))
 {
     setObjectName(QStringLiteral("reviewWindow"));
     setWindowTitle(tr("检测回看"));
@@ -66,9 +62,20 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     auto* main = new QSplitter(Qt::Horizontal, this);
     main->addWidget(files);
     main->addWidget(detail);
-    main->setSizes({kDefaultWidth / (kTreeStretch + kDetailStretch) * kTreeStretch,
-                    kDefaultWidth / (kTreeStretch + kDetailStretch) * kDetailStretch});
+    const int shared = kDefaultWidth - kSectionWidth;
+    main->setSizes({shared / (kTreeStretch + kDetailStretch) * kTreeStretch,
+                    shared / (kTreeStretch + kDetailStretch) * kDetailStretch});
     setCentralWidget(main);
+    auto* dock = new QDockWidget(tr("管段"), this);
+    dock->setObjectName(QStringLiteral("sectionDock"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable);
+    dock->setWidget(m_section);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    resizeDocks({dock}, {kSectionWidth}, Qt::Horizontal);
+    m_readOnlyNote->setObjectName(QStringLiteral("readOnlyNote"));
+    m_readOnlyNote->setStyleSheet(QStringLiteral("color: #a05000; font-weight: bold;"));
+    m_readOnlyNote->hide();
+    statusBar()->addPermanentWidget(m_readOnlyNote);
 
     buildActions();
     connect(m_tree, &SnapshotTree::currentSnapshotChanged, this, &ReviewWindow::showSnapshot);
@@ -78,12 +85,9 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
                 m_tree->refreshLabel(file, observations);
                 updateStatus();
             });
-    connect(m_editor, &ObservationEditor::storeFailed, this, [this] {
-        QMessageBox::warning(this, tr("检测回看"),
-                             tr("无法保存到索引 %1，这次修改没有保存。")
-                                 .arg(QDir::toNativeSeparators(m_folder.folder() + "/" +
-                                                               IndexDatabase::fileName())));
-    });
+    connect(m_editor, &ObservationEditor::storeFailed, this, &ReviewWindow::storeFailed);
+    connect(m_section, &SectionForm::storeFailed, this, &ReviewWindow::storeFailed);
+    connect(m_section, &SectionForm::changed, this, &ReviewWindow::updateStatus);
     connect(m_editor, &ObservationEditor::editingDone, m_tree,
             [this] { m_tree->setFocus(Qt::ShortcutFocusReason); });
 
@@ -95,6 +99,13 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
 }
 
 ReviewWindow::~ReviewWindow() = default;
+
+void ReviewWindow::storeFailed()
+{
+    QMessageBox::warning(this, tr("检测回看"),
+                         tr("无法保存到索引 %1，这次修改没有保存。")
+                             .arg(QDir::toNativeSeparators(m_folder.index().database().path())));
+}
 
 void ReviewWindow::buildActions()
 {
@@ -112,8 +123,11 @@ void ReviewWindow::buildActions()
     for (QAction* a :
          {action(tr("打开文件夹"), QKeySequence::Open, &ReviewWindow::chooseFolder),
           action(tr("刷新"), QKeySequence(Qt::Key_F5), &ReviewWindow::rescan),
-          action(tr("生成报告"), QKeySequence(Qt::CTRL | Qt::Key_P), &ReviewWindow::saveReport),
-          action(tr("导出 CSV"), QKeySequence(Qt::CTRL | Qt::Key_E), &ReviewWindow::saveCsv)}) {
+          action(tr("生成报告"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { saveReport(true); }),
+          action(tr("当前管段报告"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+                 [this] { saveReport(false); }),
+          action(tr("导出 CSV"), QKeySequence(Qt::CTRL | Qt::Key_E), &ReviewWindow::saveCsv),
+          action(tr("导入 CSV"), QKeySequence(Qt::CTRL | Qt::Key_I), &ReviewWindow::openCsv)}) {
         file->addAction(a);
         tools->addAction(a);
     }
@@ -129,6 +143,10 @@ void ReviewWindow::buildActions()
         action(tr("新建观察"), QKeySequence(Qt::Key_Insert), [this] { m_editor->startNew(); }));
     code->addAction(action(tr("删除观察"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                            [this] { m_editor->removeCurrent(); }));
+    code->addAction(
+        action(tr("标记连续缺陷终点"), QKeySequence(Qt::Key_F8), &ReviewWindow::markContinuousEnd));
+    code->addAction(action(tr("管段信息"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                           [this] { m_section->startEditing(); }));
 }
 
 bool ReviewWindow::openFolder(const QString& path)
@@ -137,6 +155,7 @@ bool ReviewWindow::openFolder(const QString& path)
         m_watcher->removePath(m_folder.folder());
     }
     m_editor->setIndex(nullptr);
+    m_section->setIndex(nullptr);
     QString notice;
     QString error;
     bool opened = false;
@@ -150,12 +169,17 @@ bool ReviewWindow::openFolder(const QString& path)
     if (!opened) {
         m_tree->clear();
         m_view->clear();
+        m_readOnlyNote->hide();
         QMessageBox::warning(this, tr("检测回看"), error);
         return false;
     }
     setWindowTitle(tr("检测回看 — %1").arg(QDir::toNativeSeparators(m_folder.folder())));
+    // Stays in sight: what is coded here is not written to the folder.
+    m_readOnlyNote->setText(m_folder.readOnlyNote());
+    m_readOnlyNote->setVisible(!m_readOnlyNote->text().isEmpty());
     m_watcher->addPath(m_folder.folder());
     m_editor->setIndex(&m_folder.index());
+    m_section->setIndex(&m_folder.index());
     refresh();
     m_tree->setFocus();
     return true;
@@ -209,15 +233,75 @@ void ReviewWindow::showSnapshot(const QString& file)
 void ReviewWindow::updateStatus()
 {
     const qint64 project = m_tree->currentProject();
+    const AssessedSection section =
+        project != 0 ? assessSection(m_folder.index().sectionRecords(project), m_codes)
+                     : AssessedSection();
+    m_section->showSection(section);
     if (project == 0) {
         statusBar()->showMessage(m_folder.isOpen() ? tr("文件夹中没有录像或抓图") : QString());
         return;
     }
-    const WorstGrades worst = worstGrades(m_folder.index().projectObservations(project));
-    statusBar()->showMessage(
-        tr("%n 张抓图　结构性缺陷最高等级：%1　功能性缺陷最高等级：%2", nullptr,
-           m_tree->snapshotCount())
-            .arg(ReportTexts::worst(worst.structural), ReportTexts::worst(worst.functional)));
+    const ConditionAssessment& s = section.assessment.structural;
+    const ConditionAssessment& f = section.assessment.functional;
+    QString text =
+        tr("%n 张抓图　结构性 F = %1 %2　功能性 G = %3 %4", nullptr, m_tree->snapshotCount())
+            .arg(AssessmentTexts::figure(s.value), AssessmentTexts::grade(s.grade),
+                 AssessmentTexts::figure(f.value), AssessmentTexts::grade(f.grade));
+    if (section.unfinished > 0) {
+        text += tr("　%n 个连续缺陷未标终点", nullptr, section.unfinished);
+    }
+    statusBar()->showMessage(text);
+}
+
+void ReviewWindow::markContinuousEnd()
+{
+    const QString file = m_tree->currentFile();
+    const Snapshot here = m_tree->snapshot(file);
+    if (file.isEmpty()) {
+        return;
+    }
+    if (!known(here.distanceM)) {
+        statusBar()->showMessage(tr("这张抓图没有距离：请在起点观察的终点栏输入终点距离"),
+                                 kStatusMessageMs);
+        return;
+    }
+    QVector<Observation> open;
+    QStringList choices;
+    for (const Observation& o : m_folder.index().projectObservations(here.projectId)) {
+        const double start = observationStartM(o, m_tree->snapshot(o.snapshot).distanceM);
+        if (o.isUnfinished() && o.snapshot != file && (!known(start) || start <= here.distanceM)) {
+            open << o;
+            choices << tr("%1　起点 %2 m").arg(ReportTexts::summary(o), ReportTexts::metres(start));
+        }
+    }
+    if (open.isEmpty()) {
+        statusBar()->showMessage(tr("此处之前没有未标终点的连续缺陷"), kStatusMessageMs);
+        return;
+    }
+    int chosen = 0;
+    if (open.size() > 1) {
+        bool ok = false;
+        const QString choice = QInputDialog::getItem(
+            this, tr("标记连续缺陷终点"),
+            tr("在 %1 m 结束的连续缺陷：").arg(ReportTexts::metres(here.distanceM)), choices, 0,
+            false, &ok);
+        if (!ok) {
+            return;
+        }
+        chosen = static_cast<int>(choices.indexOf(choice));
+    }
+    Observation ended = open[chosen];
+    ended.endM = here.distanceM;
+    ended.endSnapshot = file;
+    if (!m_folder.index().updateObservation(ended)) {
+        storeFailed();
+        return;
+    }
+    m_tree->refreshLabel(ended.snapshot, m_folder.index().observations(ended.snapshot));
+    updateStatus();
+    statusBar()->showMessage(tr("%1 的终点已标记在 %2 m")
+                                 .arg(ReportTexts::summary(ended), ReportTexts::metres(ended.endM)),
+                             kStatusMessageMs);
 }
 
 void ReviewWindow::chooseFolder()
@@ -226,67 +310,6 @@ void ReviewWindow::chooseFolder()
         QFileDialog::getExistingDirectory(this, tr("选择保存文件夹"), m_folder.folder());
     if (!chosen.isEmpty()) {
         openFolder(chosen);
-    }
-}
-
-QString ReviewWindow::suggestedName(const QString& suffix)
-{
-    QStringList parts{tr("检测报告")};
-    for (const Project& p : m_folder.index().projects()) {
-        if (p.id == m_tree->currentProject()) {
-            parts << p.fields.value("location") << p.fields.value("startwellno")
-                  << p.fields.value("endwellno");
-        }
-    }
-    parts.removeAll(QString());
-    // Slashes in a field must not lead the name into another folder.
-    const QString name = parts.join(QLatin1Char('-')).replace(QLatin1Char('/'), QLatin1Char('_'));
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-        .filePath(name + suffix);
-}
-
-bool ReviewWindow::writeReport(const QString& path)
-{
-    return exportProject(path, tr("生成报告"), tr("报告已保存：%1"), &ReportWriter::write);
-}
-
-bool ReviewWindow::writeCsv(const QString& path)
-{
-    return exportProject(path, tr("导出 CSV"), tr("观察记录已导出：%1"), &ObservationCsv::write);
-}
-
-bool ReviewWindow::exportProject(const QString& path, const QString& title, const QString& done,
-                                 ProjectWriter write)
-{
-    const qint64 project = m_tree->currentProject();
-    if (project == 0) {
-        return false;
-    }
-    QString error;
-    const WaitCursor wait;
-    if (!write(gatherReport(m_folder.index(), project, m_folder.folder()), path, &error)) {
-        QMessageBox::warning(this, title, error);
-        return false;
-    }
-    statusBar()->showMessage(done.arg(QDir::toNativeSeparators(path)), kStatusMessageMs);
-    return true;
-}
-
-void ReviewWindow::saveReport()
-{
-    const QString path = QFileDialog::getSaveFileName(this, tr("生成报告"), suggestedName(".pdf"),
-                                                      tr("PDF 文件 (*.pdf)"));
-    if (!path.isEmpty()) {
-        writeReport(path);
-    }
-}
-
-void ReviewWindow::saveCsv()
-{
-    const QString path = QFileDialog::getSaveFileName(this, tr("导出 CSV"), suggestedName(".csv"),
-                                                      tr("CSV 文件 (*.csv)"));
-    if (!path.isEmpty()) {
-        writeCsv(path);
     }
 }
 

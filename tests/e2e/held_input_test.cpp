@@ -4,6 +4,7 @@
 // held ends the held command before it shows, and a held function key acts
 // once.
 #include "ConsoleOnSim.h"
+#include "GaugeCloud.h"
 #include "inisettings.h"
 #include "xinput.h"
 
@@ -19,11 +20,11 @@ namespace {
 using consoletest::Commands;
 using consoletest::waitUntil;
 
-constexpr int kRight = 1;
-constexpr int kLeft = 2;
-constexpr int kTop = 3;
-constexpr int kBottom = 4;
-constexpr int kCentre = 5;
+constexpr int kRight = GaugeCloud::Right;
+constexpr int kLeft = GaugeCloud::Left;
+constexpr int kTop = GaugeCloud::Top;
+constexpr int kBottom = GaugeCloud::Bottom;
+constexpr int kCentre = GaugeCloud::Centre;
 constexpr std::chrono::milliseconds kReleaseWait(2000);
 constexpr std::chrono::milliseconds kQuiet(300);
 
@@ -171,7 +172,8 @@ TEST_F(HeldInput, EveryHeldPadEndsItsCommandBeforeADialogShows)
 TEST_F(HeldInput, AHeldFunctionKeyActsOncePerPress)
 {
     // F1 and F2 refuse before the first frame.
-    ASSERT_TRUE(waitUntil([] { return consoletest::DebugCapture::contains("GetImage m_iMatWidth"); }));
+    ASSERT_TRUE(
+        waitUntil([] { return consoletest::DebugCapture::contains("GetImage m_iMatWidth"); }));
     // Held 1.5 s: the X server repeats the key about 20 times.
     ASSERT_EQ(xdotool(keysOverConsole({"keydown", "F1", "sleep", "1.5", "keyup", "F1"})), 0);
     EXPECT_TRUE(waitUntil([&] { return files(".mp4") == 1; }));

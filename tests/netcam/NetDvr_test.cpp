@@ -49,6 +49,8 @@ protected:
     // Serves live video on m_port, logs in once the server answers and starts a
     // callback play into m_log; losses go to m_exceptions.
     void StartLivePlay();
+    // The same with the test camera (GStreamer's RTSP server) on port.
+    void StartCameraPlay(uint16_t port);
 
     const uint16_t m_port = loopback::FreePort();
     std::unique_ptr<loopback::FfmpegProcess> m_server;
@@ -155,6 +157,20 @@ void NetDvr::StartLivePlay()
     m_exceptions = std::make_unique<ExceptionLog>();
     m_handle = PlayLogged(id, m_log);
     ASSERT_GE(m_handle, 1);
+}
+
+void NetDvr::StartCameraPlay(uint16_t port)
+{
+    const int32_t id = Login("127.0.0.1", port);
+    ASSERT_GE(id, 0) << NET_DVR_GetLastError();
+    m_exceptions = std::make_unique<ExceptionLog>();
+    m_handle = PlayLogged(id, m_log);
+    ASSERT_GE(m_handle, 1);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 } // namespace
@@ -415,28 +431,33 @@ TEST_F(NetDvr, StreamStartingBetweenKeyFramesShowsNothingBeforeTheNextOne)
     }
 }
 
-TEST_F(NetDvr, LostStreamIsRetriedAfterASecondThenAfterDoublingWaits)
+TEST_F(NetDvr, AwayCameraIsProbedEverySecondAndOneThatAnswersAndFailsIsTriedAfterDoublingWaits)
 {
     constexpr uint32_t kLongestWaitMs = 3000;
     ASSERT_EQ(NET_DVR_SetReconnect(kLongestWaitMs, 1), 1);
-    ASSERT_NO_FATAL_FAILURE(StartLivePlay());
+    RtspCamera camera({});
+    ASSERT_TRUE(camera.start());
+    ASSERT_NO_FATAL_FAILURE(StartCameraPlay(camera.port()));
     ASSERT_TRUE(WaitForPackets(m_log, 5));
-    m_server->kill();
+    camera.kill();
     const auto lostAt = std::chrono::steady_clock::now();
-    // The camera's port now takes each attempt's connection and closes it.
-    uint16_t port = m_port;
+    // The camera's port now takes each connection and closes it: a probe
+    // sends nothing, an attempt its first request.
+    uint16_t port = camera.port();
     const int fd = loopback::BindLoopback(SOCK_STREAM, port);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::listen(fd, 4), 0);
     std::vector<double> attempts; // seconds after the loss
+    std::vector<double> probes;
     std::atomic<bool> stop{false};
     std::thread knocks([&] {
-        loopback::AcceptUntilStopped(fd, stop, [&](int) {
-            attempts.push_back(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - lostAt).count());
-            if (attempts.size() == 4) {
-                stop = true;
-            }
+        loopback::AcceptUntilStopped(fd, stop, [&](int client) {
+            const double at = SecondsSince(lostAt);
+            pollfd in{client, POLLIN, 0};
+            char byte = 0;
+            const bool request = ::poll(&in, 1, 1000) == 1 && ::recv(client, &byte, 1, 0) == 1;
+            (request ? attempts : probes).push_back(at);
+            stop = attempts.size() == 4;
         });
     });
     knocks.join();
@@ -449,4 +470,21 @@ TEST_F(NetDvr, LostStreamIsRetriedAfterASecondThenAfterDoublingWaits)
         EXPECT_GT(attempts[i], expected[i] - 0.3) << "attempt " << i;
         EXPECT_LT(attempts[i], expected[i] + 1.5) << "attempt " << i;
     }
+    // Meanwhile a probe a second, never more (seen here a little late when
+    // the attempt before it was handled first).
+    EXPECT_GE(probes.size(), 7u);
+    for (size_t i = 1; i < probes.size(); ++i) {
+        EXPECT_GT(probes[i] - probes[i - 1], 0.75) << "probe " << i;
+    }
+}
+
+TEST_F(NetDvr, CameraThatRefusesTcpPlaysOverUdp)
+{
+    RtspCamera::Options options;
+    options.udpOnly = true;
+    RtspCamera camera(options);
+    ASSERT_TRUE(camera.start());
+    const int32_t id = Login("127.0.0.1", camera.port());
+    ASSERT_GE(id, 0) << NET_DVR_GetLastError();
+    ASSERT_NO_FATAL_FAILURE(ExpectWindowFrames(id, cv::Size(320, 240)));
 }

@@ -177,6 +177,34 @@ TEST(Mp4Recorder, mpeg4HeaderCarriesTheLowestProfileAndLevelThatAdmitTheSize)
     }
 }
 
+TEST(Mp4Recorder, mpeg4FramesBeyondEveryLevelAreStoredScaledDownAsAWhole)
+{
+    TempDir dir("recorder");
+    // 4 MP, and a 4K camera's picture cropped at both sides.
+    for (const cv::Size size : {cv::Size(2560, 1440), cv::Size(3516, 2160)}) {
+        const std::string path = dir.file("large.mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, kXvid, kFps, size)) << recorder.lastError();
+        const cv::Size stored = recorder.storedSize();
+        ASSERT_TRUE(recordFrames(recorder, 0, 3, size));
+        recorder.release();
+        const auto stream = probeStream(path, "v", "profile,level,width,height");
+        EXPECT_EQ(stream.at("profile"), "Main Profile") << size;
+        EXPECT_EQ(stream.at("level"), "4") << size;
+        EXPECT_EQ(std::stoi(stream.at("width")), stored.width) << size;
+        EXPECT_EQ(std::stoi(stream.at("height")), stored.height) << size;
+        // The largest picture Main Profile level 4 takes (8160 macroblocks),
+        // of the frames' shape.
+        const int macroblocks = ((stored.width + 15) / 16) * ((stored.height + 15) / 16);
+        EXPECT_LE(macroblocks, 8160) << size;
+        EXPECT_GT(macroblocks, 8160 * 97 / 100) << size;
+        EXPECT_NEAR(static_cast<double>(stored.width) / stored.height,
+                    static_cast<double>(size.width) / size.height, 0.005)
+            << size;
+        EXPECT_EQ(decodedFrames(path), 3) << size;
+    }
+}
+
 TEST(Mp4Recorder, framesKeepTheirTimesAndAKeyEverySecondWhateverTheirRateAndCode)
 {
     TempDir dir("recorder");
@@ -339,7 +367,7 @@ TEST(Mp4Recorder, openRefusesBadParametersWithMessage)
         {"path is a folder", dir.file(""), kXvid, kFps, kSize},
         {"unknown code", dir.file("g.mp4"), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), kFps,
          kSize},
-        {"beyond every MPEG-4 Part 2 level", dir.file("i.mp4"), kXvid, kFps, cv::Size(2560, 1440)},
+        {"beyond every MPEG-4 Part 2 level at any size", dir.file("i.mp4"), kXvid, 1e6, kSize},
     };
     std::vector<Case> all(std::begin(cases), std::end(cases));
     // Permissions do not bind root.

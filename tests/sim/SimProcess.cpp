@@ -175,6 +175,13 @@ int SimProcess::stop()
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void SimProcess::signal(int signalNumber) const
+{
+    if (pid_ >= 0) {
+        ::kill(pid_, signalNumber);
+    }
+}
+
 void SimProcess::kill()
 {
     if (pid_ >= 0) {

@@ -43,6 +43,9 @@ public:
 
     // SIGTERM and wait; returns the exit status, or -1 if it did not exit normally.
     int stop();
+    // The signal only, for tests that take several processes down at once;
+    // stop() or kill() waits for it afterwards.
+    void signal(int signalNumber) const;
     // SIGKILL and wait.
     void kill();
 

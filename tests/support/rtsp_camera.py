@@ -9,8 +9,11 @@ Prints "port N" once it listens, then "client" for every connection (one
 per login attempt or play).
 Reads commands from standard input, one per line:
   "rate FPS"           from now on at most FPS frames per second (0: all)
+  "size W H"           from now on pictures of W x H (a new key frame says so)
 Ends on end of input or SIGTERM. Freeze it with SIGSTOP to stall its
-connections; kill it to drop them.
+connections; kill it to drop them. With --silent it answers every request
+and plays, but no video packet leaves it; with --udp-only it refuses RTSP
+over TCP (interleaved), as some cameras do.
 """
 
 import argparse
@@ -47,10 +50,13 @@ def parse_rate(text):
 class Camera:
     def __init__(self, args):
         self.rates = []  # videorate elements of the running media
+        self.sizes = []  # their size filters
         self.late = args.late
+        self.silent = args.silent
+        self.rate = parse_rate(args.fps)
         launch = (
             "( videotestsrc is-live=true pattern=smpte horizontal-speed=4"
-            " ! video/x-raw,format=I420,width={w},height={h},framerate={rate}"
+            " ! capsfilter name=size caps=video/x-raw,format=I420,width={w},height={h},framerate={rate}"
             " ! videorate name=limit drop-only=true ! {encoder} )"
         ).format(w=args.width, h=args.height, rate=parse_rate(args.fps),
                  encoder=ENCODERS[args.codec].format(gop=args.gop))
@@ -59,6 +65,8 @@ class Camera:
         self.server.set_service(str(args.port))
         factory = GstRtspServer.RTSPMediaFactory()
         factory.set_launch(launch)
+        if args.udp_only:
+            factory.set_protocols(GstRtsp.RTSPLowerTrans.UDP)
         factory.connect("media-configure", self.on_media)
         if args.user:
             auth = GstRtspServer.RTSPAuth()
@@ -80,7 +88,14 @@ class Camera:
     def on_media(self, _factory, media):
         element = media.get_element()
         self.rates.append(element.get_by_name("limit"))
-        if self.late > 0:
+        self.sizes.append(element.get_by_name("size"))
+        pad = element.get_by_name("pay0").get_static_pad("src")
+        if self.silent:
+            # The server answers PLAY once a packet has come past its own
+            # gate: packets are dropped after it, where they leave for the
+            # clients (over TCP or UDP).
+            media.connect("prepared", self.silence)
+        elif self.late > 0:
             # The packets of the first frames go nowhere, so the client's
             # stream starts between key frames, as when it joins a running
             # camera; the stream's description still names the codec setup.
@@ -97,8 +112,20 @@ class Camera:
                     return Gst.PadProbeReturn.DROP
                 return Gst.PadProbeReturn.OK
 
-            pad = element.get_by_name("pay0").get_static_pad("src")
             pad.add_probe(Gst.PadProbeType.BUFFER | Gst.PadProbeType.BUFFER_LIST, drop_early)
+
+    @staticmethod
+    def silence(media):
+        # Behind the gate that PLAY waits for: the stream leaves rtpbin here.
+        pipeline = media.get_element().get_parent()
+        for element in pipeline.iterate_recurse():
+            factory = element.get_factory()
+            if factory is None or factory.get_name() != "rtpbin":
+                continue
+            for pad in element.iterate_src_pads():
+                if pad.get_name().startswith("send_rtp_src"):
+                    pad.add_probe(Gst.PadProbeType.BUFFER | Gst.PadProbeType.BUFFER_LIST,
+                                  lambda *_: Gst.PadProbeReturn.DROP)
 
     def on_client(self, _server, _client):
         say("client")
@@ -106,6 +133,12 @@ class Camera:
     def set_rate(self, fps):
         for limit in self.rates:
             limit.set_property("max-rate", fps if fps > 0 else 2147483647)
+
+    def set_size(self, width, height):
+        caps = Gst.Caps.from_string("video/x-raw,format=I420,width=%d,height=%d,framerate=%s"
+                                    % (width, height, self.rate))
+        for size in self.sizes:
+            size.set_property("caps", caps)
 
 
 def main():
@@ -122,6 +155,10 @@ def main():
     parser.add_argument("--late", type=float, default=0,
                         help="seconds of each stream that no client gets: it starts"
                              " between key frames")
+    parser.add_argument("--silent", action="store_true",
+                        help="answer and play, but send no video")
+    parser.add_argument("--udp-only", action="store_true",
+                        help="refuse RTSP over TCP: video over UDP only")
     args = parser.parse_args()
 
     Gst.init(None)
@@ -133,6 +170,8 @@ def main():
             words = line.split()
             if len(words) == 2 and words[0] == "rate":
                 GLib.idle_add(camera.set_rate, int(float(words[1])))
+            elif len(words) == 3 and words[0] == "size":
+                GLib.idle_add(camera.set_size, int(words[1]), int(words[2]))
         GLib.idle_add(loop.quit)
 
     threading.Thread(target=commands, daemon=True).start()

@@ -1,7 +1,7 @@
 // A real network camera for tests and benchmarks: GStreamer's RTSP server
 // (rtsp_camera.py beside this file) on 127.0.0.1, run as a child process.
 // Kill it for an outage, freeze it for a stalled network, restart it on the
-// same port, lower its frame rate while it runs.
+// same port, change its frame rate or picture size while it runs.
 #pragma once
 
 #include <fcntl.h>
@@ -28,7 +28,9 @@ public:
         std::string user;     // digest authentication when not empty
         std::string password; // may hold any character
         std::string mount = "/Streaming/Channels/101";
-        double late = 0; // seconds of each stream nobody gets: it starts between key frames
+        double late = 0;      // seconds of each stream nobody gets: it starts between key frames
+        bool silent = false;  // answers and plays, but sends no video
+        bool udpOnly = false; // refuses RTSP over TCP: video over UDP only
     };
 
     static constexpr std::chrono::seconds kStartTimeout{30};
@@ -73,6 +75,12 @@ public:
                                          m_options.password};
         if (m_options.late > 0) {
             args.insert(args.end(), {"--late", std::to_string(m_options.late)});
+        }
+        if (m_options.silent) {
+            args.emplace_back("--silent");
+        }
+        if (m_options.udpOnly) {
+            args.emplace_back("--udp-only");
         }
         m_pid = fork();
         if (m_pid == 0) {
@@ -147,15 +155,22 @@ public:
     }
 
     // From now on at most fps frames per second.
-    void setRate(int fps)
+    void setRate(int fps) { command("rate " + std::to_string(fps)); }
+    // From now on pictures of width x height.
+    void setSize(int width, int height)
     {
-        const std::string line = "rate " + std::to_string(fps) + "\n";
+        command("size " + std::to_string(width) + " " + std::to_string(height));
+    }
+
+private:
+    void command(const std::string& text)
+    {
+        const std::string line = text + "\n";
         if (m_pid > 0 && write(m_input, line.data(), line.size()) < 0) {
             m_listening = false;
         }
     }
 
-private:
     void read()
     {
         char buffer[256];

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <thread>
 
 #include "CameraLibraryTest.h"
 #include "IHikSystemHead.h"
+#include "IHikSystemHeadExt.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
 #include "rtspcamera.h"
@@ -67,6 +70,21 @@ TEST(VaskelExports, CreateIsASingleton)
     DeleteIHikSystemHead();
 }
 
+TEST(VaskelExports, TheExtensionIsFoundByNameAndOnlyForTheLibrarysCameraSystem)
+{
+    // As a host finds it: by name, among the loaded libraries.
+    const auto find =
+        reinterpret_cast<GetIHikSystemHeadExtFn>(dlsym(RTLD_DEFAULT, kHikSystemHeadExtEntry));
+    ASSERT_NE(find, nullptr);
+    EXPECT_EQ(find(nullptr), nullptr);
+    Host host;
+    IHikSystemHead* camera = CreateIHikSystemHead(&host);
+    ASSERT_NE(camera, nullptr);
+    EXPECT_NE(find(camera), nullptr);
+    DeleteIHikSystemHead();
+    EXPECT_EQ(find(camera), nullptr);
+}
+
 TEST_F(Vaskel, TwoCamerasPlayAtOnce)
 {
     PlayBoth();
@@ -117,9 +135,11 @@ TEST_F(Vaskel, LogoutEndsOneLoginWhileTheOtherCameraPlaysOn)
     PlayBoth();
     ASSERT_TRUE(WaitFor([&] { return m_host.frames() >= 2 && m_window.frames() >= 2; }, kGenerous));
     m_camera->StopPlay(&m_handle[0]);
-    EXPECT_TRUE(m_camera->Logout(m_main));
-    EXPECT_FALSE(m_camera->Logout(m_main));
-    EXPECT_FALSE(m_camera->Logout(4242));
+    IHikSystemHeadExt* extension = GetIHikSystemHeadExt(m_camera);
+    ASSERT_NE(extension, nullptr);
+    EXPECT_TRUE(extension->Logout(m_main));
+    EXPECT_FALSE(extension->Logout(m_main));
+    EXPECT_FALSE(extension->Logout(4242));
     EXPECT_EQ(m_camera->RealPlayWindow(m_main, 0, 1, ToWindowHandle(&m_window)), -1);
     const int frames = m_window.frames();
     EXPECT_TRUE(WaitFor([&] { return m_window.frames() >= frames + 3; }, kGenerous));
@@ -164,22 +184,24 @@ TEST_F(Vaskel, FailedLoginGivesTheSdksReasonToItsOwnThread)
     options.password = "right";
     RtspCamera camera(options);
     ASSERT_TRUE(camera.start());
+    IHikSystemHeadExt* extension = GetIHikSystemHeadExt(m_camera);
+    ASSERT_NE(extension, nullptr);
     testing::internal::CaptureStderr();
     EXPECT_EQ(m_camera->Login("127.0.0.1", camera.port(), "admin", "wrong"), -1);
     const std::string debug = testing::internal::GetCapturedStderr();
     EXPECT_NE(debug.find("摄像头连接失败！err [1] user name or password refused"),
               std::string::npos)
         << debug;
-    EXPECT_EQ(m_camera->GetLastError(), NET_DVR_PASSWORD_ERROR);
+    EXPECT_EQ(extension->GetLastError(), NET_DVR_PASSWORD_ERROR);
     // A login on another thread has its own answer.
     uint32_t other = NET_DVR_PASSWORD_ERROR;
     std::thread([&] {
         m_main = m_camera->Login("127.0.0.1", camera.port(), "admin", "right");
-        other = m_camera->GetLastError();
+        other = extension->GetLastError();
     }).join();
     EXPECT_GE(m_main, 0);
     EXPECT_EQ(other, NET_DVR_NOERROR);
-    EXPECT_EQ(m_camera->GetLastError(), NET_DVR_PASSWORD_ERROR);
+    EXPECT_EQ(extension->GetLastError(), NET_DVR_PASSWORD_ERROR);
     EXPECT_EQ(m_camera->Login(loopback::TcpUrl(loopback::FreePort()), 0, "", ""), -1);
-    EXPECT_EQ(m_camera->GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
+    EXPECT_EQ(extension->GetLastError(), NET_DVR_NETWORK_FAIL_CONNECT);
 }

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include "eventually.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,18 +21,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using State = CrawlerSession::State;
-constexpr auto kGenerous = 20s;
 
-template <typename Condition> bool eventually(Condition condition)
-{
-    const auto until = std::chrono::steady_clock::now() + kGenerous;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using testwait::eventually;
 
 // Cameras that log in at their first attempt and note what happens to them.
 class FakeCameras : public CameraSide {
@@ -46,7 +38,7 @@ public:
     }
     void shutDown() override
     {
-        gateClosedAtShutDown = session->callbacks().isClosed();
+        gateClosedAtShutDown = gate->isClosed();
         ++shutDowns;
     }
 
@@ -56,7 +48,7 @@ public:
         return m_tearDownThreads;
     }
 
-    CrawlerSession* session = nullptr;
+    const CallbackGate* gate = nullptr;
     std::atomic<bool> gateClosedAtShutDown{false};
     std::atomic<int> shutDowns{0};
 
@@ -91,9 +83,9 @@ protected:
         };
         hooks.linkOpened = [this] { events << "opened"; };
         hooks.leavingLink = [this] { events << "leaving with " + link.calls().join(','); };
-        session = std::make_unique<CrawlerSession>(link, cameras, std::move(hooks));
+        session = std::make_unique<CrawlerSession>(link, cameras, gate, std::move(hooks));
         forward.session = session.get();
-        cameras.session = session.get();
+        cameras.gate = &gate;
     }
     // The session's thread hands tasks to m_gui: it ends before m_gui goes.
     ~CrawlerSessionTest() override { session.reset(); }
@@ -118,6 +110,7 @@ protected:
     FakeLink link;
     Forward forward;
     FakeCameras cameras;
+    CallbackGate gate;
     CrawlerSession::LinkAddress address{"127.0.0.1", 20108};
     QStringList events;
     std::unique_ptr<CrawlerSession> session;

@@ -1,5 +1,7 @@
 #include "startupthread.h"
 
+#include "eventually.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -9,19 +11,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-constexpr auto kGenerous = 20s;
 
-// Polls without sleeping as a means of synchronisation.
-template <typename Condition> bool eventually(Condition condition)
-{
-    const auto until = std::chrono::steady_clock::now() + kGenerous;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using testwait::eventually;
 
 // A body that blocks until released, counting its runs and concurrency.
 struct GatedBody {

@@ -155,6 +155,29 @@ TEST_F(DistanceDialog, EntriesThatAreNoFiniteNumberSetZero)
     }
 }
 
+TEST_F(DistanceDialog, StartDistancesBeyondAHundredKilometresAreRefusedWithAReason)
+{
+    SetQStringFromIni("/codingset/discheck", "1");
+    m_console.m_calibration.m_dStartDistance = 4.0;
+    open();
+    auto* reason = namedChild<QLabel>(m_pDialog.get(), "labelError");
+    overlayBox()->setChecked(false);
+    for (const char* text : {"1e300", "100000.01", "-100000.01"}) {
+        type(text);
+        click("pushButtonSet");
+        EXPECT_EQ(m_console.m_calibration.m_dStartDistance, 4.0) << text;
+        EXPECT_EQ(reason->text(), QStringLiteral("距离应在 -100000 到 100000 M 之间，未保存"));
+    }
+    EXPECT_EQ(GetQStringFromIni("/codingset/discheck"), "1");
+    for (const double accepted : {100000.0, -100000.0, 0.0, 12.5}) {
+        type(QString::number(accepted, 'f', 2));
+        click("pushButtonSet");
+        EXPECT_EQ(m_console.m_calibration.m_dStartDistance, accepted);
+        EXPECT_TRUE(reason->text().isEmpty());
+    }
+    EXPECT_EQ(GetQStringFromIni("/codingset/discheck"), "0");
+}
+
 TEST_F(DistanceDialog, NegativeEntryIsAcceptedButTheDistanceNeverGoesBelowZero)
 {
     m_console.m_calibration.m_dCurrentReading = 10.0;

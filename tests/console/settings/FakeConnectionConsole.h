@@ -9,6 +9,7 @@
 class FakeConnectionConsole : public ConnectionConsole {
 public:
     bool linkConnected() const override { return m_bLinkUp; }
+    QString linkProblem() const override { return m_strLinkProblem; }
     CameraState cameraState(int camera) const override
     {
         return m_cameras[static_cast<size_t>(camera)];
@@ -23,6 +24,7 @@ public:
     void applyConnectionChanges(const Changes& changes) override { m_applied.push_back(changes); }
 
     bool m_bLinkUp = false;
+    QString m_strLinkProblem;
     std::array<CameraState, kCameras> m_cameras{};
     RecordingRate m_rate;
     QString m_strSaveFolder;

@@ -111,8 +111,9 @@ TEST_F(ConnectionDialog, LiveStateFollowsTheConsoleWhileOpen)
     m_console.m_cameras[0] = {false, QStringLiteral("连接被拒绝")};
     m_console.m_cameras[1] = {true, QString()};
     m_console.m_rate = {8e6, true};
+    m_console.m_strLinkProblem = QStringLiteral("连接被拒绝");
     open();
-    EXPECT_EQ(label("labelLinkState"), QStringLiteral("未连接"));
+    EXPECT_EQ(label("labelLinkState"), QStringLiteral("未连接：连接被拒绝"));
     EXPECT_EQ(label("labelMainState"), QStringLiteral("未连接：连接被拒绝"));
     EXPECT_EQ(label("labelBackState"), QStringLiteral("已连接"));
     // Free space and what it holds at 8 Mbit/s, i.e. 1 MB a second.
@@ -161,7 +162,7 @@ TEST_F(ConnectionDialog, WhatIsWrongIsShownBesideItsFieldAndNothingIsWritten)
     EXPECT_EQ(label("labelMainIpError"), QStringLiteral("应为 IPv4 地址、主机名或 rtsp:// 地址"));
     EXPECT_EQ(label("labelMainPortError"), QStringLiteral("端口应为 1–65535"));
     EXPECT_EQ(label("labelBackIpError"), QStringLiteral("应为 IPv4 地址、主机名或 rtsp:// 地址"));
-    EXPECT_EQ(label("labelLinkIpError"), QStringLiteral("应为 IPv4 地址或主机名"));
+    EXPECT_EQ(label("labelLinkIpError"), QStringLiteral("应为 IPv4 地址"));
     EXPECT_EQ(label("labelLinkPortError"), QStringLiteral("端口应为 1–65535"));
     EXPECT_EQ(label("labelFpsError"), QStringLiteral("帧率应为 1–60"));
     EXPECT_EQ(label("labelSaveFolderError"), QStringLiteral("文件夹不存在"));
@@ -175,7 +176,7 @@ TEST_F(ConnectionDialog, WhatIsWrongIsShownBesideItsFieldAndNothingIsWritten)
     type("lineEditMainIp", " 127.0.1.30 ");
     type("lineEditMainPort", "8554");
     type("lineEditBackIp", "rtsp://cam-back.local:8554/live");
-    type("lineEditLinkIp", "crawler-1.local");
+    type("lineEditLinkIp", "127.0.1.21");
     type("lineEditLinkPort", "20109");
     type("lineEditFps", "12");
     type("lineEditSaveFolder", testenv::home() + "/save");
@@ -234,6 +235,31 @@ TEST_F(ConnectionDialog, SaveWritesOnlyWhatChangedAndTellsTheConsoleWhatToRenew)
     click("pushButtonSave");
     EXPECT_TRUE(m_console.m_applied.back().link);
     EXPECT_FALSE(m_console.m_applied.back().cameras[1]);
+}
+
+TEST_F(ConnectionDialog, UntouchedFieldsOfAHandEditedFileAreNeitherCheckedNorWrittenNorApplied)
+{
+    // As an operator types it: spaces around "=" and after a value, a
+    // desk-test camera the dialog would not accept, a folder without its "/".
+    const QByteArray typed = "[com]\nip = 127.0.0.1 \nport = 20108\n"
+                             "[lognone]\nip = sim:main\nport = 0\nname = admin\n"
+                             "[logntwo]\nip=sim:back\nport=\n"
+                             "[came]\nfps = 25\n";
+    testenv::writeConfigBytes(typed);
+    m_console.m_strSaveFolder.chop(1);
+    open();
+    type("lineEditFps", "12");
+    click("pushButtonSave");
+
+    EXPECT_EQ(label("labelSaveResult"), QStringLiteral("已保存"));
+    QByteArray expected = typed;
+    expected.replace("fps = 25", "fps = 12");
+    EXPECT_EQ(testenv::readConfigBytes(), expected);
+    ASSERT_EQ(m_console.m_applied.size(), 1u);
+    EXPECT_FALSE(m_console.m_applied[0].link);
+    EXPECT_FALSE(m_console.m_applied[0].cameras[0]);
+    EXPECT_FALSE(m_console.m_applied[0].cameras[1]);
+    EXPECT_TRUE(m_console.m_folderChanges.empty());
 }
 
 TEST_F(ConnectionDialog, CancelCloseAndEscapeChangeNothing)

@@ -69,6 +69,22 @@ TEST_F(SaveFolderTest, EmptyPathChangesNothing)
     EXPECT_EQ(GetQStringFromIni("/savedir/path"), "/data/video/");
 }
 
+TEST_F(SaveFolderTest, RelativeFolderIsNeitherTakenNorCreated)
+{
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(testenv::home()));
+    SetQStringFromIni("/savedir/path", "images/");
+    SaveFolder folder;
+    folder.getSaveVideoPath("/opt/moravel/bin");
+    QDir::setCurrent(workingFolder);
+    EXPECT_EQ(folder.path(), defaultFolder());
+    EXPECT_FALSE(QFileInfo::exists(testenv::home() + "/images"));
+
+    folder.setSaveVideoPath("videos/");
+    EXPECT_EQ(folder.path(), defaultFolder());
+    EXPECT_EQ(GetQStringFromIni("/savedir/path"), "images/");
+}
+
 TEST_F(SaveFolderTest, NewPathIsKeptAndStored)
 {
     SaveFolder folder;

@@ -28,7 +28,8 @@ using ::testing::NiceMock;
 using ::testing::Pointee;
 using ::testing::Return;
 
-class MockCameraSystem : public IHikSystemHead {
+// The camera system with its library's extension.
+class MockCameraSystem : public IHikSystemHead, public IHikSystemHeadExt {
 public:
     MOCK_METHOD(bool, Init, (uint32_t, uint32_t, uint32_t, uint32_t), (override));
     MOCK_METHOD(bool, Cleanup, (), (override));
@@ -84,6 +85,9 @@ CameraLogin loginFor(int camera, int attempt)
 
 class CameraLoginsTest : public ::testing::Test {
 protected:
+    CameraLoginsTest() : CameraLoginsTest(true) {}
+    explicit CameraLoginsTest(bool extension) : withExtension(extension) {}
+
     using Report = std::pair<int, uint32_t>;
 
     void SetUp() override
@@ -127,6 +131,7 @@ protected:
     }
 
     NiceMock<MockCameraSystem> system;
+    const bool withExtension;
     int releases = 0;
     std::vector<int> attempts{0, 0};
     // The keys each pass reads; by default they change at every attempt.
@@ -138,6 +143,7 @@ protected:
     std::mutex reportMutex;
     std::vector<Report> reports;
     CameraLogins logins{&system,
+                        withExtension ? &system : nullptr,
                         [this] { ++releases; },
                         [this](int camera) { return keys(camera); },
                         &windowView,
@@ -480,6 +486,46 @@ TEST_F(CameraLoginsTest, ShutdownEndsAHangingLoginThenReleasesOnce)
     logins.shutDown();
     EXPECT_EQ(releases, 1);
     EXPECT_FALSE(logins.allLoggedIn());
+}
+
+// A library built to the camera system interface alone.
+class CameraLoginsWithoutExtension : public CameraLoginsTest {
+protected:
+    CameraLoginsWithoutExtension() : CameraLoginsTest(false) {}
+};
+
+TEST_F(CameraLoginsWithoutExtension, FailedLoginsHaveAnUnknownReasonAndAreTriedAtEveryPass)
+{
+    EXPECT_CALL(system, GetLastError()).Times(0);
+    EXPECT_CALL(system, Login(_, _, _, _)).Times(4).WillRepeatedly(Return(-1));
+    for (int i = 0; i < 2; ++i) {
+        pass();
+        auto told = takeReports();
+        std::sort(told.begin(), told.end());
+        EXPECT_EQ(told, (std::vector<Report>{{0, kLoginErrorUnknown}, {1, kLoginErrorUnknown}}));
+    }
+    EXPECT_EQ(loginFailureText(kLoginErrorUnknown), QStringLiteral("未知错误"));
+}
+
+TEST_F(CameraLoginsWithoutExtension, ReloginLogsBothCamerasInAnew)
+{
+    logBothIn();
+    EXPECT_CALL(system, Logout(_)).Times(0);
+    {
+        InSequence order;
+        EXPECT_CALL(system, StopPlay(Pointee(101)));
+        EXPECT_CALL(system, StopPlay(Pointee(202)));
+        EXPECT_CALL(system, Cleanup());
+        EXPECT_CALL(system, Init(3000u, 3u, 30000u, 1u));
+    }
+    logins.relogin(0);
+    EXPECT_EQ(logins.userId(0), -1);
+    EXPECT_EQ(logins.userId(1), -1);
+    EXPECT_CALL(system, Login("cam-main-2", _, _, _)).WillOnce(Return(20));
+    EXPECT_CALL(system, Login("cam-back-2", _, _, _)).WillOnce(Return(21));
+    pass();
+    EXPECT_TRUE(logins.allLoggedIn());
+    ::testing::Mock::VerifyAndClearExpectations(&system);
 }
 
 } // namespace

@@ -135,8 +135,9 @@ TEST(FramePath, twoCamerasKeepDrawingWhileTheGuiLaysOutText)
     auto* layout = new QVBoxLayout(&window);
     std::vector<QLabel*> labels;
     for (int i = 0; i < kLabels; ++i) {
-        QLabel* label =
-            i % 2 == 0 ? new ElidedLabel(QStringLiteral("检测地点"), &window) : new QLabel(&window);
+        QLabel* label = i % 2 == 0 ? new ElidedLabel(QStringLiteral("检测地点"),
+                                                     {QStringLiteral("检测地点：-179.99")}, &window)
+                                   : new QLabel(&window);
         label->setFont(QFont(QString::fromUtf8(i % 3 == 0 ? "宋体" : "微软雅黑"), 12 + i % 9));
         layout->addWidget(label);
         labels.push_back(label);

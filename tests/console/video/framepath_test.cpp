@@ -62,11 +62,41 @@ TEST_F(FramePathTest, MainCameraFramesLoseTheSideMarginsAndFixTheRecordedSize)
     // The top row carries no text: column 0 shown is column 162 of the camera.
     EXPECT_TRUE(same(shown.row(0), source.row(0).colRange(162, 1920 - 162)));
 
-    // A swap to the uncropped back camera keeps the first size.
+    // A swap to the uncropped back camera keeps the first size: its whole
+    // picture is fitted into it.
     m_path.setSwap(true);
     m_path.GetMatImage(columnFrame(1280, 720));
-    EXPECT_EQ(m_window.frame().size(), cv::Size(1280, 720));
+    EXPECT_EQ(m_window.frame().size(), cv::Size(1596, 1080));
     EXPECT_EQ(m_path.matSize(), cv::Size(1596, 1080));
+}
+
+// Black where no picture lies: the bars of a picture of another shape.
+bool isBar(const cv::Mat& region)
+{
+    return cv::countNonZero(region.reshape(1)) == 0;
+}
+
+TEST_F(FramePathTest, ResolutionDropKeepsTheAspectRatioInViewQueueAndLastFrame)
+{
+    m_path.startRecording(RecordIndicator::Clock::now());
+    m_path.endHeaderPhase();
+    m_path.GetMatImage(columnFrame(1280, 720));
+    ASSERT_EQ(m_path.matSize(), cv::Size(956, 720));
+    // The camera drops to 640 x 360: its 316 x 360 crop is scaled as a whole
+    // to 632 x 720, between bars of 162 columns.
+    m_path.GetMatImage(columnFrame(640, 360));
+    TimedFrame queued;
+    while (m_path.frameQueue().pop(queued)) {
+    }
+    const cv::Rect middleRows(0, 300, 956, 100); // clear of the overlay's texts
+    for (const cv::Mat& frame : {m_window.frame(), m_path.lastFrame(), queued.frame}) {
+        ASSERT_EQ(frame.size(), cv::Size(956, 720));
+        const cv::Mat rows = frame(middleRows);
+        EXPECT_TRUE(isBar(rows.colRange(0, 162)));
+        EXPECT_TRUE(isBar(rows.colRange(956 - 162, 956)));
+        // Camera column 162 + x lands at 162 + 2x (blue: the column mod 256).
+        EXPECT_EQ(rows.at<cv::Vec3b>(50, 162 + 2 * 100)[0], (162 + 100) % 256);
+    }
 }
 
 TEST_F(FramePathTest, NarrowFramesAreNotCroppedAndEmptyFramesAreDropped)
@@ -76,8 +106,9 @@ TEST_F(FramePathTest, NarrowFramesAreNotCroppedAndEmptyFramesAreDropped)
     EXPECT_TRUE(m_path.lastFrame().empty());
     m_path.GetMatImage(columnFrame(324, 200));
     EXPECT_EQ(m_window.frame().size(), cv::Size(324, 200));
+    // One column left, shown at the first frame's size.
     m_path.GetMatImage(columnFrame(325, 200));
-    EXPECT_EQ(m_window.frame().size(), cv::Size(1, 200));
+    EXPECT_EQ(m_window.frame().size(), cv::Size(324, 200));
     EXPECT_EQ(m_path.matSize(), cv::Size(324, 200));
 }
 

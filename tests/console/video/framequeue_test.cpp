@@ -42,6 +42,27 @@ TEST(FrameQueue, KeepsOrderAndDropsTheOldestBeyondTheBound)
     EXPECT_FALSE(queue.pop(frame));
 }
 
+TEST(FrameQueue, IsBoundedInBytesTooAndAlwaysKeepsTheNewest)
+{
+    // Four frames of 1 kB fit in 4 kB; a fifth drops the oldest.
+    FrameQueue queue(FrameQueue::kMaxFrames, 4096);
+    const auto kilobyte = [](int n) { return cv::Mat(1, 256, CV_32SC1, cv::Scalar(n)); };
+    for (int i = 0; i < 5; ++i) {
+        queue.push(kilobyte(i), arrivalOf(i));
+    }
+    EXPECT_EQ(queue.size(), 4u);
+    EXPECT_EQ(queue.bytes(), 4096u);
+    EXPECT_EQ(queue.dropped(), 1u);
+    // A frame larger than the whole bound is kept, alone.
+    queue.push(cv::Mat(1, 2048, CV_32SC1, cv::Scalar(5)), arrivalOf(5));
+    EXPECT_EQ(queue.size(), 1u);
+    EXPECT_EQ(queue.dropped(), 5u);
+    TimedFrame frame;
+    ASSERT_TRUE(queue.pop(frame));
+    EXPECT_EQ(numberOf(frame), 5);
+    EXPECT_EQ(queue.bytes(), 0u);
+}
+
 TEST(FrameQueue, ClearDiscardsWaitingFrames)
 {
     FrameQueue queue(3);

@@ -1,8 +1,8 @@
 #include "overlay.h"
 
+#include "FontFaces.h"
 #include "guiapp.h"
 #include "ocr.h"
-#include "FontFaces.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>

@@ -418,6 +418,32 @@ TEST_F(RecordingTest, CodecSettingChoosesH264AndAnUnknownOneIsRefused)
     EXPECT_TRUE(files(QStringLiteral("*.mp4")).isEmpty());
 }
 
+TEST_F(RecordingTest, PicturesBeyondMpeg4AreRecordedScaledDownAndToldOnce)
+{
+    const cv::Mat fourMegapixels(1440, 2560 + 2 * FramePath::kCropMargin, CV_8UC3,
+                                 cv::Scalar::all(90));
+    for (int round = 0; round < 2; ++round) {
+        m_path.GetMatImage(fourMegapixels.clone());
+        ASSERT_TRUE(m_recording.recordAction());
+        for (int i = 0; i < 3; ++i) {
+            m_path.GetMatImage(fourMegapixels.clone());
+            runEvents(40);
+        }
+        stop();
+    }
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("2560×1440")))
+        << m_messages.front().toStdString();
+    EXPECT_TRUE(m_messages.front().contains(QStringLiteral("1920×1080")))
+        << m_messages.front().toStdString();
+    for (const QString& name : files(QStringLiteral("*.mp4"))) {
+        const auto probe = probeVideo((m_folder + name).toStdString());
+        EXPECT_EQ(probe.at("width"), "1920");
+        EXPECT_EQ(probe.at("height"), "1080");
+        EXPECT_GT(std::stoi(probe.at("nb_read_frames")), 0);
+    }
+}
+
 TEST_F(RecordingTest, SnapshotRecordNamesTheRunningRecordingAndTheOffsetIntoIt)
 {
     const QDateTime now = QDateTime::currentDateTime();

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -53,6 +55,38 @@ TEST(Snapshot, ASecondSnapshotInTheSameSecondKeepsTheFirst)
     EXPECT_EQ(second, folder + QStringLiteral("A-1-2-1.00M-20261207094105-2.jpg"));
     EXPECT_NE(first, second);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(Snapshot, IsCreatedWithTheProcesssFileModeAsRecordingsAre)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.path() + QLatin1Char('/');
+    const cv::Mat frame(64, 64, CV_8UC3, cv::Scalar(1, 2, 3));
+    const mode_t before = umask(0);
+    for (const mode_t mask : {mode_t{022}, mode_t{027}}) {
+        umask(mask);
+        const QString path = SavePicture(frame, folder, projectA(), QString::number(mask), kAtNow);
+        struct stat info {};
+        ASSERT_EQ(stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+        EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+    }
+    umask(before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(Snapshot, ANameAsLongAsNamesMayBeIsWritten)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ProjectInfo info = projectA();
+    info.m_strLocation = QStringLiteral("人民路北段雨水管道检测").repeated(10);
+    const cv::Mat frame(64, 64, CV_8UC3, cv::Scalar(1, 2, 3));
+    const QString path =
+        SavePicture(frame, dir.path() + QLatin1Char('/'), info, QStringLiteral("1.00"), kAtNow);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_GE(QFileInfo(path).fileName().toUtf8().size(), 250);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(Snapshot, NothingIsWrittenBeforeTheFirstFrame)

@@ -6,13 +6,17 @@
 
 #include "WidgetTestSupport.h"
 
-TEST(ElidedLabel, KeepsTheRoomOfItsFirstTextAndCutsALongerOneAtTheRight)
+TEST(ElidedLabel, TakesTheRoomOfItsWidestSizingTextAndCutsALongerOneAtTheRight)
 {
     const QString placeholder = QStringLiteral("车体温度：____℃");
-    ElidedLabel label(placeholder, nullptr);
-    QLabel plain(placeholder);
+    const QString widest = QStringLiteral("车体温度：125.00 ℃");
+    ElidedLabel label(placeholder, {QStringLiteral("车体温度：-4 ℃"), widest}, nullptr);
+    EXPECT_EQ(label.text(), placeholder);
+    QLabel plain(widest);
     const QSize room = label.sizeHint();
     EXPECT_EQ(room, plain.sizeHint());
+    // The first text counts too, when it is the widest.
+    EXPECT_EQ(ElidedLabel(widest, {placeholder}, nullptr).sizeHint(), room);
 
     const QString huge = QStringLiteral("车体温度：%1 ℃").arg(QString(39, QLatin1Char('9')));
     label.setText(huge);

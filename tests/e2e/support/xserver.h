@@ -17,6 +17,9 @@ public:
 
     // ":N", or empty when no server could be had.
     const QString& display() const { return m_display; }
+    // The private server's process (0 for a display it did not start): tests
+    // take the display away by signalling it.
+    qint64 pid() const { return m_xvfb.processId(); }
 
     // Starts Openbox on the display, whose keys close the focused window
     // with Alt+F4 as a desktop's window manager does; true once it manages

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 bool writeText(const QString& path, const QByteArray& text)
@@ -29,12 +31,18 @@ TEST(CodeTables, ShippedTableHoldsEveryCodeWithItsGradesAndLeavesFloatingDebrisU
     ASSERT_EQ(crack->grades.size(), 4);
     EXPECT_EQ(crack->grades[3].grade, 4);
     EXPECT_TRUE(crack->grades[3].description.startsWith("坍塌"));
+    EXPECT_EQ(crack->gradeEntry(1)->score, 0.5);
+    EXPECT_EQ(crack->gradeEntry(4)->score, 10);
+    EXPECT_EQ(tables.find("ZW")->gradeEntry(1)->score, 0.1);
+    EXPECT_EQ(tables.find("TJ")->gradeEntry(2)->score, 3);
 
     const DefectCode* debris = tables.find("FZ");
     ASSERT_NE(debris, nullptr);
     EXPECT_EQ(debris->kind, "F");
     EXPECT_FALSE(debris->scored);
     EXPECT_EQ(debris->grades.size(), 3);
+    EXPECT_FALSE(std::isfinite(debris->gradeEntry(1)->score));
+    EXPECT_EQ(debris->gradeEntry(4), nullptr);
     EXPECT_EQ(tables.find("XX"), nullptr);
 }
 
@@ -60,6 +68,7 @@ TEST(CodeTables, AnotherTableInTheFolderAddsItsCodesAndBadLinesAreReported)
     EXPECT_EQ(silt->table, "a-local");
     EXPECT_TRUE(silt->scored);
     EXPECT_EQ(silt->grades.size(), 2);
+    EXPECT_FALSE(std::isfinite(silt->grades[0].score)); // a table without scores
     ASSERT_EQ(problems.size(), 3) << problems.join('\n').toStdString();
     EXPECT_TRUE(problems[0].contains("a-local.tsv:5"));
     EXPECT_TRUE(problems[1].contains("a-local.tsv:6"));

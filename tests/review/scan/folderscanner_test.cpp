@@ -1,7 +1,8 @@
 // A save folder brought into the index: unchanged files are not read again,
 // removed ones are forgotten with their coding kept, old files find their
-// project and recording, damaged ones are listed, and nothing but the index
-// is written.
+// project and recording, damaged ones are listed, names that are not UTF-8
+// and links to devices are listed with their problem, and nothing but the
+// index is written.
 #include "folderfixture.h"
 
 #include <QFile>
@@ -149,6 +150,35 @@ TEST_F(FolderScannerTest, ChangedFileIsReadAgainAndDamagedFilesAreListedWhileThe
         EXPECT_FALSE(problem.problem.isEmpty());
     }
     EXPECT_EQ(index().snapshots(onlyProject()).size(), 1);
+}
+
+TEST_F(FolderScannerTest, GbkNameAndLinkToADeviceAreListedWithTheirProblem)
+{
+    addOldSnapshot(3.0, m_start);
+    // 人民路-Y1-Y2-4.00M-20261207101600.jpg as a Windows machine copies it.
+    const QByteArray gbk = QByteArray::fromHex("c8cbc3f1c2b7") + "-Y1-Y2-4.00M-20261207101600.jpg";
+    const QByteArray folder = QFile::encodeName(folderPath()) + '/';
+    QFile named(QString::fromLatin1(folder + "placeholder"));
+    ASSERT_TRUE(writeJpeg(named.fileName(), kSize));
+    ASSERT_EQ(::rename(named.fileName().toLatin1().constData(), (folder + gbk).constData()), 0);
+    ASSERT_EQ(symlink("/dev/zero", (folder + "stream.csv").constData()), 0);
+    ASSERT_TRUE(QDir(folderPath()).mkdir("folder.jpg"));
+
+    ASSERT_TRUE(open());
+    const QVector<FileEntry> problems = index().problems();
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_EQ(problems[0].name, "\\xC8\\xCB\\xC3\\xF1\\xC2\\xB7-Y1-Y2-4.00M-20261207101600.jpg");
+    EXPECT_TRUE(problems[0].problem.contains("人民路-Y1-Y2-4.00M-20261207101600.jpg"))
+        << problems[0].problem.toStdString();
+    EXPECT_EQ(problems[1].name, "stream.csv");
+    EXPECT_TRUE(problems[1].problem.contains("不是普通文件")) << problems[1].problem.toStdString();
+    EXPECT_EQ(index().snapshots(onlyProject()).size(), 1);
+
+    ASSERT_TRUE(open());
+    EXPECT_EQ(m_folder->lastScan().read, 0);
+    EXPECT_EQ(m_folder->lastScan().unchanged, 3);
+    // Qt cannot see the name to remove it with the folder.
+    EXPECT_EQ(::unlink((folder + gbk).constData()), 0);
 }
 
 } // namespace

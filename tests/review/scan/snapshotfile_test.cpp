@@ -1,5 +1,5 @@
-// Snapshot JPEGs: the record in the comment, the name of older files, and
-// damaged files.
+// Snapshot JPEGs: the record in the comment, the name of older files,
+// damaged files, and distances no crawler drives.
 #include "inspectionfiles.h"
 #include "scratchfolder.h"
 #include "snapshotfile.h"
@@ -83,6 +83,23 @@ TEST_F(SnapshotFileTest, FileWithoutARecordIsReadFromItsName)
     EXPECT_DOUBLE_EQ(read.snapshot.distanceM, 7.25);
     EXPECT_EQ(read.snapshot.timeText, "2026-12-07 10:15:34");
     EXPECT_FALSE(known(read.snapshot.pitchDeg));
+}
+
+TEST_F(SnapshotFileTest, DistanceNoCrawlerDrivesIsLeftUnknownWithItsProblem)
+{
+    SnapshotRecord record;
+    record.time = QDateTime::currentDateTime();
+    record.distanceM = 1e308;
+    const QString recorded = path("A-1-2-1.00M-20261207101530.jpg");
+    ASSERT_TRUE(writeJpeg(recorded, kSize, {snapshotComment(project("A", "1", "2"), record)}));
+    const QString named = path("A-1-2-99999999.00M-20261207101531.jpg");
+    ASSERT_TRUE(writeJpeg(named, kSize));
+    for (const QString& file : {recorded, named}) {
+        const SnapshotRead read = SnapshotFile::read(file);
+        EXPECT_TRUE(read.usable);
+        EXPECT_FALSE(known(read.snapshot.distanceM)) << file.toStdString();
+        EXPECT_TRUE(read.problem.contains("不可能")) << read.problem.toStdString();
+    }
 }
 
 TEST_F(SnapshotFileTest, DamagedAndForeignFilesAreSkippedWithTheirProblem)

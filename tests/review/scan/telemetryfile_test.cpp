@@ -1,5 +1,6 @@
 // Telemetry CSVs: the profile thinned to a point a second, a file still
-// being written, damaged rows and files that are no telemetry.
+// being written, damaged rows and files that are no telemetry, distances no
+// crawler drives, and streams that never end.
 #include "inspectionfiles.h"
 #include "scratchfolder.h"
 #include "telemetryfile.h"
@@ -8,6 +9,12 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -94,6 +101,70 @@ TEST_F(TelemetryFileTest, DamagedRowsAreCountedAndOtherFilesAreSkipped)
         EXPECT_FALSE(other.usable) << text.toStdString();
         EXPECT_FALSE(other.problem.isEmpty());
     }
+}
+
+TEST_F(TelemetryFileTest, DistancesNoCrawlerDrivesSetNoLengthAndAreCounted)
+{
+    // 0 to 20 m in 40 s; the operator sets the distance to 100 m at 30 s.
+    QVector<TelemetryRow> rows;
+    for (int i = 0; i <= 40 * kRate; ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        rows.push_back({t, (t < 30 ? 0 : 70) + t / 2, 0.1, 0.2});
+    }
+    rows[100].distanceM = 99999999; // out of range
+    rows[200].distanceM = 3000;     // a jump and back
+    rows[201].distanceM = 3000.05;
+    rows.insert(0, {0, 2500, 0, 0}); // a jump before the start
+    const QString file = path("A-1-2-20261207101530.csv");
+    ASSERT_TRUE(writeTelemetry(file, QDateTime::currentDateTime(), rows));
+
+    const TelemetryRead read = TelemetryFile::read(file);
+    ASSERT_TRUE(read.usable);
+    EXPECT_TRUE(read.problem.contains("4 行的距离不可能")) << read.problem.toStdString();
+    EXPECT_DOUBLE_EQ(read.recording.minDistanceM, 0);
+    EXPECT_DOUBLE_EQ(read.recording.maxDistanceM, 90);
+    ASSERT_FALSE(read.profile.isEmpty());
+    for (const ProfilePoint& p : read.profile) {
+        EXPECT_LE(p.distanceM, 90) << p.videoTimeS;
+    }
+    EXPECT_DOUBLE_EQ(read.profile.last().distanceM, 90);
+}
+
+TEST_F(TelemetryFileTest, EndlessStreamsAreReadWithinTheirBounds)
+{
+    // A link to a device that never ends, without a line break.
+    const QString zero = path("A-1-2-20261207101530.csv");
+    ASSERT_EQ(symlink("/dev/zero", zero.toLocal8Bit().constData()), 0);
+    const TelemetryRead endless = TelemetryFile::read(zero);
+    EXPECT_FALSE(endless.usable);
+    EXPECT_TRUE(endless.problem.contains("第一行超过 64 KiB")) << endless.problem.toStdString();
+
+    // A pipe that delivers good rows for as long as it is read.
+    const QString pipe = path("A-1-2-20261207101531.csv");
+    ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    QVector<TelemetryRow> second;
+    for (int i = 0; i < kRate; ++i) {
+        second.push_back({static_cast<double>(i) / kRate, 1.0, 0.1, 0.2});
+    }
+    const QByteArray text = telemetryText(QDateTime::currentDateTime(), second);
+    const QByteArray rows = text.mid(text.indexOf('\n') + 1);
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        const int fd = ::open(pipe.toLocal8Bit().constData(), O_WRONLY);
+        bool open = fd >= 0 && ::write(fd, text.constData(), text.size()) == text.size();
+        while (open) {
+            open = ::write(fd, rows.constData(), rows.size()) == rows.size();
+        }
+        ::close(fd);
+    });
+    const qint64 bound = 1 << 20;
+    const TelemetryRead stream = TelemetryFile::read(pipe, bound);
+    writer.join();
+    std::signal(SIGPIPE, previous);
+    EXPECT_TRUE(stream.usable);
+    EXPECT_TRUE(stream.problem.contains("文件超过 1 MiB，其后未读"))
+        << stream.problem.toStdString();
+    EXPECT_EQ(stream.profile.size(), 1 + 1); // one distance: the first and the last row
 }
 
 } // namespace

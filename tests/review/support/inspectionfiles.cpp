@@ -168,6 +168,13 @@ bool writeRecording(const QString& path, int seconds, const ProjectFields* recor
 
 bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<TelemetryRow>& rows)
 {
+    const QByteArray text = telemetryText(start, rows);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+QByteArray telemetryText(const QDateTime& start, const QVector<TelemetryRow>& rows)
+{
     QByteArray text = "wall_time,video_time_s,distance_m,cable_m,roll_deg,pitch_deg,heading_deg,"
                       "body_pressure_kpa,lens_pressure_kpa,body_temp_c,lens_temp_c,remote_state\n";
     text.reserve(text.size() + rows.size() * 120);
@@ -190,8 +197,7 @@ bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<T
                 QByteArray::number(r.rollDeg, 'f', 2) + ',' +
                 QByteArray::number(r.pitchDeg, 'f', 2) + ",93.10,101.300,101.200,31.50,30.25,0\n";
     }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    return text;
 }
 
 Observation defect(const QString& snapshot, const QString& code, const QString& name,

@@ -51,6 +51,7 @@ struct TelemetryRow {
 };
 // A telemetry CSV with the console's header and one line per row.
 bool writeTelemetry(const QString& path, const QDateTime& start, const QVector<TelemetryRow>& rows);
+QByteArray telemetryText(const QDateTime& start, const QVector<TelemetryRow>& rows);
 
 // A defect of the shipped code table, and an observation without one.
 Observation defect(const QString& snapshot, const QString& code, const QString& name,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,18 @@ protected:
         QFile file(path(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         return file.fileName();
+    }
+    // Random bytes over part of a file, as a disc or a copy damages it.
+    void overwrite(const QString& name, qint64 offset, qint64 bytes)
+    {
+        QByteArray noise(static_cast<int>(bytes), '\0');
+        QRandomGenerator generator(static_cast<quint32>(offset));
+        for (char& byte : noise) {
+            byte = static_cast<char>(generator.generate());
+        }
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(offset));
+        ASSERT_EQ(file.write(noise), noise.size());
     }
     QByteArray read(const QString& name) const
     {

@@ -46,6 +46,7 @@ UniqueFd connectTcp(const char* address, int port, std::chrono::milliseconds tim
     peer.sin_family = AF_INET;
     if (address == nullptr || port <= 0 || port > kMaxPort ||
         ::inet_pton(AF_INET, address, &peer.sin_addr) != 1) {
+        errno = EINVAL;
         return {};
     }
     peer.sin_port = htons(static_cast<uint16_t>(port));
@@ -55,12 +56,20 @@ UniqueFd connectTcp(const char* address, int port, std::chrono::milliseconds tim
         return {};
     }
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) != 0) {
-        if (errno != EINPROGRESS || !waitFor(fd.get(), POLLOUT, deadline)) {
+        if (errno != EINPROGRESS) {
+            return {};
+        }
+        if (!waitFor(fd.get(), POLLOUT, deadline)) {
+            errno = ETIMEDOUT;
             return {};
         }
         int error = 0;
         socklen_t length = sizeof(error);
-        if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+        if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+            return {};
+        }
+        if (error != 0) {
+            errno = error;
             return {};
         }
     }

@@ -10,7 +10,9 @@
 namespace linkproto {
 
 // Non-blocking connect to an IPv4 address, waiting at most timeout. The
-// returned socket stays non-blocking; it is invalid on any failure.
+// returned socket stays non-blocking; it is invalid on any failure, and errno
+// then says why: EINVAL (no IPv4 address, or a port out of range), ETIMEDOUT
+// (the wait ran out) or the connection's own error (ECONNREFUSED, ...).
 UniqueFd connectTcp(const char* address, int port, std::chrono::milliseconds timeout);
 
 // Listening socket on an IPv4 address; port 0 picks a free port.

@@ -1,0 +1,23 @@
+// A display surface handed to a camera library: every frame the library shows
+// passes the console's callback gate, like every other library callback.
+#pragma once
+
+#include "IVideoWindow.h"
+#include "callbackgate.h"
+
+class GatedVideoWindow final : public IVideoWindow {
+public:
+    // Both outlive this object.
+    GatedVideoWindow(IVideoWindow& target, CallbackGate& gate) : m_target(target), m_gate(gate) {}
+
+    void ShowFrame(const cv::Mat& frame) override
+    {
+        const CallbackGate::Scope scope(m_gate);
+        if (scope)
+            m_target.ShowFrame(frame);
+    }
+
+private:
+    IVideoWindow& m_target;
+    CallbackGate& m_gate;
+};
