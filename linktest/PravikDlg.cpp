@@ -43,6 +43,8 @@ CPravikDlg::CPravikDlg(const LinkFactory& createLink, const QString& host, int p
                        QWidget* parent)
     : QDialog(parent)
 {
+    connect(this, &CPravikDlg::recordsWaiting, this, &CPravikDlg::ShowWaiting,
+            Qt::QueuedConnection);
     setWindowIcon(PravikIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
@@ -77,8 +79,7 @@ int CPravikDlg::OnLinkState(const char* /*state*/)
 int CPravikDlg::OnStatusData(const LinkStatusRecord* record)
 {
     if (record) {
-        QMetaObject::invokeMethod(
-            this, [this, copy = *record] { ShowStatus(copy); }, Qt::QueuedConnection);
+        Hold([&] { m_waitingStatus = *record; });
     }
     return 0;
 }
@@ -86,10 +87,40 @@ int CPravikDlg::OnStatusData(const LinkStatusRecord* record)
 int CPravikDlg::OnControlData(const LinkControlRecord* record)
 {
     if (record) {
-        QMetaObject::invokeMethod(
-            this, [this, copy = *record] { ShowControl(copy); }, Qt::QueuedConnection);
+        Hold([&] { m_waitingControl = *record; });
     }
     return 0;
+}
+
+void CPravikDlg::Hold(const std::function<void()>& store)
+{
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_waitingMutex);
+        // One wake-up for whatever comes before the dialog takes it.
+        wake = !m_waitingStatus && !m_waitingControl;
+        store();
+    }
+    if (wake) {
+        emit recordsWaiting();
+    }
+}
+
+void CPravikDlg::ShowWaiting()
+{
+    std::optional<LinkStatusRecord> status;
+    std::optional<LinkControlRecord> control;
+    {
+        std::lock_guard<std::mutex> lock(m_waitingMutex);
+        status.swap(m_waitingStatus);
+        control.swap(m_waitingControl);
+    }
+    if (status) {
+        ShowStatus(*status);
+    }
+    if (control) {
+        ShowControl(*control);
+    }
 }
 
 void CPravikDlg::ShowAbout()

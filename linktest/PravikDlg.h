@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QHash>
 #include <functional>
+#include <mutex>
+#include <optional>
 
 #include "ISocketSystemHead.h"
 #include "PravikCommands.h"
@@ -24,7 +26,8 @@ public:
                QWidget* parent = nullptr);
     ~CPravikDlg() override;
 
-    // Called on the link library's thread; the fields follow on the dialog's thread.
+    // Called on the link library's thread; the fields follow on the dialog's
+    // thread, with the newest records when several came meanwhile.
     int OnLinkState(const char* state) override;
     int OnStatusData(const LinkStatusRecord* record) override;
     int OnControlData(const LinkControlRecord* record) override;
@@ -34,7 +37,14 @@ public slots:
     // Drops the link and opens it again to the address in the host and port fields.
     void Reconnect();
 
+signals:
+    void recordsWaiting();
+
 private:
+    // Link thread: store puts a record among the waiting ones.
+    void Hold(const std::function<void()>& store);
+    // Dialog's thread.
+    void ShowWaiting();
     void OpenLink(const QString& host, int port);
     void ShowStatus(const LinkStatusRecord& record);
     void ShowControl(const LinkControlRecord& record);
@@ -51,4 +61,10 @@ private:
     QHash<int, QLineEdit*> m_fields;      // display fields by control id
     QLineEdit* m_pHostEdit = nullptr;
     QSpinBox* m_pPortEdit = nullptr;
+
+    // The newest records from the link thread, handed over under this lock
+    // (the thread sanitizer cannot see Qt's event queue).
+    std::mutex m_waitingMutex;
+    std::optional<LinkStatusRecord> m_waitingStatus;
+    std::optional<LinkControlRecord> m_waitingControl;
 };

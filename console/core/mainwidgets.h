@@ -9,6 +9,7 @@
 #include "callbackgate.h"
 #include "cameralogins.h"
 #include "connectionconsole.h"
+#include "guitasks.h"
 #include "overlay.h"
 #include "projectconsole.h"
 #include "projectinfo.h"
@@ -218,6 +219,8 @@ private:
     std::unique_ptr<RobotCommands> m_pCommands;
     std::unique_ptr<Telemetry> m_pTelemetry; // uses m_pCommands: declared after it
 
+    // What the start-up thread hands to the GUI thread; outlives the session.
+    GuiTasks m_guiTasks;
     // Uses the link, the cameras and the commands; shut down before any of them goes.
     std::unique_ptr<CrawlerSession> m_pSession;
     bool m_bShutDown = false;

@@ -45,9 +45,7 @@ void mainWidgets::createSession()
     CrawlerSession::Hooks hooks;
     hooks.linkAddress = &linkAddressFromIni;
     // Queued on the console: a task still waiting when it goes is dropped.
-    hooks.onGuiThread = [this](std::function<void()> task) {
-        QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
-    };
+    hooks.onGuiThread = [this](std::function<void()> task) { m_guiTasks.post(std::move(task)); };
     hooks.linkOpened = [this] { m_pCommands->ResetControl(RobotCommands::AfterReset::Resume); };
     hooks.leavingLink = [this] { m_pCommands->ResetControl(RobotCommands::AfterReset::Leave); };
     m_pSession = std::make_unique<CrawlerSession>(*m_pSocketSystem, *m_pCameras, m_callbacks,

@@ -36,8 +36,7 @@ int Telemetry::receive(const LinkStatusRecord* record)
     }
     // One queued call at a time: a flood never piles up work for the GUI.
     if (wake)
-        QMetaObject::invokeMethod(
-            this, [this] { applyNewest(); }, Qt::QueuedConnection);
+        m_guiTasks.post([this] { applyNewest(); });
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "ISocketSystemHead.h"
+#include "guitasks.h"
 #include "remotestate.h"
 
 #include <QElapsedTimer>
@@ -62,5 +63,6 @@ private:
     bool m_remoteHeldMeanwhile = false;
 
     QTimer* m_pPaintWait;
+    GuiTasks m_guiTasks;
     QElapsedTimer m_sinceApplied;
 };

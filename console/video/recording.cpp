@@ -92,7 +92,7 @@ bool Recording::isRecording() const
 
 bool Recording::isClosing() const
 {
-    return !m_closing.empty() || (m_writer && !isRecording() && !m_writer->isClosed());
+    return !m_closing.empty() || m_bClosedDue;
 }
 
 uint64_t Recording::framesWritten() const
@@ -144,15 +144,15 @@ void Recording::stop()
     }
     // The frames that came before the stop are written off this thread.
     RecordingWriter* writer = m_writer.get();
-    writer->close(end, [this, writer] {
-        QMetaObject::invokeMethod(
-            this, [this, writer] { closed(writer); }, Qt::QueuedConnection);
-    });
+    writer->close(end, [this, writer] { m_guiTasks.post([this, writer] { closed(writer); }); });
+    m_bClosedDue = true;
 }
 
 void Recording::closed(RecordingWriter* writer)
 {
     qDebug() << "StartOrStopSaveVideo output release";
+    if (writer == m_writer.get())
+        m_bClosedDue = false;
     if (writer->failed()) {
         failFile(tr("录像写入失败，已停止"), QString::fromStdString(writer->error()),
                  QString::fromStdString(writer->videoPath()));
@@ -202,8 +202,10 @@ bool Recording::start()
     file.size = size;
     file.options.subtitles = true;
     file.options.tags = recordingTags(info, now);
-    if (m_writer && !m_writer->isClosed())
+    // Its file may be complete, but not yet its report.
+    if (m_writer && m_bClosedDue)
         m_closing.push_back(std::move(m_writer));
+    m_bClosedDue = false;
     m_writer = std::make_unique<RecordingWriter>();
     const auto startTime = RecordingClock::now();
     if (!m_writer->open(file, m_framePath.frameQueue(), startTime)) {

@@ -8,6 +8,7 @@
 // records as a telemetry file beside it and as subtitles inside it.
 #pragma once
 
+#include "guitasks.h"
 #include "inspectionrecord.h"
 #include "recordingclock.h"
 
@@ -54,7 +55,8 @@ public:
 
     bool isRecording() const;
     // A stopped recording's file is still being finished (its last frames
-    // written); the key is free meanwhile and a new recording may start.
+    // written) or its end not yet reported; the key is free meanwhile and a
+    // new recording may start.
     bool isClosing() const;
     // When the current (or last) recording started, on the recording clock,
     // and how far into it the given moment lies.
@@ -99,9 +101,14 @@ private:
     FramePath& m_framePath;
     const Overlay& m_overlay;
     FolderSource m_saveFolder;
+    // Where the writers' threads report their closing; outlives the writers.
+    GuiTasks m_guiTasks;
     // The current (or last) recording's writer, and earlier ones still closing.
     std::unique_ptr<RecordingWriter> m_writer;
     std::vector<std::unique_ptr<RecordingWriter>> m_closing;
+    // m_writer is stopped and closed() has not run for it yet: a new
+    // recording keeps it in m_closing until then, as closed() reads it.
+    bool m_bClosedDue = false;
     QTimer* m_pTimer;
     QTimer* m_pTimerSave;
     QString m_videoPath;

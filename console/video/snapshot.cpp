@@ -170,6 +170,8 @@ SnapshotWriter::SnapshotWriter(QObject* parent) : QObject(parent)
 SnapshotWriter::~SnapshotWriter()
 {
     m_pool.waitForDone();
+    // After the pool thread's last use of the jobs.
+    std::lock_guard<std::mutex> lock(m_mutex);
 }
 
 void SnapshotWriter::take(const cv::Mat& frame, const QString& folder, const ProjectInfo& info,
@@ -177,11 +179,24 @@ void SnapshotWriter::take(const cv::Mat& frame, const QString& folder, const Pro
 {
     if (frame.empty())
         return;
-    m_pool.start([this, frame, folder, info, distanceText, record] {
-        crash::guardThisThread();
-        QString error;
-        SavePicture(frame, folder, info, distanceText, record, &error);
-        if (!error.isEmpty())
-            emit failed(error);
-    });
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.push_back(Job{frame, folder, info, distanceText, record});
+    }
+    m_pool.start([this] { writeOldest(); });
+}
+
+void SnapshotWriter::writeOldest()
+{
+    crash::guardThisThread();
+    Job job;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+    }
+    QString error;
+    SavePicture(job.frame, job.folder, job.info, job.distanceText, job.record, &error);
+    if (!error.isEmpty())
+        emit failed(error);
 }

@@ -12,6 +12,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <deque>
+#include <mutex>
 #include <optional>
 
 // What a snapshot records besides its picture and the project.
@@ -55,5 +57,19 @@ signals:
     void failed(const QString& message);
 
 private:
+    struct Job {
+        cv::Mat frame;
+        QString folder;
+        ProjectInfo info;
+        QString distanceText;
+        SnapshotRecord record;
+    };
+    // The pool's thread: writes the oldest snapshot waiting.
+    void writeOldest();
+
+    // The snapshots pass under this lock, which the thread sanitizer sees
+    // (the pool hands its work over under Qt's own).
+    std::mutex m_mutex;
+    std::deque<Job> m_jobs;
     QThreadPool m_pool;
 };

@@ -58,13 +58,10 @@ void VideoLabel::requestRepaint()
     // not flood the GUI thread's queue.
     if (m_bRepaintQueued.exchange(true))
         return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_bRepaintQueued = false;
-            update();
-        },
-        Qt::QueuedConnection);
+    m_guiTasks.post([this] {
+        m_bRepaintQueued = false;
+        update();
+    });
 }
 
 void VideoLabel::paintEvent(QPaintEvent*)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "IVideoWindow.h"
+#include "guitasks.h"
 
 #include <QImage>
 #include <QWidget>
@@ -37,4 +38,5 @@ private:
     std::atomic<int> m_iViewWidth{0};
     std::atomic<int> m_iViewHeight{0};
     std::atomic<bool> m_bRepaintQueued{false};
+    GuiTasks m_guiTasks;
 };

@@ -55,15 +55,12 @@ bool VideoSignals::isLost(int camera) const
 
 void VideoSignals::loginResult(int camera, uint32_t error)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, camera, error] {
-            const bool failed = error != NET_DVR_NOERROR;
-            m_reasons[static_cast<size_t>(camera)] = failed ? loginFailureText(error) : QString();
-            if (failed)
-                showNoPicture(camera, Clock::now());
-        },
-        Qt::QueuedConnection);
+    m_guiTasks.post([this, camera, error] {
+        const bool failed = error != NET_DVR_NOERROR;
+        m_reasons[static_cast<size_t>(camera)] = failed ? loginFailureText(error) : QString();
+        if (failed)
+            showNoPicture(camera, Clock::now());
+    });
 }
 
 void VideoSignals::showNoVideo()

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "IVideoWindow.h"
+#include "guitasks.h"
 #include "recordingclock.h"
 #include "signalwatch.h"
 
@@ -84,4 +85,5 @@ private:
     // whole seconds of the loss its view shows.
     std::array<QString, 2> m_reasons;
     std::array<long long, 2> m_shownSeconds{-1, -1};
+    GuiTasks m_guiTasks;
 };

@@ -70,8 +70,10 @@ struct Log::Impl {
             pool.swap(nextPool);
         }
         nextLogger->flush();
-        nextLogger.reset();
         nextPool.reset(); // joins the worker after it has written every queued line
+        // Only then the old logger and its sink: they end on this thread,
+        // after the join, never on the worker while its last flush may run.
+        nextLogger.reset();
     }
 
     // The instance lives for the whole process so late writers never touch

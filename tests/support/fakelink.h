@@ -24,10 +24,12 @@ public:
     // Connect takes this long before it returns.
     std::atomic<int> connectStallMs{0};
 
+    // A list of its own: one that shared the recorded list's storage would
+    // be read here while a link thread appends to it.
     QStringList calls() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_calls;
+        return QStringList(m_calls.begin(), m_calls.end());
     }
     void clearCalls()
     {

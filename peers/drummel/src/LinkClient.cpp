@@ -77,6 +77,14 @@ int LinkClient::Disconnect()
         receiver = std::move(receiver_);
         deliverer = std::move(deliverer_);
         finished = std::move(finished_);
+        // A callback thread disconnecting its own link stays in finished_
+        // throughout, under this lock: a Disconnect from another thread
+        // always finds it and waits for the rest of its callback.
+        for (std::thread* thread : {&receiver, &deliverer, &finished}) {
+            if (thread->get_id() == std::this_thread::get_id()) {
+                finished_ = std::move(*thread);
+            }
+        }
         if (connection) {
             connection->up = false;
             connection->stopped = true;
@@ -93,17 +101,9 @@ int LinkClient::Disconnect()
 
 void LinkClient::reap(std::thread& thread)
 {
-    if (!thread.joinable()) {
-        return;
-    }
-    if (thread.get_id() != std::this_thread::get_id()) {
+    if (thread.joinable()) {
         thread.join();
-        return;
     }
-    // Called from a callback: the callback thread ends once the callback
-    // returns; the next Connect or Disconnect from another thread joins it.
-    std::lock_guard<std::mutex> lock(mutex_);
-    finished_ = std::move(thread);
 }
 
 int LinkClient::Start()

@@ -75,7 +75,7 @@ private:
     static void queue(Connection& connection, const linkproto::Frame& frame);
     void reportVersion(uint8_t version);
     void drop(Connection& connection);
-    // Joins a link thread, or parks it in finished_ when it is the caller.
+    // Joins a link thread that is not the caller.
     void reap(std::thread& thread);
 
     ISocketSystemHeadMsg* const msg_;

@@ -159,6 +159,9 @@ TEST(RemoteStateTracker, ShownAsCaptionAndLamp)
 
 class TelemetryTest : public ::testing::Test {
 protected:
+    // The link's callbacks reach the telemetry: they end before it goes.
+    ~TelemetryTest() override { linked.link->Disconnect(); }
+
     LinkedSim linked;
     RobotCommands commands{linked.link, [](double) {}, [](int) {}};
     DisplayPanle panel;

@@ -87,6 +87,8 @@ protected:
         forward.session = session.get();
         cameras.gate = &gate;
     }
+    // The session's thread hands tasks to m_gui: it ends before m_gui goes.
+    ~CrawlerSessionTest() override { session.reset(); }
 
     // Runs what the session handed to the GUI thread.
     void runGuiTasks()

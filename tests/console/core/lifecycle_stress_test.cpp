@@ -48,7 +48,8 @@ TEST_F(LifecycleStress, CamerasSwappedWhileOneIsLoggingIn)
         console->applyConnectionChanges({{true, true}, false});
         waitUntil([] { return false; }, 200);
     }
-    EXPECT_GE(console->cameraLogins().userId(1), 0) << "the back camera logged in meanwhile";
+    EXPECT_TRUE(waitUntil([&] { return console->cameraLogins().userId(1) >= 0; }))
+        << "the back camera logs in meanwhile";
     expectResetLastAtClose();
 }
 

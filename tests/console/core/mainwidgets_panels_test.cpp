@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -41,6 +42,13 @@ std::ostream& operator<<(std::ostream& out, const Cell& cell)
 {
     return out << cell.row << "," << cell.column << " " << cell.rowSpan << "x" << cell.columnSpan
                << " align " << cell.alignment;
+}
+
+// A status record as the link library delivers it: on a thread of its own.
+void deliver(mainWidgets& console, const LinkStatusRecord& record)
+{
+    std::thread link([&] { console.OnStatusData(&record); });
+    link.join();
 }
 
 // Where the widget or layout sits in the grid that holds it, if any does.
@@ -230,7 +238,7 @@ TEST_F(MainWidgetsPanels, F6AnchorsTheDistanceAtTheReadingOfTheLink)
 {
     LinkStatusRecord record{};
     record.Wir_length = 2000; // 20 m of cable
-    console->OnStatusData(&record);
+    deliver(*console, record);
     ASSERT_TRUE(waitUntil([&] { return console->distanceCalibration().m_dCurrentReading == 20; }));
     const auto setDistance = [&](const char* typed) {
         return consoletest::withModal<CodingSet>(
@@ -248,7 +256,7 @@ TEST_F(MainWidgetsPanels, F6AnchorsTheDistanceAtTheReadingOfTheLink)
     EXPECT_EQ(shownDistance(calibration), 5);
 
     record.Wir_length = 2150;
-    console->OnStatusData(&record);
+    deliver(*console, record);
     ASSERT_TRUE(
         waitUntil([&] { return console->distanceCalibration().m_dCurrentReading == 21.5; }));
     EXPECT_DOUBLE_EQ(shownDistance(console->distanceCalibration()), 6.5);
@@ -259,7 +267,7 @@ TEST_F(MainWidgetsPanels, F6AnchorsTheDistanceAtTheReadingOfTheLink)
             QTest::mouseClick(dialog.findChild<QPushButton*>("pushButtonClear"), Qt::LeftButton);
         }));
     record.Wir_length = 2300;
-    console->OnStatusData(&record);
+    deliver(*console, record);
     ASSERT_TRUE(waitUntil([&] { return console->distanceCalibration().m_dCurrentReading == 23; }));
     EXPECT_DOUBLE_EQ(shownDistance(console->distanceCalibration()), 1.5);
 }
@@ -278,7 +286,7 @@ TEST_F(MainWidgetsPanels, ConsoleStateTheDialogsShareStartsNeutralAndKeepsReadin
 
     LinkStatusRecord record{};
     record.Wir_length = 1234;
-    console->OnStatusData(&record);
+    deliver(*console, record);
     ASSERT_TRUE(waitUntil([&] { return console->distanceCalibration().m_dCurrentReading > 12; }));
     console->setDistanceCorrection(3, 4);
     console->setDistanceOverlaySwitch("1");

@@ -6,6 +6,8 @@
 
 #include "CameraErrors.h"
 
+#include <QCoreApplication>
+
 #include <opencv2/core.hpp>
 
 #include <gmock/gmock.h>
@@ -89,6 +91,15 @@ protected:
     explicit CameraLoginsTest(bool extension) : withExtension(extension) {}
 
     using Report = std::pair<int, uint32_t>;
+
+    // The swap is a GUI-thread entry point: this thread plays the GUI thread.
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "cameralogins_test";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication app(argc, argv);
+    }
 
     void SetUp() override
     {

@@ -312,6 +312,23 @@ TEST_F(RecordingTest, QuickRestartDoesNotReplaceTheFirstFile)
     EXPECT_EQ(files(QStringLiteral("*.csv")).size(), 2) << files().join(' ').toStdString();
 }
 
+TEST_F(RecordingTest, RestartWhileTheLastEndIsUnreportedKeepsItsWriterForTheReport)
+{
+    SimulatedCamera camera(m_path);
+    ASSERT_TRUE(waitFor([this] { return m_path.matSize().area() > 0; }));
+    ASSERT_TRUE(m_recording.recordAction());
+    runEvents(300);
+    EXPECT_FALSE(m_recording.recordAction());
+    // Time for the writer to finish its file; its report waits for this thread.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_TRUE(m_recording.recordAction());
+    EXPECT_TRUE(m_recording.isClosing());
+    runEvents(300);
+    stop();
+    EXPECT_EQ(files(QStringLiteral("*.mp4")).size(), 2) << files().join(' ').toStdString();
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(' ').toStdString();
+}
+
 TEST_F(RecordingTest, FullDiskStopsTheRecordingWithAMessage)
 {
     SimulatedCamera camera(m_path);
