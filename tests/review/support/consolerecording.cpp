@@ -84,7 +84,7 @@ RecordingWriter::File fileOf(const QString& folder, const RecordingPlan& plan,
 {
     out->name = recordingBaseName(plan.project, plan.start);
     out->video = QDir(folder).filePath(out->name + ".mp4");
-    out->telemetry = plan.telemetry ? QDir(folder).filePath(out->name + ".csv") : QString();
+    out->telemetry = QDir(folder).filePath(out->name + ".csv");
     RecordingWriter::File file;
     file.videoPath = out->video.toStdString();
     file.telemetryPath = out->telemetry;
@@ -110,7 +110,7 @@ void feed(RecordingWriter& writer, FrameQueue& queue, const RecordingPlan& plan,
     double nextRecordS = plan.firstRecordS;
     for (int i = 0; plan.frames < 0 || i < plan.frames; ++i) {
         const double t = arrivalS(plan, i);
-        for (; plan.telemetry && nextRecordS <= t; nextRecordS += 1.0 / kRecordsPerSecond) {
+        for (; nextRecordS <= t; nextRecordS += 1.0 / kRecordsPerSecond) {
             writer.addTelemetry(record(plan, start, nextRecordS));
         }
         const auto at = start + std::chrono::duration_cast<RecordingClock::duration>(
@@ -151,6 +151,11 @@ bool recordLikeConsole(const QString& folder, const RecordingPlan& plan, Console
     writer.close(start + std::chrono::duration_cast<RecordingClock::duration>(
                              std::chrono::duration<double>(endS)));
     writer.release();
+    // The console always writes one; here it is lost, as a copy may lose it.
+    if (!plan.telemetry) {
+        QFile::remove(out->telemetry);
+        out->telemetry.clear();
+    }
     return !writer.failed();
 }
 

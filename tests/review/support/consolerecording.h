@@ -21,7 +21,7 @@ struct RecordingPlan {
     QSize size{320, 240};
     double fps = 25;
     int frames = 100;
-    bool telemetry = true;
+    bool telemetry = true;      // false: its CSV is lost after recording
     double firstRecordS = 0.13; // the first status record comes after the start
     double startM = 0.5;
     double speedMps = 0.2;
