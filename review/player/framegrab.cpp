@@ -132,7 +132,7 @@ GrabMoment FrameGrab::moment(InspectionIndex& index, const QString& folder,
             m.project = p.fields;
         }
     }
-    if (const TelemetryRow* row = track.at(offsetS)) {
+    if (const TelemetryReading* row = track.at(offsetS)) {
         m.hasRow = true;
         m.row = *row;
     }
@@ -145,8 +145,8 @@ QByteArray FrameGrab::record(const GrabMoment& m)
     for (const QString& key : projectKeys()) {
         project.insert(key, m.project.value(key));
     }
-    const TelemetryRow none;
-    const TelemetryRow& row = m.hasRow ? m.row : none;
+    const TelemetryReading none;
+    const TelemetryReading& row = m.hasRow ? m.row : none;
     const QJsonObject json{
         {QStringLiteral("format"), QLatin1String(kFormat)},
         {QStringLiteral("source"), QLatin1String(kSource)},

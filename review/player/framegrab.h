@@ -23,7 +23,7 @@ struct GrabMoment {
     qint64 startMs = 0;        // wall time of the recording's start; 0: unknown
     double offsetS = kUnknown; // the frame's time in the recording
     bool hasRow = false;       // the telemetry row at or before the frame
-    TelemetryRow row;
+    TelemetryReading row;
 };
 
 class FrameGrab {

@@ -236,9 +236,9 @@ void PlaybackEngine::apply(const Command& c)
         setPlaying(false);
         GrabMoment moment = c.moment;
         moment.offsetS = m_decoder->time();
-        const TelemetryRow* row = m_track ? m_track->at(moment.offsetS) : nullptr;
+        const TelemetryReading* row = m_track ? m_track->at(moment.offsetS) : nullptr;
         moment.hasRow = row != nullptr;
-        moment.row = row != nullptr ? *row : TelemetryRow();
+        moment.row = row != nullptr ? *row : TelemetryReading();
         QString error;
         const QString file = FrameGrab::write(m_decoder->picture(), moment, &error);
         QMetaObject::invokeMethod(
@@ -279,9 +279,9 @@ void PlaybackEngine::deliver()
     PlayerFrame frame;
     frame.picture = m_decoder->picture(m_size);
     frame.timeS = m_decoder->time();
-    const TelemetryRow* row = m_track ? m_track->at(frame.timeS) : nullptr;
+    const TelemetryReading* row = m_track ? m_track->at(frame.timeS) : nullptr;
     frame.hasRow = row != nullptr;
-    frame.row = row != nullptr ? *row : TelemetryRow();
+    frame.row = row != nullptr ? *row : TelemetryReading();
     m_lastShown = Clock::now();
     bool notify = false;
     {

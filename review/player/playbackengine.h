@@ -31,7 +31,7 @@ struct PlayerFrame {
     QImage picture;
     double timeS = kUnknown;
     bool hasRow = false;
-    TelemetryRow row;
+    TelemetryReading row;
 };
 
 // What opening a recording found.

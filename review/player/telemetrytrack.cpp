@@ -130,7 +130,7 @@ TelemetryTrack TelemetryTrack::read(const QString& path)
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             return track.m_timesUs[a] < track.m_timesUs[b];
         });
-        std::vector<TelemetryRow> rows;
+        std::vector<TelemetryReading> rows;
         std::vector<qint64> times;
         for (const std::size_t i : order) {
             rows.push_back(track.m_rows[i]);
@@ -145,7 +145,7 @@ TelemetryTrack TelemetryTrack::read(const QString& path)
     return track;
 }
 
-const TelemetryRow* TelemetryTrack::at(double seconds) const
+const TelemetryReading* TelemetryTrack::at(double seconds) const
 {
     if (!known(seconds)) {
         return nullptr;

@@ -11,7 +11,7 @@
 
 #include <vector>
 
-struct TelemetryRow {
+struct TelemetryReading {
     double videoTimeS = kUnknown;
     double distanceM = kUnknown;
     double cableM = kUnknown;
@@ -37,10 +37,10 @@ public:
     // Why the file (or some of its rows) could not be read; empty otherwise.
     const QString& problem() const { return m_problem; }
     // The row whose time is at or before seconds; null before the first.
-    const TelemetryRow* at(double seconds) const;
+    const TelemetryReading* at(double seconds) const;
 
 private:
     std::vector<qint64> m_timesUs; // in step with m_rows, ascending
-    std::vector<TelemetryRow> m_rows;
+    std::vector<TelemetryReading> m_rows;
     QString m_problem;
 };

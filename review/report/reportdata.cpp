@@ -133,11 +133,7 @@ QString ReportTexts::moment(const ReportRow& row)
     if (row.recordingNumber == 0 || !known(row.offsetS)) {
         return QString();
     }
-    QString text = tr("%1：%2").arg(row.recordingNumber).arg(minutesSeconds(row.offsetS));
-    if (known(row.endOffsetS) && row.endOffsetS != row.offsetS) {
-        text += QStringLiteral("–") + minutesSeconds(row.endOffsetS);
-    }
-    return text;
+    return tr("%1：%2").arg(row.recordingNumber).arg(minutesSeconds(row.offsetS));
 }
 
 double snapshotOffsetS(const Snapshot& s, const Recording& r)
@@ -210,10 +206,6 @@ SectionReport gatherSection(InspectionIndex& index, qint64 projectId, const QStr
         for (int r = 0; r < report.recordings.size() && row.recordingNumber == 0; ++r) {
             row.offsetS = snapshotOffsetS(at.snapshot, report.recordings[r]);
             row.recordingNumber = known(row.offsetS) ? r + 1 : 0;
-            if (row.recordingNumber != 0 && row.endPictureNumber != 0) {
-                row.endOffsetS = snapshotOffsetS(report.pictures[row.endPictureNumber - 1].snapshot,
-                                                 report.recordings[r]);
-            }
         }
         if (const AssessedDefect* d = assessed.value(o.id)) {
             row.score = d->score;

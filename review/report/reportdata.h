@@ -19,11 +19,10 @@ struct ReportRow {
     int pictureNumber = 0;
     int endPictureNumber = 0; // the picture its end was marked on, 0 if none
     bool atEnd = false;       // this copy stands under the picture of the end
-    // The recording it was coded in (its number among the section's, from
-    // 1; 0: none) and the times of its picture and its end picture there.
+    // The recording its picture was taken in (its number among the
+    // section's, from 1; 0: none) and the picture's time in it.
     int recordingNumber = 0;
     double offsetS = kUnknown;
-    double endOffsetS = kUnknown;
 };
 
 struct ReportPicture {
@@ -73,8 +72,8 @@ public:
     static QString duration(double seconds);
     // "02:15" (minutes may pass 59), "—" when unknown.
     static QString minutesSeconds(double seconds);
-    // Where in the section's recordings a row was coded: "1：02:15", with a
-    // continuous defect's end in the same recording "1：02:15–03:40"; "" if none.
+    // Where in the section's recordings a row's picture was taken:
+    // "1：02:15" (recording 1 of the record sheet's list), "" if in none.
     static QString moment(const ReportRow& row);
 };
 

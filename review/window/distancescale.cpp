@@ -62,7 +62,7 @@ void DistanceScale::paintEvent(QPaintEvent*)
     const QFontMetrics metrics = fontMetrics();
     for (int i = 0; m_track && durationS > 0 && i <= labels; ++i) {
         const double at = durationS * i / labels;
-        const TelemetryRow* row = m_track->at(at);
+        const TelemetryReading* row = m_track->at(at);
         if (row == nullptr || !known(row->distanceM)) {
             continue;
         }

@@ -259,8 +259,8 @@ void PlayerView::takeFrame()
 
 QString PlayerView::telemetryText() const
 {
-    const TelemetryRow none;
-    const TelemetryRow& r = m_frame.hasRow ? m_frame.row : none;
+    const TelemetryReading none;
+    const TelemetryReading& r = m_frame.hasRow ? m_frame.row : none;
     return tr("距离 %1 m　电缆 %2 m　横滚 %3　俯仰 %4　航向 %5")
         .arg(ReportTexts::metres(r.distanceM), ReportTexts::metres(r.cableM), degrees(r.rollDeg),
              degrees(r.pitchDeg), degrees(r.headingDeg));

@@ -126,12 +126,13 @@ TEST_F(HeadlessReportTest, SectionSheetsCarryTheAssessmentEveryObservationAndThe
                       "养护指数 MI\\s+1\\.60\\s+养护等级\\s+II级",
                       "管道过流有一定的受阻，运行受影响不大",
                       "没有立即进行处理的必要，但宜安排处理计划", "1 个连续缺陷未标终点"});
-    // The record sheet: distance, code, name, score, grade, length, description, pictures.
+    // The record sheet: distance, code, name, score, grade, length, where in
+    // the recording, description, pictures.
     expectLines(all, {"1\\.25 +管道起点 .* 1\\n",
-                      "1\\.25–？ +JG +结垢 +0\\.50 +1级 +1\\.00 +连续缺陷，未标终点",
+                      "1\\.25–？ +JG +结垢 +0\\.50 +1级 +1\\.00 +1：00:00 +连续缺陷，未标终点",
                       "3\\.50–9\\.00 +CJ +沉积 +2\\.00 +2级 +5\\.50 .* 2、4\\n",
                       "6\\.75 +FZ +浮渣 +2级 +— .* 3\\n",
-                      "12\\.00 +TJ +脱节 +3\\.00 +2级 +1\\.00 +接口, 偏移 +5\\n",
+                      "12\\.00 +TJ +脱节 +3\\.00 +2级 +1\\.00 +1：00:05 +接口, 偏移 +5\\n",
                       "13\\.20 +TJ +脱节 +3\\.00 +2级 +1\\.00 .* 6\\n", "图 6\\s+距离 13\\.20 m"});
     EXPECT_TRUE(all.contains(
         QRegularExpression(QStringLiteral("第\\s*%1\\s*页\\s*/\\s*共\\s*%1\\s*页").arg(pages))));

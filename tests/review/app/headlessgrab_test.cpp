@@ -1,0 +1,77 @@
+// moravel-review --grab run as a script runs it on a recording made by the
+// console's writer: the new snapshot's name on standard output, indexed,
+// a second one beside it at the same moment, and the report naming its
+// recording and time; wrong arguments and unknown recordings refused.
+#include "consolerecording.h"
+#include "folderfixture.h"
+#include "mediaprobe.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int kRunMs = 120000;
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out;
+    QString errors;
+};
+
+ProgramRun review(const QStringList& arguments)
+{
+    QProcess program;
+    program.start(REVIEW_PROGRAM, arguments);
+    ProgramRun run;
+    if (program.waitForFinished(kRunMs) && program.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = program.exitCode();
+    }
+    run.out = QString::fromUtf8(program.readAllStandardOutput()).trimmed();
+    run.errors = QString::fromUtf8(program.readAllStandardError());
+    return run;
+}
+
+using HeadlessGrabTest = reviewtest::FolderFixture;
+
+TEST_F(HeadlessGrabTest, PrintsTheNewSnapshotWhichTheReportListsAtItsRecordingAndTime)
+{
+    reviewtest::RecordingPlan plan;
+    plan.project = reviewtest::project("滨江路", "Y12", "Y13");
+    plan.start = QDateTime::fromString("20261207101500", "yyyyMMddHHmmss");
+    plan.frames = 90;
+    reviewtest::ConsoleRecording recording;
+    ASSERT_TRUE(reviewtest::recordLikeConsole(folderPath(), plan, &recording));
+    const std::vector<double> times = frameTimes(recording.video.toStdString()).times;
+    const double frame = *(std::upper_bound(times.begin(), times.end(), 2.5) - 1);
+
+    const ProgramRun first = review({"--grab", folderPath(), recording.name, "2.5"});
+    ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
+    const ProgramRun second = review({"--grab", folderPath(), recording.name, "2.5"});
+    ASSERT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    EXPECT_TRUE(first.out.endsWith("-20261207101502.jpg")) << first.out.toStdString();
+    EXPECT_EQ(second.out, first.out.chopped(4) + "-2.jpg");
+    ASSERT_TRUE(open());
+    const QVector<Snapshot> shots = index().snapshots(onlyProject());
+    ASSERT_EQ(shots.size(), 2);
+    const Snapshot& shot = shots[0].file == first.out ? shots[0] : shots[1];
+    EXPECT_EQ(shot.file.toStdString(), first.out.toStdString());
+    EXPECT_NEAR(shot.offsetS, frame, 1e-3);
+    EXPECT_EQ(shot.recording.toStdString(), recording.name.toStdString());
+    ASSERT_GT(index().addObservation(reviewtest::defect(first.out, "TJ", "脱节", "S", 2)), 0);
+    m_folder->close();
+
+    const QString pdf = path("report.pdf");
+    ASSERT_EQ(review({"--report", folderPath(), "--out", pdf}).exitCode, 0);
+    const QString text = QString::fromUtf8(reviewtest::runTool("pdftotext", {"-layout", pdf, "-"}));
+    EXPECT_TRUE(text.contains("1：" + recording.name + ".mp4")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression("TJ +脱节 .* 1：00:02 "))) << text.toStdString();
+
+    EXPECT_EQ(review({"--grab", folderPath(), recording.name}).exitCode, 2);
+    EXPECT_EQ(review({"--grab", folderPath(), recording.name, "soon"}).exitCode, 2);
+    const ProgramRun unknown = review({"--grab", folderPath(), "A-1-2-20260101000000", "1"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.errors.contains("A-1-2-20260101000000"));
+}
+
+} // namespace
