@@ -175,7 +175,9 @@ void PlaybackEngine::apply(const Command& c)
     switch (c.kind) {
     case Kind::Open: {
         setPlaying(false);
+        m_video = c.video;
         PlayerMedia media;
+        media.video = c.video;
         if (m_decoder->open(c.video)) {
             auto track = std::make_shared<TelemetryTrack>(TelemetryTrack::read(c.telemetry));
             m_track = track->isEmpty() ? nullptr : track;
@@ -195,6 +197,7 @@ void PlaybackEngine::apply(const Command& c)
     }
     case Kind::Close:
         setPlaying(false);
+        m_video.clear();
         m_decoder->close();
         m_track.reset();
         break;
@@ -277,6 +280,7 @@ void PlaybackEngine::setPlaying(bool playing)
 void PlaybackEngine::deliver()
 {
     PlayerFrame frame;
+    frame.video = m_video;
     frame.picture = m_decoder->picture(m_size);
     frame.timeS = m_decoder->time();
     const TelemetryReading* row = m_track ? m_track->at(frame.timeS) : nullptr;

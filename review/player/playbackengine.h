@@ -28,6 +28,7 @@ class VideoDecoder;
 // A picture for the screen: the frame at the size asked for, its time and
 // the telemetry row at or before it.
 struct PlayerFrame {
+    QString video; // the file it is from
     QImage picture;
     double timeS = kUnknown;
     bool hasRow = false;
@@ -36,6 +37,7 @@ struct PlayerFrame {
 
 // What opening a recording found.
 struct PlayerMedia {
+    QString video;   // the file opened
     QString problem; // why it cannot play; empty when it can
     double durationS = kUnknown;
     double frameIntervalS = kUnknown;
@@ -114,6 +116,7 @@ private:
     // Worker thread only.
     std::unique_ptr<VideoDecoder> m_decoder;
     std::shared_ptr<const TelemetryTrack> m_track;
+    QString m_video;
     bool m_playing = false;
     double m_speed = 1;
     QSize m_size;

@@ -198,6 +198,7 @@ void PlayerView::showRecording(const Recording& recording, const QString& folder
         return;
     }
     m_recording = recording;
+    m_video.clear();
     m_media = PlayerMedia();
     m_frame = PlayerFrame();
     m_target = known(atS) ? atS : 0;
@@ -217,13 +218,17 @@ void PlayerView::showRecording(const Recording& recording, const QString& folder
     }
     m_problem->hide();
     const QDir dir(folder);
-    m_engine->open(dir.filePath(recording.videoFile),
+    m_video = dir.filePath(recording.videoFile);
+    m_engine->open(m_video,
                    recording.csvFile.isEmpty() ? QString() : dir.filePath(recording.csvFile),
                    m_target);
 }
 
 void PlayerView::opened(const PlayerMedia& media)
 {
+    if (media.video != m_video) {
+        return;
+    }
     m_media = media;
     m_scale->setTrack(media.track);
     const double duration = known(media.durationS) ? media.durationS : 0;
@@ -232,16 +237,14 @@ void PlayerView::opened(const PlayerMedia& media)
         m_slider->setRange(0, static_cast<int>(std::lround(duration * 1000)));
     }
     m_scale->update();
-    if (!media.problem.isEmpty()) {
-        m_problem->setText(tr("无法播放 %1：%2").arg(m_recording.videoFile, media.problem));
-        m_problem->show();
-    }
+    m_problem->setText(tr("无法播放 %1：%2").arg(m_recording.videoFile, media.problem));
+    m_problem->setVisible(!media.problem.isEmpty());
 }
 
 void PlayerView::takeFrame()
 {
     PlayerFrame frame = m_engine->takeFrame();
-    if (!known(frame.timeS)) {
+    if (!known(frame.timeS) || frame.video != m_video) {
         return;
     }
     m_frame = std::move(frame);

@@ -81,6 +81,7 @@ private:
     QPushButton* m_play;
 
     Recording m_recording;
+    QString m_video; // its path; what the engine tells of another file is past
     PlayerMedia m_media;
     PlayerFrame m_frame;
     double m_target = kUnknown; // asked for, not shown yet

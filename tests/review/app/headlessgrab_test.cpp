@@ -54,7 +54,7 @@ TEST_F(HeadlessGrabTest, PrintsTheNewSnapshotWhichTheReportListsAtItsRecordingAn
     ASSERT_TRUE(open());
     const QVector<Snapshot> shots = index().snapshots(onlyProject());
     ASSERT_EQ(shots.size(), 2);
-    const Snapshot& shot = shots[0].file == first.out ? shots[0] : shots[1];
+    const Snapshot shot = shots[0].file == first.out ? shots[0] : shots[1];
     EXPECT_EQ(shot.file.toStdString(), first.out.toStdString());
     EXPECT_NEAR(shot.offsetS, frame, 1e-3);
     EXPECT_EQ(shot.recording.toStdString(), recording.name.toStdString());
@@ -65,7 +65,12 @@ TEST_F(HeadlessGrabTest, PrintsTheNewSnapshotWhichTheReportListsAtItsRecordingAn
     ASSERT_EQ(review({"--report", folderPath(), "--out", pdf}).exitCode, 0);
     const QString text = QString::fromUtf8(reviewtest::runTool("pdftotext", {"-layout", pdf, "-"}));
     EXPECT_TRUE(text.contains("1：" + recording.name + ".mp4")) << text.toStdString();
-    EXPECT_TRUE(text.contains(QRegularExpression("TJ +脱节 .* 1：00:02 "))) << text.toStdString();
+    // At the distance of the telemetry row of its moment.
+    EXPECT_EQ(QString::number(shot.distanceM, 'f', 2),
+              reviewtest::csvDistanceAt(recording.telemetry, frame));
+    EXPECT_TRUE(text.contains(
+        QRegularExpression(QString::number(shot.distanceM, 'f', 2) + " +TJ +脱节 .* 1：00:02 ")))
+        << text.toStdString();
 
     EXPECT_EQ(review({"--grab", folderPath(), recording.name}).exitCode, 2);
     EXPECT_EQ(review({"--grab", folderPath(), recording.name, "soon"}).exitCode, 2);

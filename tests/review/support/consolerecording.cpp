@@ -185,6 +185,23 @@ bool recordAndKill(const QString& folder, const RecordingPlan& plan, int killAft
     return WIFSIGNALED(status) && QFile::exists(out->video);
 }
 
+QString csvDistanceAt(const QString& csv, double seconds)
+{
+    QFile file(csv);
+    QString distance = QStringLiteral("—");
+    if (!file.open(QIODevice::ReadOnly)) {
+        return distance;
+    }
+    file.readLine(); // the header
+    for (QByteArray line = file.readLine(); !line.isEmpty(); line = file.readLine()) {
+        const QList<QByteArray> fields = line.split(',');
+        if (fields.size() > 2 && fields[1].toDouble() <= seconds) {
+            distance = QString::fromUtf8(fields[2]);
+        }
+    }
+    return distance;
+}
+
 int frameNumber(const QImage& picture)
 {
     if (picture.isNull()) {

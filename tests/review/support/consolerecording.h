@@ -41,6 +41,9 @@ bool recordAndKill(const QString& folder, const RecordingPlan& plan, int killAft
                    ConsoleRecording* out);
 // The crawl distance the plan's status records give at seconds into it.
 double planDistance(const RecordingPlan& plan, double seconds);
+// The distance_m text of the telemetry CSV's last row at or before
+// seconds, read line by line; "—" before the first.
+QString csvDistanceAt(const QString& csv, double seconds);
 // The number drawn into a frame of such a recording (any size), -1 when
 // the blocks cannot be told.
 int frameNumber(const QImage& picture);

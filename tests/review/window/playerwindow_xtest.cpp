@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTest>
 
 namespace {
@@ -49,6 +50,23 @@ bool scrambleMediaData(const QString& path)
     return file.seek(0) && file.write(bytes) == bytes.size();
 }
 
+// Counts the keys the application has been given (their releases, Shift
+// and Control aside): once they are in, what they do at once is done.
+class KeyCounter : public QObject {
+public:
+    int released = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            released += key == Qt::Key_Shift || key == Qt::Key_Control ? 0 : 1;
+        }
+        return false;
+    }
+};
+
 class PlayerWindow : public reviewtest::FolderFixture {
 protected:
     void SetUp() override
@@ -70,17 +88,26 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
         ASSERT_TRUE(m_window->openFolder(folderPath()));
         m_window->activateWindow();
+        qApp->installEventFilter(&m_keys);
     }
-    // Keys through the X server, the pointer over the window so that it has them.
+    void TearDown() override
+    {
+        qApp->removeEventFilter(&m_keys);
+        FolderFixture::TearDown();
+    }
+    // Keys through the X server, the pointer over the window so that it has
+    // them; returns once the window has had them all.
     void press(const QString& keys)
     {
         const QPoint centre = m_window->mapToGlobal(m_window->rect().center());
+        const int before = m_keys.released;
+        const QStringList presses = keys.split(' ');
         ASSERT_EQ(xinput::xdotoolPumping(
                       display(), QStringList{"mousemove", QString::number(centre.x()),
                                              QString::number(centre.y()), "key", "--delay", "60"} +
-                                     keys.split(' ')),
+                                     presses),
                   0);
-        QTest::qWait(50);
+        ASSERT_TRUE(waitUntil([&] { return m_keys.released >= before + presses.size(); }, kWaitMs));
     }
     static QString display() { return qEnvironmentVariable("DISPLAY"); }
     PlayerView* player() const { return m_window->player(); }
@@ -102,26 +129,16 @@ protected:
                                    m_times.begin()) -
                1;
     }
-    // The distance of the CSV row at or before t, read here line by line.
     QString distanceAt(double t) const
     {
-        QFile csv(m_recording.telemetry);
-        EXPECT_TRUE(csv.open(QIODevice::ReadOnly));
-        QString distance = QStringLiteral("—");
-        csv.readLine();
-        for (QByteArray line = csv.readLine(); !line.isEmpty(); line = csv.readLine()) {
-            const QList<QByteArray> fields = line.split(',');
-            if (fields[1].toDouble() <= t) {
-                distance = QString::fromUtf8(fields[2]);
-            }
-        }
-        return distance;
+        return reviewtest::csvDistanceAt(m_recording.telemetry, t);
     }
 
     reviewtest::RecordingPlan m_plan;
     reviewtest::ConsoleRecording m_recording;
     std::vector<double> m_times;
     std::unique_ptr<ReviewWindow> m_window;
+    KeyCounter m_keys;
 };
 
 TEST_F(PlayerWindow, FramesSecondsAndPlayingFromTheKeyboardWithTheTelemetryOfEachMoment)
@@ -180,9 +197,10 @@ TEST_F(PlayerWindow, GrabbedFramesAreCodedAtOnceAndMarkAContinuousDefectFromStar
     ASSERT_EQ(QApplication::focusWidget(), player());
 
     // A continuous defect from one frame to a later one: one observation.
-    press("shift+Right F7 c j Return Escape");
+    press("shift+Right F7");
     ASSERT_TRUE(waitUntil([&] { return m_window->tree()->currentFile() != grabbed; }, kWaitMs));
     const QString start = m_window->tree()->currentFile();
+    press("c j Return Escape");
     press("shift+Right shift+Right F8");
     ASSERT_TRUE(waitUntil([&] { return m_window->tree()->currentFile() != start; }, kWaitMs));
     const QString end = m_window->tree()->currentFile();
