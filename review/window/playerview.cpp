@@ -141,26 +141,28 @@ void PlayerView::buildControls()
     pictureArea->addWidget(m_picture);
     m_problem->hide();
 
+    // Two rows, so that the picture area stays narrow enough for the list beside it.
     auto* buttons = new QHBoxLayout;
-    const auto button = [&](const QString& text, const QString& tip, std::function<void()> act) {
+    auto* grabs = new QHBoxLayout;
+    const auto button = [&](QHBoxLayout* row, const QString& text, const QString& tip,
+                            std::function<void()> act) {
         auto* b = new QPushButton(text, this);
         b->setToolTip(tip);
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, std::move(act));
-        buttons->addWidget(b);
-        return b;
+        row->addWidget(b);
     };
-    button(tr("−10 秒"), tr("Ctrl+←"), [this] { seekBy(-10); });
-    button(tr("−1 秒"), tr("Shift+←"), [this] { seekBy(-1); });
-    button(tr("◀ 帧"), tr("←"), [this] { step(-1); });
+    button(buttons, tr("−10 秒"), tr("Ctrl+←"), [this] { seekBy(-10); });
+    button(buttons, tr("−1 秒"), tr("Shift+←"), [this] { seekBy(-1); });
+    button(buttons, tr("◀ 帧"), tr("←"), [this] { step(-1); });
     m_play->setText(tr("播放"));
     m_play->setToolTip(tr("空格"));
     m_play->setFocusPolicy(Qt::NoFocus);
     connect(m_play, &QPushButton::clicked, this, &PlayerView::togglePlaying);
     buttons->addWidget(m_play);
-    button(tr("帧 ▶"), tr("→"), [this] { step(1); });
-    button(tr("+1 秒"), tr("Shift+→"), [this] { seekBy(1); });
-    button(tr("+10 秒"), tr("Ctrl+→"), [this] { seekBy(10); });
+    button(buttons, tr("帧 ▶"), tr("→"), [this] { step(1); });
+    button(buttons, tr("+1 秒"), tr("Shift+→"), [this] { seekBy(1); });
+    button(buttons, tr("+10 秒"), tr("Ctrl+→"), [this] { seekBy(10); });
     m_speed->setObjectName(QStringLiteral("playerSpeed"));
     m_speed->setFocusPolicy(Qt::NoFocus);
     m_speed->setToolTip(tr("[ 减速，] 加速"));
@@ -172,13 +174,14 @@ void PlayerView::buildControls()
     connect(m_speed, QOverload<int>::of(&QComboBox::activated), this, &PlayerView::setSpeedIndex);
     buttons->addWidget(m_speed);
     buttons->addStretch();
-    buttons->addWidget(m_time);
     // Grabbing is the window's; the buttons say which key does it.
     for (const auto& [text, kind] : {std::pair<QString, GrabKind>{tr("截图 (F2)"), kSnapshot},
                                      {tr("连续缺陷起点 (F7)"), kContinuousStart},
                                      {tr("连续缺陷终点 (F8)"), kContinuousEnd}}) {
-        button(text, QString(), [this, kind = kind] { emit grabRequested(kind); });
+        button(grabs, text, QString(), [this, kind = kind] { emit grabRequested(kind); });
     }
+    grabs->addStretch();
+    grabs->addWidget(m_time);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -187,6 +190,7 @@ void PlayerView::buildControls()
     layout->addWidget(m_slider);
     layout->addWidget(m_scale);
     layout->addLayout(buttons);
+    layout->addLayout(grabs);
 }
 
 void PlayerView::showRecording(const Recording& recording, const QString& folder, double atS)
