@@ -1,4 +1,4 @@
-// Usage: player_bench [cache folder] [--make-only]
+// Usage: player_bench [cache folder] [--make-only] [--mpeg4 | --h264]
 // On an X display (ffplay shows on the same one). For each codec: opening
 // a one-hour recording and showing its first frame; seeks to random moments
 // until that exact frame is on screen; a stretch played at 1× (frames shown
@@ -13,12 +13,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -60,6 +62,8 @@ public:
             std::printf("the window does not show: no X display?\n");
         }
         m_view->findChild<QWidget*>(QStringLiteral("framePicture"))->installEventFilter(this);
+        m_timeout.setSingleShot(true);
+        connect(&m_timeout, &QTimer::timeout, &m_loop, &QEventLoop::quit);
     }
     PlayerView& view() { return *m_view; }
     QSize pictureSize() const
@@ -77,43 +81,45 @@ public:
     // Waits until the frame at seconds has been painted; false on timeout.
     bool waitForFrame(double seconds, int timeoutMs)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            if (m_lastPainted == seconds) {
-                return true;
-            }
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        }
-        return false;
+        m_waitingFor = seconds;
+        const bool painted = shows(seconds) || (run(timeoutMs), shows(seconds));
+        m_waitingFor = kNone;
+        return painted;
     }
+    // The event loop for ms, or until the frame waited for is painted.
     void run(int ms)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        }
+        m_timeout.start(ms);
+        m_loop.exec();
+        m_timeout.stop();
     }
     std::set<double>& painted() { return m_painted; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
-            const bool result = QObject::eventFilter(watched, event);
             m_lastPainted = m_view->position();
             m_painted.insert(m_lastPainted);
-            return result;
+            if (shows(m_waitingFor)) {
+                m_loop.quit();
+            }
         }
         return false;
     }
 
 private:
+    static constexpr double kNone = -1e9;
+    // ffprobe prints times to the microsecond.
+    bool shows(double seconds) const { return std::abs(m_lastPainted - seconds) < 1e-5; }
+
     const BenchRecording& m_recording;
     QWidget m_window;
     PlayerView* m_view;
-    double m_lastPainted = -1;
+    QEventLoop m_loop;
+    QTimer m_timeout;
+    double m_lastPainted = kNone;
+    double m_waitingFor = kNone;
     std::set<double> m_painted;
 };
 
@@ -254,6 +260,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments().mid(1);
     const bool makeOnly = arguments.contains(QStringLiteral("--make-only"));
+    const bool onlyMpeg4 = arguments.contains(QStringLiteral("--mpeg4"));
+    const bool onlyH264 = arguments.contains(QStringLiteral("--h264"));
     QString cache = QStringLiteral(PLAYER_BENCH_CACHE);
     for (const QString& argument : arguments) {
         if (!argument.startsWith(QLatin1String("--"))) {
@@ -261,6 +269,9 @@ int main(int argc, char** argv)
         }
     }
     for (const bool h264 : {false, true}) {
+        if ((h264 && onlyMpeg4) || (!h264 && onlyH264)) {
+            continue;
+        }
         const BenchRecording r = benchRecording(cache, h264);
         if (r.video.isEmpty() || r.frameTimes.empty()) {
             std::printf("%s: the recording could not be made\n", qPrintable(r.codec));

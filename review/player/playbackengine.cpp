@@ -156,7 +156,8 @@ void PlaybackEngine::playOn(std::unique_lock<std::mutex>& lock)
         m_decoder->advance();
     }
     const double following = m_decoder->nextTime();
-    const bool late = known(following) && dueOf(following) <= Clock::now();
+    const bool late =
+        known(following) && dueOf(following) + std::chrono::milliseconds(kLateMs) <= Clock::now();
     const bool overdue = now - m_lastShown >= std::chrono::milliseconds(kMaxPictureGapMs);
     bool show = false;
     {
@@ -176,23 +177,28 @@ void PlaybackEngine::apply(const Command& c)
     case Kind::Open: {
         setPlaying(false);
         m_video = c.video;
+        m_track.reset();
         PlayerMedia media;
         media.video = c.video;
-        if (m_decoder->open(c.video)) {
+        const bool playable = m_decoder->open(c.video);
+        if (playable) {
+            // The picture first: an hour of telemetry takes a moment to read.
+            m_decoder->seek(c.value);
+            deliver();
             auto track = std::make_shared<TelemetryTrack>(TelemetryTrack::read(c.telemetry));
             m_track = track->isEmpty() ? nullptr : track;
-            m_decoder->seek(c.value);
             media.durationS = m_decoder->durationS();
             media.frameIntervalS = m_decoder->frameIntervalS();
             media.frameSize = m_decoder->frameSize();
             media.track = m_track;
         } else {
-            m_track.reset();
             media.problem = m_decoder->problem();
         }
         QMetaObject::invokeMethod(
             this, [this, media] { emit opened(media); }, Qt::QueuedConnection);
-        deliver();
+        if (playable) {
+            deliver(); // with its telemetry
+        }
         break;
     }
     case Kind::Close:

@@ -3,9 +3,9 @@
 // commands and takes the newest picture when frameReady() says there is
 // one. Commands return at once; a later seek replaces one not yet begun.
 // While playing, a picture the GUI has not taken yet is never replaced by
-// converting another, and a frame that is already late is passed over as
-// long as one is shown every kMaxPictureGapMs; far behind, playing jumps to
-// the key frame of the moment it should be at.
+// converting another, and a frame is passed over when the one after it is
+// more than kLateMs late, as long as one is shown every kMaxPictureGapMs;
+// far behind, playing jumps to the key frame of the moment it should be at.
 #pragma once
 
 #include "framegrab.h"
@@ -49,6 +49,7 @@ class PlaybackEngine : public QObject {
     Q_OBJECT
 public:
     static constexpr double kSpeeds[] = {0.25, 0.5, 1, 2, 4, 8};
+    static constexpr int kLateMs = 100;
     static constexpr int kMaxPictureGapMs = 80;
     // Playing this far behind (in the recording's time) jumps ahead.
     static constexpr double kCatchUpS = 1.0;

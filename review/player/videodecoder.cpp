@@ -12,7 +12,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -24,6 +29,10 @@ constexpr int kMaxErrorsInARow = 256;
 constexpr int kSeekAttempts = 8;
 // Rows of a picture start at this alignment, as the converter likes them.
 constexpr int kRowAlignment = 64;
+// Opening a fragmented recording reads the header of every fragment (an
+// hour has 3600); FFmpeg's own 32 KB reads would read far more than them.
+// Pictures larger than this are read past the buffer anyway.
+constexpr int kIoBufferBytes = 4096;
 
 struct FrameDeleter {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
@@ -47,9 +56,32 @@ void freeBuffer(void* buffer)
     av_free(buffer);
 }
 
+int readFile(void* opaque, uint8_t* data, int size)
+{
+    const int fd = *static_cast<int*>(opaque);
+    ssize_t done = 0;
+    do {
+        done = ::read(fd, data, static_cast<size_t>(size));
+    } while (done < 0 && errno == EINTR);
+    return done > 0 ? static_cast<int>(done) : done == 0 ? AVERROR_EOF : AVERROR(errno);
+}
+
+int64_t seekFile(void* opaque, int64_t offset, int whence)
+{
+    const int fd = *static_cast<int*>(opaque);
+    if (whence == AVSEEK_SIZE) {
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : AVERROR(errno);
+    }
+    const off_t at = ::lseek(fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : static_cast<int64_t>(at);
+}
+
 } // namespace
 
 struct VideoDecoder::Media {
+    int fd = -1;
+    AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     AVPacket* packet = nullptr;
@@ -68,6 +100,13 @@ struct VideoDecoder::Media {
         av_packet_free(&packet);
         avcodec_free_context(&codec);
         avformat_close_input(&format);
+        if (io != nullptr) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
     double seconds(long long ticks) const
     {
@@ -165,8 +204,23 @@ bool VideoDecoder::open(const QString& path)
     // Problems are told to the operator; FFmpeg's own lines would only repeat them.
     av_log_set_level(AV_LOG_QUIET);
     auto media = std::make_unique<Media>();
-    int rc =
-        avformat_open_input(&media->format, QFile::encodeName(path).constData(), nullptr, nullptr);
+    media->fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (media->fd < 0) {
+        return fail(tr("无法读取的视频（%1）").arg(avText(AVERROR(errno))));
+    }
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
+    media->io = buffer == nullptr ? nullptr
+                                  : avio_alloc_context(buffer, kIoBufferBytes, 0, &media->fd,
+                                                       readFile, nullptr, seekFile);
+    media->format = avformat_alloc_context();
+    if (media->io == nullptr || media->format == nullptr) {
+        if (media->io == nullptr) {
+            av_free(buffer); // else freed with the context
+        }
+        return fail(tr("内存不足"));
+    }
+    media->format->pb = media->io;
+    int rc = avformat_open_input(&media->format, nullptr, nullptr, nullptr);
     if (rc < 0) {
         return fail(tr("无法读取的视频（%1）").arg(avText(rc)));
     }
