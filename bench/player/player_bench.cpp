@@ -192,8 +192,13 @@ void measurePlaying(Stage& stage, const BenchRecording& r, double fromS, int sec
     stage.run(100);
     const PlaybackEngine::Statistics after = stage.view().engine().statistics();
     stage.view().changeSpeed(-speedSteps);
-    const double last = *stage.painted().rbegin();
-    const int inStretch = framesBetween(r.frameTimes, fromS, last);
+    if (stage.painted().empty()) {
+        std::printf("  nothing painted while playing\n");
+        return;
+    }
+    // From the first frame painted while playing to the last.
+    const int inStretch =
+        framesBetween(r.frameTimes, *stage.painted().begin(), *stage.painted().rbegin());
     const int painted = static_cast<int>(stage.painted().size());
     std::printf("  %s× for %d s (load %.1f): %d frames painted of %d in the stretch, %d not "
                 "shown; %.1f pictures/s; skipped %lld, replaced %lld\n",

@@ -188,8 +188,6 @@ void PlaybackEngine::apply(const Command& c)
             auto track = std::make_shared<TelemetryTrack>(TelemetryTrack::read(c.telemetry));
             m_track = track->isEmpty() ? nullptr : track;
             media.durationS = m_decoder->durationS();
-            media.frameIntervalS = m_decoder->frameIntervalS();
-            media.frameSize = m_decoder->frameSize();
             media.track = m_track;
         } else {
             media.problem = m_decoder->problem();

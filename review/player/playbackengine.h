@@ -40,8 +40,6 @@ struct PlayerMedia {
     QString video;   // the file opened
     QString problem; // why it cannot play; empty when it can
     double durationS = kUnknown;
-    double frameIntervalS = kUnknown;
-    QSize frameSize;
     std::shared_ptr<const TelemetryTrack> track; // empty without a CSV
 };
 

@@ -278,20 +278,6 @@ double VideoDecoder::durationS() const
     return format->duration > 0 ? static_cast<double>(format->duration) / AV_TIME_BASE : kUnknown;
 }
 
-double VideoDecoder::frameIntervalS() const
-{
-    if (!m_media) {
-        return kUnknown;
-    }
-    const AVRational rate = av_guess_frame_rate(m_media->format, m_media->stream, nullptr);
-    return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : kUnknown;
-}
-
-QSize VideoDecoder::frameSize() const
-{
-    return m_media ? QSize(m_media->codec->width, m_media->codec->height) : QSize();
-}
-
 bool VideoDecoder::seek(double seconds)
 {
     return m_media && known(seconds) && seekTo(m_media->ticks(seconds), true);

@@ -28,9 +28,6 @@ public:
     const QString& problem() const { return m_problem; }
     // Of the video as the file's index gives it; a cut file may decode less.
     double durationS() const;
-    // One frame at the nominal rate.
-    double frameIntervalS() const;
-    QSize frameSize() const;
 
     // The last frame whose time is at or before seconds; the first frame
     // for an earlier moment. False when no frame could be decoded.

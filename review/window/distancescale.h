@@ -27,7 +27,6 @@ public:
 
     void setTrack(std::shared_ptr<const TelemetryTrack> track) { m_track = std::move(track); }
     void setMarks(const QVector<ScaleMark>& marks);
-    const QVector<ScaleMark>& marks() const { return m_marks; }
     QSize sizeHint() const override;
 
 protected:
