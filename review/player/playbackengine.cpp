@@ -139,7 +139,7 @@ void PlaybackEngine::playOn(std::unique_lock<std::mutex>& lock)
     lock.lock();
     if (!known(next)) {
         lock.unlock();
-        setPlaying(false); // the end
+        stopPlaying(); // the end
         lock.lock();
         return;
     }
@@ -209,7 +209,7 @@ void PlaybackEngine::apply(const Command& c)
         startPlaying();
         break;
     case Kind::Pause:
-        setPlaying(false);
+        stopPlaying();
         break;
     case Kind::Speed:
         m_anchorS = m_decoder->time();
@@ -240,7 +240,7 @@ void PlaybackEngine::apply(const Command& c)
         }
         break;
     case Kind::Grab: {
-        setPlaying(false);
+        stopPlaying();
         GrabMoment moment = c.moment;
         moment.offsetS = m_decoder->time();
         const TelemetryReading* row = m_track ? m_track->at(moment.offsetS) : nullptr;
@@ -271,6 +271,16 @@ void PlaybackEngine::startPlaying()
     setPlaying(true);
 }
 
+void PlaybackEngine::stopPlaying()
+{
+    setPlaying(false);
+    // A frame passed over while playing would leave another on screen than
+    // the one a grab takes.
+    if (m_decoder->hasFrame() && m_decoder->time() != m_shownS) {
+        deliver();
+    }
+}
+
 void PlaybackEngine::setPlaying(bool playing)
 {
     if (playing == m_playing) {
@@ -287,6 +297,7 @@ void PlaybackEngine::deliver()
     frame.video = m_video;
     frame.picture = m_decoder->picture(m_size);
     frame.timeS = m_decoder->time();
+    m_shownS = frame.timeS;
     const TelemetryReading* row = m_track ? m_track->at(frame.timeS) : nullptr;
     frame.hasRow = row != nullptr;
     frame.row = row != nullptr ? *row : TelemetryReading();

@@ -108,6 +108,8 @@ private:
     // One frame of playing: the next one when it is due.
     void playOn(std::unique_lock<std::mutex>& lock);
     void startPlaying();
+    // Pauses with the frame the decoder is at on screen.
+    void stopPlaying();
     void setPlaying(bool playing);
     void deliver();
     Clock::time_point dueOf(double seconds) const;
@@ -122,6 +124,7 @@ private:
     double m_anchorS = 0;
     Clock::time_point m_anchor;
     Clock::time_point m_lastShown;
+    double m_shownS = kUnknown; // the time of the frame last handed over
 
     // Shared, under m_mutex.
     mutable std::mutex m_mutex;
