@@ -187,6 +187,7 @@ void PlaybackEngine::apply(const Command& c)
             deliver();
             auto track = std::make_shared<TelemetryTrack>(TelemetryTrack::read(c.telemetry));
             m_track = track->isEmpty() ? nullptr : track;
+            media.telemetryProblem = track->problem();
             media.durationS = m_decoder->durationS();
             media.track = m_track;
         } else {

@@ -41,6 +41,7 @@ struct PlayerMedia {
     QString problem; // why it cannot play; empty when it can
     double durationS = kUnknown;
     std::shared_ptr<const TelemetryTrack> track; // empty without a CSV
+    QString telemetryProblem;                    // why the CSV or rows of it could not be read
 };
 
 class PlaybackEngine : public QObject {

@@ -260,11 +260,6 @@ void VideoDecoder::close()
     m_problem.clear();
 }
 
-bool VideoDecoder::isOpen() const
-{
-    return m_media != nullptr;
-}
-
 double VideoDecoder::durationS() const
 {
     if (!m_media) {

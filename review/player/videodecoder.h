@@ -24,7 +24,6 @@ public:
     // Opens the file and shows its first frame; false with problem().
     bool open(const QString& path);
     void close();
-    bool isOpen() const;
     const QString& problem() const { return m_problem; }
     // Of the video as the file's index gives it; a cut file may decode less.
     double durationS() const;

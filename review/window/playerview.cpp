@@ -241,6 +241,7 @@ void PlayerView::opened(const PlayerMedia& media)
         m_slider->setRange(0, static_cast<int>(std::lround(duration * 1000)));
     }
     m_scale->update();
+    m_telemetry->setText(telemetryText());
     m_problem->setText(tr("无法播放 %1：%2").arg(m_recording.videoFile, media.problem));
     m_problem->setVisible(!media.problem.isEmpty());
 }
@@ -261,16 +262,20 @@ void PlayerView::takeFrame()
         const QSignalBlocker quiet(m_slider);
         m_slider->setValue(static_cast<int>(std::lround(m_frame.timeS * 1000)));
     }
-    emit frameShown(m_frame.timeS);
 }
 
 QString PlayerView::telemetryText() const
 {
     const TelemetryReading none;
     const TelemetryReading& r = m_frame.hasRow ? m_frame.row : none;
-    return tr("距离 %1 m　电缆 %2 m　横滚 %3　俯仰 %4　航向 %5")
-        .arg(ReportTexts::metres(r.distanceM), ReportTexts::metres(r.cableM), degrees(r.rollDeg),
-             degrees(r.pitchDeg), degrees(r.headingDeg));
+    QString text = tr("距离 %1 m　电缆 %2 m　横滚 %3　俯仰 %4　航向 %5")
+                       .arg(ReportTexts::metres(r.distanceM), ReportTexts::metres(r.cableM),
+                            degrees(r.rollDeg), degrees(r.pitchDeg), degrees(r.headingDeg));
+    // Why the values are missing or may jump: a CSV that cannot be read, or rows of it.
+    if (!m_media.telemetryProblem.isEmpty()) {
+        text += tr("　（遥测 %1：%2）").arg(m_recording.csvFile, m_media.telemetryProblem);
+    }
+    return text;
 }
 
 QString PlayerView::problemText() const

@@ -53,8 +53,6 @@ public:
     PlaybackEngine& engine() { return *m_engine; }
 
 signals:
-    // A new frame is on screen.
-    void frameShown(double seconds);
     // One of the grab buttons.
     void grabRequested(PlayerView::GrabKind kind);
     void grabbed(const QString& file, const QString& error, PlayerView::GrabKind kind);

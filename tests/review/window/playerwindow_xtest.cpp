@@ -143,6 +143,9 @@ protected:
 
 TEST_F(PlayerWindow, FramesSecondsAndPlayingFromTheKeyboardWithTheTelemetryOfEachMoment)
 {
+    QFile csv(m_recording.telemetry);
+    ASSERT_TRUE(csv.open(QIODevice::Append) && csv.write("damaged\n") > 0);
+    csv.close();
     start();
     press("Down Return"); // from the project to its recording
     ASSERT_TRUE(m_window->playerShown());
@@ -150,6 +153,7 @@ TEST_F(PlayerWindow, FramesSecondsAndPlayingFromTheKeyboardWithTheTelemetryOfEac
     ASSERT_TRUE(showsFrame(0));
     // The first status record came after the first frame.
     EXPECT_TRUE(player()->telemetryText().startsWith("距离 — m"));
+    EXPECT_TRUE(player()->telemetryText().endsWith("：1 行无法读取，已略过）"));
 
     press("Right Right Right");
     ASSERT_TRUE(showsFrame(3));
