@@ -4,10 +4,10 @@
 // pictures two to a page, a drawn profile; the CSV exports; the project
 // summary of a folder with two sections; wrong arguments.
 #include "folderfixture.h"
+#include "reviewprogram.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -17,28 +17,15 @@ namespace {
 using namespace reviewtest;
 
 constexpr int kSeconds = 6;
-constexpr int kRunMs = 120000;
 constexpr int kProfileDpi = 50;
 constexpr int kStrongColour = 60;
 constexpr int kMinDrawnPixels = 50;
-
-struct ProgramRun {
-    int exitCode = -1;
-    QString errors;
-};
 
 class HeadlessReportTest : public FolderFixture {
 protected:
     ProgramRun report(const QStringList& arguments)
     {
-        QProcess program;
-        program.start(REVIEW_PROGRAM, QStringList{"--report", folderPath()} + arguments);
-        ProgramRun run;
-        if (program.waitForFinished(kRunMs) && program.exitStatus() == QProcess::NormalExit) {
-            run.exitCode = program.exitCode();
-        }
-        run.errors = QString::fromUtf8(program.readAllStandardError());
-        return run;
+        return runReview(QStringList{"--report", folderPath()} + arguments);
     }
     QString output(const QString& name) const { return m_out.filePath(name); }
     // A written file's text after its byte-order mark.
@@ -190,10 +177,7 @@ TEST_F(HeadlessReportTest, FolderOfTwoSectionsGivesOneReportWithTheProjectSummar
     EXPECT_FALSE(text(pdf).contains(inspection.project.value("location")));
 
     EXPECT_EQ(report({}).exitCode, 2);
-    QProcess missing;
-    missing.start(REVIEW_PROGRAM, {"--report", path("nowhere"), "--out", pdf});
-    ASSERT_TRUE(missing.waitForFinished(kRunMs));
-    EXPECT_EQ(missing.exitCode(), 1);
+    EXPECT_EQ(runReview({"--report", path("nowhere"), "--out", pdf}).exitCode, 1);
 }
 
 } // namespace
