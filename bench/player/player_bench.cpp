@@ -35,6 +35,8 @@ constexpr int kPlayS = 20;
 constexpr int kFastS = 10;
 constexpr int kCpuRounds = 2;
 const QSize kWindow(1280, 800);
+// ffprobe prints times to the microsecond; the decoder's are exact.
+constexpr double kSameTimeS = 1e-5;
 
 double loadAverage()
 {
@@ -110,8 +112,7 @@ protected:
 
 private:
     static constexpr double kNone = -1e9;
-    // ffprobe prints times to the microsecond.
-    bool shows(double seconds) const { return std::abs(m_lastPainted - seconds) < 1e-5; }
+    bool shows(double seconds) const { return std::abs(m_lastPainted - seconds) < kSameTimeS; }
 
     const BenchRecording& m_recording;
     QWidget m_window;
@@ -132,8 +133,8 @@ double frameAt(const std::vector<double>& times, double t)
 
 int framesBetween(const std::vector<double>& times, double from, double to)
 {
-    return static_cast<int>(std::upper_bound(times.begin(), times.end(), to) -
-                            std::lower_bound(times.begin(), times.end(), from));
+    return static_cast<int>(std::upper_bound(times.begin(), times.end(), to + kSameTimeS) -
+                            std::lower_bound(times.begin(), times.end(), from - kSameTimeS));
 }
 
 void measureOpen(const BenchRecording& r)
