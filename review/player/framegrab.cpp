@@ -180,8 +180,13 @@ QString FrameGrab::fileName(const GrabMoment& m)
 
 QString FrameGrab::write(const QImage& picture, const GrabMoment& m, QString* error)
 {
-    if (picture.isNull() || m.startMs == 0 || !known(m.offsetS)) {
+    if (picture.isNull() || !known(m.offsetS)) {
         *error = tr("没有可保存的画面");
+        return {};
+    }
+    if (m.startMs == 0) {
+        // The name and the record carry the frame's wall time.
+        *error = tr("录像 %1 的开始时间未知，无法为截图命名").arg(m.recording);
         return {};
     }
     QBuffer encoded;
