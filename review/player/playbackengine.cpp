@@ -92,9 +92,14 @@ void PlaybackEngine::grab(const GrabMoment& moment)
 
 PlayerFrame PlaybackEngine::takeFrame()
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_frameWaiting = false;
-    return std::move(m_frame);
+    PlayerFrame frame;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_frameWaiting = false;
+        frame = std::move(m_frame);
+    }
+    m_wake.notify_one(); // playing at 1× may wait for the screen
+    return frame;
 }
 
 PlaybackEngine::Statistics PlaybackEngine::statistics() const
@@ -134,6 +139,13 @@ PlaybackEngine::Clock::time_point PlaybackEngine::dueOf(double seconds) const
 
 void PlaybackEngine::playOn(std::unique_lock<std::mutex>& lock)
 {
+    // At 1× and slower every frame is shown: when the machine falls behind,
+    // playing slips instead of passing frames over.
+    const bool everyFrame = m_speed <= 1;
+    if (everyFrame && m_frameWaiting) {
+        m_wake.wait(lock, [this] { return !m_frameWaiting || !m_commands.empty(); });
+        return; // a command first, or on with the screen free
+    }
     lock.unlock();
     const double next = m_decoder->nextTime();
     lock.lock();
@@ -151,13 +163,13 @@ void PlaybackEngine::playOn(std::unique_lock<std::mutex>& lock)
     const double behindS = std::chrono::duration<double>(now - dueOf(next)).count() * m_speed;
     const double before = m_decoder->time();
     // A key frame behind the one shown gains nothing: decode on.
-    if (!(behindS > kCatchUpS && m_decoder->seekKeyFrame(next + behindS) &&
+    if (!(!everyFrame && behindS > kCatchUpS && m_decoder->seekKeyFrame(next + behindS) &&
           m_decoder->time() > before)) {
         m_decoder->advance();
     }
     const double following = m_decoder->nextTime();
-    const bool late =
-        known(following) && dueOf(following) + std::chrono::milliseconds(kLateMs) <= Clock::now();
+    const bool late = !everyFrame && known(following) &&
+                      dueOf(following) + std::chrono::milliseconds(kLateMs) <= Clock::now();
     const bool overdue = now - m_lastShown >= std::chrono::milliseconds(kMaxPictureGapMs);
     bool show = false;
     {
@@ -167,6 +179,11 @@ void PlaybackEngine::playOn(std::unique_lock<std::mutex>& lock)
     }
     if (show) {
         deliver();
+    }
+    if (everyFrame &&
+        dueOf(m_decoder->time()) + std::chrono::milliseconds(kLateMs) < Clock::now()) {
+        m_anchorS = m_decoder->time();
+        m_anchor = Clock::now();
     }
     lock.lock();
 }

@@ -3,9 +3,11 @@
 // commands and takes the newest picture when frameReady() says there is
 // one. Commands return at once; a later seek replaces one not yet begun.
 // While playing, a picture the GUI has not taken yet is never replaced by
-// converting another, and a frame is passed over when the one after it is
-// more than kLateMs late, as long as one is shown every kMaxPictureGapMs;
-// far behind, playing jumps to the key frame of the moment it should be at.
+// converting another. At 1× and slower every frame is shown, and playing
+// slips when the machine falls behind. Faster, a frame is passed over when
+// the one after it is more than kLateMs late, as long as one is shown every
+// kMaxPictureGapMs; far behind, playing jumps to the key frame of the moment
+// it should be at.
 #pragma once
 
 #include "framegrab.h"
