@@ -199,8 +199,11 @@ void PlaybackEngine::apply(const Command& c)
         media.video = c.video;
         const bool playable = m_decoder->open(c.video);
         if (playable) {
-            // The picture first: an hour of telemetry takes a moment to read.
-            m_decoder->seek(c.value);
+            // The picture first: an hour of telemetry, and of the video's
+            // index, takes a moment to read.
+            if (c.value > m_decoder->time()) {
+                m_decoder->seek(c.value);
+            }
             deliver();
             auto track = std::make_shared<TelemetryTrack>(TelemetryTrack::read(c.telemetry));
             m_track = track->isEmpty() ? nullptr : track;

@@ -1,20 +1,13 @@
 #include "videodecoder.h"
 
 #include "indexrecords.h"
-
-#include <QFile>
+#include "videoinput.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/error.h>
 #include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -29,22 +22,11 @@ constexpr int kMaxErrorsInARow = 256;
 constexpr int kSeekAttempts = 8;
 // Rows of a picture start at this alignment, as the converter likes them.
 constexpr int kRowAlignment = 64;
-// Opening a fragmented recording reads the header of every fragment (an
-// hour has 3600); FFmpeg's own 32 KB reads would read far more than them.
-// Pictures larger than this are read past the buffer anyway.
-constexpr int kIoBufferBytes = 4096;
 
 struct FrameDeleter {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
-
-QString avText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromUtf8(text);
-}
 
 long long timeOf(const AVFrame* frame)
 {
@@ -56,36 +38,16 @@ void freeBuffer(void* buffer)
     av_free(buffer);
 }
 
-int readFile(void* opaque, uint8_t* data, int size)
-{
-    const int fd = *static_cast<int*>(opaque);
-    ssize_t done = 0;
-    do {
-        done = ::read(fd, data, static_cast<size_t>(size));
-    } while (done < 0 && errno == EINTR);
-    return done > 0 ? static_cast<int>(done) : done == 0 ? AVERROR_EOF : AVERROR(errno);
-}
-
-int64_t seekFile(void* opaque, int64_t offset, int whence)
-{
-    const int fd = *static_cast<int*>(opaque);
-    if (whence == AVSEEK_SIZE) {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : AVERROR(errno);
-    }
-    const off_t at = ::lseek(fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
-    return at < 0 ? AVERROR(errno) : static_cast<int64_t>(at);
-}
-
 } // namespace
 
 struct VideoDecoder::Media {
-    int fd = -1;
-    AVIOContext* io = nullptr;
-    AVFormatContext* format = nullptr;
+    QString path;
+    std::unique_ptr<VideoInput> input = std::make_unique<VideoInput>();
+    bool indexed = true;               // every frame's place known, not only the fragments'
+    AVFormatContext* format = nullptr; // of input
+    AVStream* stream = nullptr;        // of input
     AVCodecContext* codec = nullptr;
     AVPacket* packet = nullptr;
-    AVStream* stream = nullptr;
     Frame current{av_frame_alloc()};
     Frame ahead{av_frame_alloc()};
     bool hasCurrent = false;
@@ -99,14 +61,12 @@ struct VideoDecoder::Media {
         sws_freeContext(scaler);
         av_packet_free(&packet);
         avcodec_free_context(&codec);
-        avformat_close_input(&format);
-        if (io != nullptr) {
-            av_freep(&io->buffer);
-            avio_context_free(&io);
-        }
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    }
+    void use(std::unique_ptr<VideoInput> in)
+    {
+        input = std::move(in);
+        format = input->format;
+        stream = input->stream;
     }
     double seconds(long long ticks) const
     {
@@ -204,38 +164,18 @@ bool VideoDecoder::open(const QString& path)
     // Problems are told to the operator; FFmpeg's own lines would only repeat them.
     av_log_set_level(AV_LOG_QUIET);
     auto media = std::make_unique<Media>();
-    media->fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (media->fd < 0) {
-        return fail(tr("无法读取的视频（%1）").arg(avText(AVERROR(errno))));
+    media->path = path;
+    // A closed recording shows its first frame without reading the header
+    // of every fragment (an hour has 3600); the rest is read at the first
+    // seek. A cut one has no fragment index and is read whole at once.
+    auto input = std::make_unique<VideoInput>();
+    const QString problem = input->open(path, true);
+    if (!problem.isEmpty()) {
+        return fail(problem);
     }
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
-    media->io = buffer == nullptr ? nullptr
-                                  : avio_alloc_context(buffer, kIoBufferBytes, 0, &media->fd,
-                                                       readFile, nullptr, seekFile);
-    media->format = avformat_alloc_context();
-    if (media->io == nullptr || media->format == nullptr) {
-        if (media->io == nullptr) {
-            av_free(buffer); // else freed with the context
-        }
-        return fail(tr("内存不足"));
-    }
-    media->format->pb = media->io;
-    int rc = avformat_open_input(&media->format, nullptr, nullptr, nullptr);
-    if (rc < 0) {
-        return fail(tr("无法读取的视频（%1）").arg(avText(rc)));
-    }
-    const AVCodec* decoder = nullptr;
-    rc = av_find_best_stream(media->format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
-    if (rc < 0 || decoder == nullptr) {
-        return fail(rc == AVERROR_DECODER_NOT_FOUND ? tr("没有这种视频编码的解码器")
-                                                    : tr("文件中没有视频流"));
-    }
-    media->stream = media->format->streams[rc];
-    for (unsigned i = 0; i < media->format->nb_streams; ++i) {
-        if (media->format->streams[i] != media->stream) {
-            media->format->streams[i]->discard = AVDISCARD_ALL;
-        }
-    }
+    media->indexed = !input->quick;
+    media->use(std::move(input));
+    const AVCodec* decoder = media->input->decoder;
     media->codec = avcodec_alloc_context3(decoder);
     media->packet = av_packet_alloc();
     if (media->codec == nullptr || media->packet == nullptr || !media->current || !media->ahead) {
@@ -243,7 +183,7 @@ bool VideoDecoder::open(const QString& path)
     }
     avcodec_parameters_to_context(media->codec, media->stream->codecpar);
     media->codec->thread_count = 0; // as many as the machine has
-    rc = avcodec_open2(media->codec, decoder, nullptr);
+    const int rc = avcodec_open2(media->codec, decoder, nullptr);
     if (rc < 0) {
         return fail(tr("无法打开视频解码器（%1）").arg(avText(rc)));
     }
@@ -260,11 +200,30 @@ void VideoDecoder::close()
     m_problem.clear();
 }
 
-double VideoDecoder::durationS() const
+void VideoDecoder::indexWhole()
+{
+    Media& m = *m_media;
+    if (m.indexed) {
+        return;
+    }
+    m.indexed = true;
+    auto whole = std::make_unique<VideoInput>();
+    if (!whole->open(m.path, false).isEmpty() || !m.hasCurrent) {
+        return; // on with the fragments' times
+    }
+    const long long at = timeOf(m.current.get());
+    m.use(std::move(whole));
+    // The new reading starts at the beginning: on from the same frame.
+    m.hasCurrent = false;
+    seekTo(at, true);
+}
+
+double VideoDecoder::durationS()
 {
     if (!m_media) {
         return kUnknown;
     }
+    indexWhole();
     const AVStream* stream = m_media->stream;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
         return m_media->seconds(stream->duration);
@@ -285,6 +244,7 @@ bool VideoDecoder::seekKeyFrame(double seconds)
 
 bool VideoDecoder::seekTo(long long target, bool exact)
 {
+    indexWhole();
     Media& m = *m_media;
     // Within the frames already decoded, or ahead in the same run of
     // frames after one key frame: decoding on is cheaper than seeking.

@@ -21,12 +21,14 @@ public:
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;
 
-    // Opens the file and shows its first frame; false with problem().
+    // Opens the file and shows its first frame; false with problem(). A
+    // closed recording's index of every frame is read only when first
+    // needed (a seek, the duration).
     bool open(const QString& path);
     void close();
     const QString& problem() const { return m_problem; }
     // Of the video as the file's index gives it; a cut file may decode less.
-    double durationS() const;
+    double durationS();
 
     // The last frame whose time is at or before seconds; the first frame
     // for an earlier moment. False when no frame could be decoded.
@@ -53,6 +55,7 @@ public:
 private:
     struct Media;
     bool seekTo(long long target, bool exact);
+    void indexWhole();
     bool fail(const QString& problem);
 
     std::unique_ptr<Media> m_media;
