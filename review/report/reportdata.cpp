@@ -119,6 +119,36 @@ QString ReportTexts::duration(double seconds)
         .arg(whole % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
 }
 
+QString ReportTexts::minutesSeconds(double seconds)
+{
+    if (!known(seconds)) {
+        return QStringLiteral("—");
+    }
+    const qint64 whole = static_cast<qint64>(std::max(0.0, seconds));
+    return QStringLiteral("%1:%2")
+        .arg(whole / kSecondsPerMinute, 2, 10, QLatin1Char('0'))
+        .arg(whole % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
+}
+
+QString ReportTexts::moment(const ReportRow& row)
+{
+    if (row.recordingNumber == 0 || !known(row.offsetS)) {
+        return QString();
+    }
+    return tr("%1：%2").arg(row.recordingNumber).arg(minutesSeconds(row.offsetS));
+}
+
+double snapshotOffsetS(const Snapshot& s, const Recording& r)
+{
+    if (r.name.isEmpty() || s.recording != r.name) {
+        return kUnknown;
+    }
+    if (known(s.offsetS)) {
+        return s.offsetS;
+    }
+    return s.timeMs != 0 && r.startMs != 0 ? (s.timeMs - r.startMs) / 1000.0 : kUnknown;
+}
+
 void countDefects(const QVector<ReportRow>& rows, QVector<CodeCount>& counts)
 {
     for (const ReportRow& r : rows) {
@@ -175,6 +205,10 @@ SectionReport gatherSection(InspectionIndex& index, qint64 projectId, const QStr
         const ReportPicture& at = report.pictures[row.pictureNumber - 1];
         row.startM = observationStartM(o, at.snapshot.distanceM);
         row.endM = o.isContinuous() ? o.endM : row.startM;
+        for (int r = 0; r < report.recordings.size() && row.recordingNumber == 0; ++r) {
+            row.offsetS = snapshotOffsetS(at.snapshot, report.recordings[r]);
+            row.recordingNumber = known(row.offsetS) ? r + 1 : 0;
+        }
         if (const AssessedDefect* d = assessed.value(o.id)) {
             row.score = d->score;
             row.lengthM = d->lengthM();

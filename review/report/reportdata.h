@@ -19,6 +19,10 @@ struct ReportRow {
     int pictureNumber = 0;
     int endPictureNumber = 0; // the picture its end was marked on, 0 if none
     bool atEnd = false;       // this copy stands under the picture of the end
+    // The recording its picture was taken in (its number among the
+    // section's, from 1; 0: none) and the picture's time in it.
+    int recordingNumber = 0;
+    double offsetS = kUnknown;
 };
 
 struct ReportPicture {
@@ -66,7 +70,17 @@ public:
     // "TJ 2级×2；CJ 3级×1", or "无".
     static QString counts(const QVector<CodeCount>& counts);
     static QString duration(double seconds);
+    // "02:15" (minutes may pass 59), "—" when unknown.
+    static QString minutesSeconds(double seconds);
+    // Where in the section's recordings a row's picture was taken:
+    // "1：02:15" (recording 1 of the record sheet's list), "" if in none.
+    static QString moment(const ReportRow& row);
 };
+
+// Where in recording the snapshot was taken: its record's offset, else (a
+// snapshot without a record, linked to it by time) the time since the
+// recording started; unknown when the snapshot is not the recording's.
+double snapshotOffsetS(const Snapshot& snapshot, const Recording& recording);
 
 // Adds the defects of rows to counts, kept in code and grade order.
 void countDefects(const QVector<ReportRow>& rows, QVector<CodeCount>& counts);

@@ -32,7 +32,8 @@ QVector<Column> rowColumns(bool withPicture)
                             {SectionSheets::tr("等级"), 0.06, Qt::AlignLeft},
                             {SectionSheets::tr("环向位置"), 0.09, Qt::AlignLeft},
                             {SectionSheets::tr("长度（m）"), 0.09, Qt::AlignRight},
-                            {SectionSheets::tr("描述"), withPicture ? 0.41 : 0.35, Qt::AlignLeft}};
+                            {SectionSheets::tr("录像位置"), 0.11, Qt::AlignLeft},
+                            {SectionSheets::tr("描述"), withPicture ? 0.30 : 0.24, Qt::AlignLeft}};
     if (!withPicture) {
         columns << Column{SectionSheets::tr("图号"), 0.06, Qt::AlignLeft};
     }
@@ -49,6 +50,7 @@ QStringList rowCells(const ReportRow& r, bool withPicture)
                       ReportTexts::grade(o.grade),
                       ReportTexts::clock(o),
                       ReportTexts::metres(r.lengthM),
+                      ReportTexts::moment(r),
                       ReportTexts::description(r)};
     if (!withPicture) {
         cells << ReportTexts::pictures(r);
@@ -170,9 +172,12 @@ void SectionSheets::recordHeader()
 {
     const AssessedSection& s = m_report.section;
     const ProjectFields& p = s.project.fields;
+    // Numbered: the rows' 录像位置 names a recording by its number.
     QStringList videos;
     for (const Recording& r : m_report.recordings) {
-        videos << (r.videoFile.isEmpty() ? r.csvFile : r.videoFile);
+        videos << tr("%1：%2")
+                      .arg(videos.size() + 1)
+                      .arg(r.videoFile.isEmpty() ? r.csvFile : r.videoFile);
     }
     m_pages.gap(1);
     m_pages.paragraph(tr("检测记录表　%1").arg(s.title()), ReportFont::Heading);

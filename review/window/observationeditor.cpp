@@ -409,6 +409,17 @@ void ObservationEditor::startNew()
     m_code->setFocus();
 }
 
+void ObservationEditor::startNewContinuous()
+{
+    if (m_file.isEmpty()) {
+        return;
+    }
+    startNew();
+    m_current.continuous = Observation::kContinuous;
+    const QSignalBlocker quiet(m_continuous);
+    m_continuous->setCurrentIndex(m_continuous->findData(Observation::kContinuous));
+}
+
 void ObservationEditor::removeCurrent()
 {
     if (m_current.id == 0) {

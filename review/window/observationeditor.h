@@ -31,6 +31,8 @@ public:
     const QString& snapshot() const { return m_file; }
     // An empty form for a new observation, with the keyboard in the code field.
     void startNew();
+    // The same for a continuous defect: 连续 is kept when a code is taken.
+    void startNewContinuous();
     // Removes the observation in the form.
     void removeCurrent();
     QVector<Observation> observations() const { return m_observations; }

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -38,7 +39,8 @@ constexpr int kSectionWidth = 330; // the section dock, of kDefaultWidth
 
 ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent)
     : QMainWindow(parent), m_folder(sql), m_codes(std::move(codes)), m_tree(new SnapshotTree(this)),
-      m_view(new SnapshotView(this)), m_editor(new ObservationEditor(m_codes, this)),
+      m_view(new SnapshotView(this)), m_player(new PlayerView(this)),
+      m_pictures(new QStackedWidget(this)), m_editor(new ObservationEditor(m_codes, this)),
       m_section(new SectionForm(this)), m_problems(new QListWidget(this)),
       m_watcher(new QFileSystemWatcher(this)), m_readOnlyNote(new QLabel(this))
 {
@@ -46,8 +48,10 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     setWindowTitle(tr("检测回看"));
     resize(kDefaultWidth, kDefaultHeight);
 
+    m_pictures->addWidget(m_view);
+    m_pictures->addWidget(m_player);
     auto* detail = new QSplitter(Qt::Vertical, this);
-    detail->addWidget(m_view);
+    detail->addWidget(m_pictures);
     detail->addWidget(m_editor);
     detail->setStretchFactor(0, kDetailStretch);
     detail->setStretchFactor(1, kTreeStretch);
@@ -80,16 +84,34 @@ ReviewWindow::ReviewWindow(ISQLiteSystem* sql, CodeTables codes, QWidget* parent
     buildActions();
     connect(m_tree, &SnapshotTree::currentSnapshotChanged, this, &ReviewWindow::showSnapshot);
     connect(m_tree, &SnapshotTree::activated, m_editor, &ObservationEditor::startNew);
+    // Enter on a recording's row: on to its player.
+    connect(m_tree, &SnapshotTree::activated, this, [this] {
+        if (playerShown() && m_tree->currentFile().isEmpty()) {
+            m_player->setFocus(Qt::ShortcutFocusReason);
+        }
+    });
     connect(m_editor, &ObservationEditor::observationsChanged, this,
             [this](const QString& file, const QVector<Observation>& observations) {
                 m_tree->refreshLabel(file, observations);
                 updateStatus();
+                updateMarks();
             });
     connect(m_editor, &ObservationEditor::storeFailed, this, &ReviewWindow::storeFailed);
     connect(m_section, &SectionForm::storeFailed, this, &ReviewWindow::storeFailed);
     connect(m_section, &SectionForm::changed, this, &ReviewWindow::updateStatus);
-    connect(m_editor, &ObservationEditor::editingDone, m_tree,
-            [this] { m_tree->setFocus(Qt::ShortcutFocusReason); });
+    // Coding done: back to where the picture came from.
+    connect(m_editor, &ObservationEditor::editingDone, this, [this] {
+        (playerShown() ? static_cast<QWidget*>(m_player) : m_tree)
+            ->setFocus(Qt::ShortcutFocusReason);
+    });
+    connect(m_player, &PlayerView::leave, this, [this] {
+        if (!m_tree->currentFile().isEmpty()) {
+            m_pictures->setCurrentWidget(m_view);
+        }
+        m_tree->setFocus(Qt::ShortcutFocusReason);
+    });
+    connect(m_player, &PlayerView::grabRequested, this, &ReviewWindow::grabFrame);
+    connect(m_player, &PlayerView::grabbed, this, &ReviewWindow::grabbed);
 
     m_rescanTimer.setSingleShot(true);
     m_rescanTimer.setInterval(kRescanDelayMs);
@@ -143,8 +165,25 @@ void ReviewWindow::buildActions()
         action(tr("新建观察"), QKeySequence(Qt::Key_Insert), [this] { m_editor->startNew(); }));
     code->addAction(action(tr("删除观察"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                            [this] { m_editor->removeCurrent(); }));
-    code->addAction(
-        action(tr("标记连续缺陷终点"), QKeySequence(Qt::Key_F8), &ReviewWindow::markContinuousEnd));
+    code->addAction(action(tr("标记连续缺陷起点"), QKeySequence(Qt::Key_F7), [this] {
+        if (playerShown()) {
+            grabFrame(PlayerView::kContinuousStart);
+        } else {
+            markContinuousStart();
+        }
+    }));
+    code->addAction(action(tr("标记连续缺陷终点"), QKeySequence(Qt::Key_F8), [this] {
+        if (playerShown()) {
+            grabFrame(PlayerView::kContinuousEnd);
+        } else {
+            markContinuousEnd();
+        }
+    }));
+    QMenu* video = menuBar()->addMenu(tr("录像"));
+    video->addAction(action(tr("截取画面"), QKeySequence(Qt::Key_F2),
+                            [this] { grabFrame(PlayerView::kSnapshot); }));
+    video->addAction(
+        action(tr("到录像中的此刻"), QKeySequence(Qt::Key_F6), &ReviewWindow::goToMoment));
     code->addAction(action(tr("管段信息"), QKeySequence(Qt::CTRL | Qt::Key_L),
                            [this] { m_section->startEditing(); }));
 }
@@ -222,11 +261,18 @@ void ReviewWindow::showSnapshot(const QString& file)
     if (file != m_editor->snapshot() || file.isEmpty()) {
         m_editor->setSnapshot(file);
     }
+    const QString recording = m_tree->currentRecording();
     if (file.isEmpty()) {
         m_view->clear();
     } else {
         m_view->showSnapshot(m_tree->snapshot(file), QDir(m_folder.folder()).filePath(file));
     }
+    if (!recording.isEmpty()) {
+        showRecording(recordingOf(m_tree->currentProject(), recording), kUnknown);
+    } else if (!m_keepPlayer && (file != m_shownFile || file.isEmpty())) {
+        m_pictures->setCurrentWidget(m_view);
+    }
+    m_shownFile = file;
     updateStatus();
 }
 
@@ -265,15 +311,8 @@ void ReviewWindow::markContinuousEnd()
                                  kStatusMessageMs);
         return;
     }
-    QVector<Observation> open;
     QStringList choices;
-    for (const Observation& o : m_folder.index().projectObservations(here.projectId)) {
-        const double start = observationStartM(o, m_tree->snapshot(o.snapshot).distanceM);
-        if (o.isUnfinished() && o.snapshot != file && (!known(start) || start <= here.distanceM)) {
-            open << o;
-            choices << tr("%1　起点 %2 m").arg(ReportTexts::summary(o), ReportTexts::metres(start));
-        }
-    }
+    const QVector<Observation> open = openBefore(here, &choices);
     if (open.isEmpty()) {
         statusBar()->showMessage(tr("此处之前没有未标终点的连续缺陷"), kStatusMessageMs);
         return;
@@ -302,6 +341,28 @@ void ReviewWindow::markContinuousEnd()
     statusBar()->showMessage(tr("%1 的终点已标记在 %2 m")
                                  .arg(ReportTexts::summary(ended), ReportTexts::metres(ended.endM)),
                              kStatusMessageMs);
+}
+
+QVector<Observation> ReviewWindow::openBefore(const Snapshot& here, QStringList* choices)
+{
+    QVector<Observation> open;
+    for (const Observation& o : m_folder.index().projectObservations(here.projectId)) {
+        const double start = observationStartM(o, m_tree->snapshot(o.snapshot).distanceM);
+        if (o.isUnfinished() && o.snapshot != here.file &&
+            (!known(start) || start <= here.distanceM)) {
+            open << o;
+            *choices
+                << tr("%1　起点 %2 m").arg(ReportTexts::summary(o), ReportTexts::metres(start));
+        }
+    }
+    return open;
+}
+
+void ReviewWindow::markContinuousStart()
+{
+    if (!m_tree->currentFile().isEmpty()) {
+        m_editor->startNewContinuous();
+    }
 }
 
 void ReviewWindow::chooseFolder()

@@ -1,16 +1,20 @@
 // The review window: the folder's snapshots by project and recording, the
-// current picture large, its observations, and the pipe section's own data
-// with its assessment. Keyboard first: PageDown and PageUp move between
-// snapshots from anywhere, Insert or Enter starts an observation, Escape
-// returns to the list, F8 ends a continuous defect on the current snapshot.
-// Every change is stored at once (for a folder the user cannot write, in
-// the index kept on this computer, which the status bar says); the folder
-// is scanned again when its files change (or with F5). Reports are
-// written while the window stays in use.
+// current picture large (or the recording playing, when a recording's row
+// is chosen or F6 goes from a snapshot to its moment), its observations,
+// and the pipe section's own data with its assessment. Keyboard first:
+// PageDown and PageUp move between snapshots from anywhere, Insert or Enter
+// starts an observation, Escape returns to the list, F7 and F8 start and end
+// a continuous defect on the current snapshot. In the player F2 grabs the
+// frame shown as a new snapshot and F7 and F8 grab it as a continuous
+// defect's start and end. Every change is stored at once (for a folder the
+// user cannot write, in the index kept on this computer, which the status
+// bar says); the folder is scanned again when its files change (or with
+// F5). Reports are written while the window stays in use.
 #pragma once
 
 #include "codetable.h"
 #include "inspectionfolder.h"
+#include "playerview.h"
 #include "reportdata.h"
 
 #include <QMainWindow>
@@ -26,6 +30,7 @@ class SectionForm;
 class SnapshotTree;
 class SnapshotView;
 class QFileSystemWatcher;
+class QStackedWidget;
 
 class ReviewWindow : public QMainWindow {
     Q_OBJECT
@@ -53,6 +58,18 @@ public:
     // Ends the unfinished continuous defect that started before the current
     // snapshot there (asking which, when there are several).
     void markContinuousEnd();
+    // A new observation on the current snapshot that is a continuous defect.
+    void markContinuousStart();
+
+    // The recording in the picture area, paused at atS (unknown: where it
+    // was); a recording without its video says so there.
+    void showRecording(const Recording& recording, double atS);
+    // From the current snapshot to its moment in its recording (F6).
+    void goToMoment();
+    // The player's frame as a new snapshot, opened for coding as kind says.
+    void grabFrame(PlayerView::GrabKind kind);
+    bool playerShown() const;
+    PlayerView* player() const { return m_player; }
 
     SnapshotTree* tree() const { return m_tree; }
     ObservationEditor* editor() const { return m_editor; }
@@ -83,11 +100,24 @@ private:
     // The sections a report or export takes.
     QVector<SectionReport> gather(bool allSections);
     QString suggestedName(const QString& suffix, bool allSections);
+    void grabbed(const QString& file, const QString& error, PlayerView::GrabKind kind);
+    // The distance scale's marks: the player's recording's snapshots.
+    void updateMarks();
+    Recording recordingOf(qint64 projectId, const QString& name);
+    // The unfinished continuous defects of here's project that start before
+    // it, each with its line for a choice.
+    QVector<Observation> openBefore(const Snapshot& here, QStringList* choices);
 
     InspectionFolder m_folder;
     CodeTables m_codes;
     SnapshotTree* m_tree;
     SnapshotView* m_view;
+    PlayerView* m_player;
+    QStackedWidget* m_pictures;
+    // The snapshot last chosen: the player stays while it stays chosen, and
+    // while a grabbed frame is chosen for coding.
+    QString m_shownFile;
+    bool m_keepPlayer = false;
     ObservationEditor* m_editor;
     SectionForm* m_section;
     QListWidget* m_problems;

@@ -51,6 +51,7 @@ void SnapshotTree::load(InspectionIndex& index)
                 item = new QTreeWidgetItem(
                     top, {recording.isEmpty() ? tr("录像外的抓图") : tr("录像 %1").arg(recording)});
                 item->setData(0, kProjectRole, project.id);
+                item->setData(0, kRecordingRole, recording);
             }
             return item;
         };
@@ -93,6 +94,14 @@ qint64 SnapshotTree::currentProject() const
 {
     const QTreeWidgetItem* item = currentItem();
     return item != nullptr ? item->data(0, kProjectRole).toLongLong() : 0;
+}
+
+QString SnapshotTree::currentRecording() const
+{
+    const QTreeWidgetItem* item = currentItem();
+    return item != nullptr && item->data(0, kFileRole).toString().isEmpty()
+               ? item->data(0, kRecordingRole).toString()
+               : QString();
 }
 
 bool SnapshotTree::selectFile(const QString& file)

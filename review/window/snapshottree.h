@@ -10,7 +10,7 @@
 class SnapshotTree : public QTreeWidget {
     Q_OBJECT
 public:
-    enum Role { kFileRole = Qt::UserRole, kProjectRole };
+    enum Role { kFileRole = Qt::UserRole, kProjectRole, kRecordingRole };
 
     explicit SnapshotTree(QWidget* parent = nullptr);
 
@@ -20,6 +20,8 @@ public:
     QString currentFile() const;
     // The project of the current row, 0 when there is none.
     qint64 currentProject() const;
+    // The recording of the current row when it is a recording's row, else empty.
+    QString currentRecording() const;
     bool selectFile(const QString& file);
     // The listed snapshot of that file; an empty Snapshot when it is not listed.
     Snapshot snapshot(const QString& file) const { return m_snapshots.value(file); }

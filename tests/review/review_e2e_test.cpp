@@ -7,13 +7,13 @@
 #include "ColorButton.h"
 #include "ConsoleOnSim.h"
 #include "mediaprobe.h"
+#include "reviewprogram.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -24,27 +24,13 @@ namespace {
 constexpr int kForward = 3;
 constexpr int kDriveMs = 3000;
 constexpr int kRecordMs = 4000;
-constexpr int kReportMs = 120000;
 constexpr int kSnapshotLandsMs = 2000;
 
-struct ProgramRun {
-    int exitCode = -1;
-    QByteArray out;
-    QString errors;
-};
-
 // moravel-review without a window, as a script runs it.
+using reviewtest::ProgramRun;
 ProgramRun review(const QStringList& arguments)
 {
-    QProcess program;
-    program.start(REVIEW_PROGRAM, arguments);
-    ProgramRun run;
-    if (program.waitForFinished(kReportMs) && program.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = program.exitCode();
-    }
-    run.out = program.readAllStandardOutput();
-    run.errors = QString::fromUtf8(program.readAllStandardError());
-    return run;
+    return reviewtest::runReview(arguments);
 }
 
 class ReviewEndToEnd : public consoletest::ConsoleOnSim {

@@ -8,12 +8,12 @@
 // root's bypass of file permissions.
 #include "folderfixture.h"
 #include "headlessreport.h"
+#include "reviewprogram.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -26,18 +26,12 @@ namespace {
 using namespace reviewtest;
 
 constexpr int kSeconds = 6;
-constexpr int kRunMs = 120000;
 constexpr int kProfileDpi = 50;
 constexpr int kStrongColour = 60;
 constexpr int kMinDrawnPixels = 50;
 constexpr int kPageSize = 4096;
 // A user without root's bypass of file permissions.
 const char* const kNobody = "65534";
-
-struct ProgramRun {
-    int exitCode = -1;
-    QString errors;
-};
 
 class HeadlessReportTest : public FolderFixture {
 protected:
@@ -48,25 +42,8 @@ protected:
     // The program, as root or as the user nobody (with a home and cache of its own).
     ProgramRun review(const QStringList& arguments, bool asNobody = false)
     {
-        QProcess program;
-        if (asNobody) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("HOME", output("home"));
-            environment.insert("XDG_CACHE_HOME", output("cache"));
-            program.setProcessEnvironment(environment);
-            program.start("setpriv", QStringList{QStringLiteral("--reuid=%1").arg(kNobody),
-                                                 QStringLiteral("--regid=%1").arg(kNobody),
-                                                 "--clear-groups", REVIEW_PROGRAM} +
-                                         arguments);
-        } else {
-            program.start(REVIEW_PROGRAM, arguments);
-        }
-        ProgramRun run;
-        if (program.waitForFinished(kRunMs) && program.exitStatus() == QProcess::NormalExit) {
-            run.exitCode = program.exitCode();
-        }
-        run.errors = QString::fromUtf8(program.readAllStandardError());
-        return run;
+        return asNobody ? runReview(arguments, {kNobody, output("home"), output("cache")})
+                        : runReview(arguments);
     }
     QString output(const QString& name) const { return m_out.filePath(name); }
     // A written file's text after its byte-order mark.
@@ -154,12 +131,13 @@ TEST_F(HeadlessReportTest, SectionSheetsCarryTheAssessmentEveryObservationAndThe
                       "养护指数 MI\\s+1\\.60\\s+养护等级\\s+II级",
                       "管道过流有一定的受阻，运行受影响不大",
                       "没有立即进行处理的必要，但宜安排处理计划", "1 个连续缺陷未标终点"});
-    // The record sheet: distance, code, name, score, grade, length, description, pictures.
+    // The record sheet: distance, code, name, score, grade, length, where in
+    // the recording, description, pictures.
     expectLines(all, {"1\\.25 +管道起点 .* 1\\n",
-                      "1\\.25–？ +JG +结垢 +0\\.50 +1级 +1\\.00 +连续缺陷，未标终点",
+                      "1\\.25–？ +JG +结垢 +0\\.50 +1级 +1\\.00 +1：00:00 +连续缺陷，未标终点",
                       "3\\.50–9\\.00 +CJ +沉积 +2\\.00 +2级 +5\\.50 .* 2、4\\n",
                       "6\\.75 +FZ +浮渣 +2级 +— .* 3\\n",
-                      "12\\.00 +TJ +脱节 +3\\.00 +2级 +1\\.00 +接口, 偏移 +5\\n",
+                      "12\\.00 +TJ +脱节 +3\\.00 +2级 +1\\.00 +1：00:05 +接口, 偏移 +5\\n",
                       "13\\.20 +TJ +脱节 +3\\.00 +2级 +1\\.00 .* 6\\n", "图 6\\s+距离 13\\.20 m"});
     EXPECT_TRUE(all.contains(
         QRegularExpression(QStringLiteral("第\\s*%1\\s*页\\s*/\\s*共\\s*%1\\s*页").arg(pages))));
@@ -217,10 +195,7 @@ TEST_F(HeadlessReportTest, FolderOfTwoSectionsGivesOneReportWithTheProjectSummar
     EXPECT_FALSE(text(pdf).contains(inspection.project.value("location")));
 
     EXPECT_EQ(report({}).exitCode, 2);
-    QProcess missing;
-    missing.start(REVIEW_PROGRAM, {"--report", path("nowhere"), "--out", pdf});
-    ASSERT_TRUE(missing.waitForFinished(kRunMs));
-    EXPECT_EQ(missing.exitCode(), 1);
+    EXPECT_EQ(runReview({"--report", path("nowhere"), "--out", pdf}).exitCode, 1);
 }
 
 TEST_F(HeadlessReportTest, DamagedIndexIsRebuiltWithItsCodingAndSaysWhenSomeIsLost)

@@ -1,0 +1,232 @@
+#include "framegrab.h"
+
+#include "filenamefields.h"
+#include "inspectionindex.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char* const kFormat = "moravel-snapshot/1";
+const char* const kSource = "video";
+const char* const kTimeFormat = "yyyyMMddHHmmss";
+constexpr int kDecimals = 2;
+constexpr int kOffsetDecimals = 3;
+constexpr int kTimeDigits = 14;
+// The longest name of one file, in UTF-8 bytes, less room for "-999".
+constexpr int kMaxNameBytes = 255 - 4;
+constexpr uchar kMarker = 0xFF;
+constexpr uchar kStartOfImage = 0xD8;
+constexpr uchar kJfifHeader = 0xE0;
+constexpr uchar kComment = 0xFE;
+// A segment's length counts its two length bytes and must fit in 16 bits.
+constexpr int kMaxCommentBytes = 0xFFFF - 2;
+// Hidden names are random; a clash is tried again.
+constexpr int kPartAttempts = 16;
+
+QJsonValue rounded(double value, int decimals)
+{
+    if (!known(value)) {
+        return QJsonValue(QJsonValue::Null);
+    }
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+// Local time with milliseconds and the offset written out, also "+00:00".
+QString isoTime(const QDateTime& local)
+{
+    const QDateTime fixed = local.toOffsetFromUtc(local.offsetFromUtc());
+    QString text = fixed.toString(Qt::ISODateWithMs);
+    if (text.endsWith(QLatin1Char('Z'))) {
+        text.chop(1);
+        text += QStringLiteral("+00:00");
+    }
+    return text;
+}
+
+QDateTime wallTime(const GrabMoment& m)
+{
+    return QDateTime::fromMSecsSinceEpoch(m.startMs + std::llround(m.offsetS * 1000));
+}
+
+// The location and wells as the recording's name holds them (the console
+// cleaned and fitted them to the file system), without its time and number.
+QString namePrefix(const QString& recording)
+{
+    QStringList fields = recording.split(QLatin1Char('-'));
+    if (!parseFileName(recording, false).ok) {
+        return recording;
+    }
+    if (fields.last().size() < kTimeDigits) {
+        fields.removeLast(); // "-2": a second recording of the same second
+    }
+    fields.removeLast();
+    return fields.join(QLatin1Char('-'));
+}
+
+// The picture's bytes with the record in a comment segment after the JFIF
+// header; empty when the record does not fit one segment.
+QByteArray withRecord(QByteArray jpeg, const QByteArray& record)
+{
+    if (record.size() > kMaxCommentBytes || jpeg.size() < 4 ||
+        static_cast<uchar>(jpeg[0]) != kMarker || static_cast<uchar>(jpeg[1]) != kStartOfImage) {
+        return {};
+    }
+    int at = 2;
+    if (jpeg.size() >= 6 && static_cast<uchar>(jpeg[2]) == kMarker &&
+        static_cast<uchar>(jpeg[3]) == kJfifHeader) {
+        at = 4 + (static_cast<uchar>(jpeg[4]) << 8 | static_cast<uchar>(jpeg[5]));
+    }
+    const int length = record.size() + 2;
+    QByteArray segment;
+    segment.append(static_cast<char>(kMarker)).append(static_cast<char>(kComment));
+    segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
+    return jpeg.insert(std::min(at, static_cast<int>(jpeg.size())), segment + record);
+}
+
+// A new hidden file in folder holding bytes, with the process's file mode
+// as every file of the folder; false with reason.
+bool writePart(QFile& part, const QDir& folder, const QByteArray& bytes, QString& reason)
+{
+    bool created = false;
+    for (int attempt = 0; attempt < kPartAttempts && !created; ++attempt) {
+        part.setFileName(folder.filePath(
+            QStringLiteral(".grab-%1.part").arg(QRandomGenerator::global()->generate(), 0, 36)));
+        created = part.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    }
+    const bool written = created && part.write(bytes) == bytes.size() && part.flush();
+    reason = part.errorString();
+    part.close();
+    if (created && !written) {
+        part.remove();
+    }
+    return written;
+}
+
+} // namespace
+
+GrabMoment FrameGrab::moment(InspectionIndex& index, const QString& folder,
+                             const Recording& recording, double offsetS,
+                             const TelemetryTrack& track)
+{
+    GrabMoment m;
+    m.folder = folder;
+    m.recording = recording.name;
+    m.videoFile = recording.videoFile;
+    m.startMs = recording.startMs;
+    m.offsetS = offsetS;
+    for (const Project& p : index.projects()) {
+        if (p.id == recording.projectId) {
+            m.project = p.fields;
+        }
+    }
+    if (const TelemetryReading* row = track.at(offsetS)) {
+        m.hasRow = true;
+        m.row = *row;
+    }
+    return m;
+}
+
+QByteArray FrameGrab::record(const GrabMoment& m)
+{
+    QJsonObject project;
+    for (const QString& key : projectKeys()) {
+        project.insert(key, m.project.value(key));
+    }
+    const TelemetryReading none;
+    const TelemetryReading& row = m.hasRow ? m.row : none;
+    const QJsonObject json{
+        {QStringLiteral("format"), QLatin1String(kFormat)},
+        {QStringLiteral("source"), QLatin1String(kSource)},
+        {QStringLiteral("time"), isoTime(wallTime(m))},
+        {QStringLiteral("distance_m"), rounded(row.distanceM, kDecimals)},
+        {QStringLiteral("cable_m"), rounded(row.cableM, kDecimals)},
+        {QStringLiteral("roll_deg"), rounded(row.rollDeg, kDecimals)},
+        {QStringLiteral("pitch_deg"), rounded(row.pitchDeg, kDecimals)},
+        {QStringLiteral("heading_deg"), rounded(row.headingDeg, kDecimals)},
+        {QStringLiteral("project"), project},
+        {QStringLiteral("recording"),
+         QJsonObject{{QStringLiteral("file"), m.videoFile},
+                     {QStringLiteral("offset_s"), rounded(m.offsetS, kOffsetDecimals)}}},
+    };
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
+QString FrameGrab::fileName(const GrabMoment& m)
+{
+    // Before the first status record the console names the distance 0.00.
+    const double distance = m.hasRow && known(m.row.distanceM) ? m.row.distanceM : 0.0;
+    const QString tail = QStringLiteral("-%1M-%2.jpg")
+                             .arg(distance, 0, 'f', kDecimals)
+                             .arg(wallTime(m).toString(QLatin1String(kTimeFormat)));
+    QString prefix = namePrefix(m.recording);
+    while (!prefix.isEmpty() && (prefix + tail).toUtf8().size() > kMaxNameBytes) {
+        prefix.chop(prefix.size() >= 2 && prefix.at(prefix.size() - 1).isLowSurrogate() ? 2 : 1);
+    }
+    return prefix + tail;
+}
+
+QString FrameGrab::write(const QImage& picture, const GrabMoment& m, QString* error)
+{
+    if (picture.isNull() || !known(m.offsetS)) {
+        *error = tr("没有可保存的画面");
+        return {};
+    }
+    if (m.startMs == 0) {
+        // The name and the record carry the frame's wall time.
+        *error = tr("录像 %1 的开始时间未知，无法为截图命名").arg(m.recording);
+        return {};
+    }
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, "jpeg");
+    writer.setQuality(kJpegQuality);
+    if (!writer.write(picture)) {
+        *error = tr("JPEG 编码失败：%1").arg(writer.errorString());
+        return {};
+    }
+    const QByteArray bytes = withRecord(encoded.data(), record(m));
+    if (bytes.isEmpty()) {
+        *error = tr("截图的记录过长（项目信息太长），未保存");
+        return {};
+    }
+    // Written whole under a hidden name, then renamed: a rename never takes
+    // the name of a file that is there.
+    const QDir folder(m.folder);
+    QFile part;
+    QString reason;
+    if (!writePart(part, folder, bytes, reason)) {
+        *error =
+            tr("无法在保存文件夹 %1 写入截图：%2").arg(QDir::toNativeSeparators(m.folder), reason);
+        return {};
+    }
+    const QFileInfo name(fileName(m));
+    for (int number = 1; number <= kMaxNumber; ++number) {
+        const QString candidate =
+            number == 1 ? name.fileName()
+                        : QStringLiteral("%1-%2.jpg").arg(name.completeBaseName()).arg(number);
+        if (part.rename(folder.filePath(candidate))) {
+            return candidate;
+        }
+        if (!folder.exists(candidate)) {
+            *error = tr("无法保存截图 %1：%2").arg(candidate, part.errorString());
+            part.remove();
+            return {};
+        }
+    }
+    part.remove();
+    *error = tr("同一秒的截图已有 %1 张").arg(kMaxNumber);
+    return {};
+}
