@@ -1,13 +1,9 @@
 #include "inspectionrecord.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr double kCentimetresPerMetre = 100.0;
 constexpr double kPascalPerKilopascal = 1000.0;
-constexpr int kSecondsPerMinute = 60;
-constexpr int kMinutesPerHour = 60;
 
 } // namespace
 
@@ -54,15 +50,4 @@ std::vector<std::pair<QString, QString>> projectFields(const ProjectInfo& info)
         {QStringLiteral("pipmeterial"), info.m_strPipMeterial},
         {QStringLiteral("description"), info.m_strDescription},
     };
-}
-
-QString isoWallTime(const QDateTime& time)
-{
-    const int offsetMinutes = time.offsetFromUtc() / kSecondsPerMinute;
-    const int magnitude = std::abs(offsetMinutes);
-    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
-           QStringLiteral("%1%2:%3")
-               .arg(offsetMinutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(magnitude / kMinutesPerHour, 2, 10, QLatin1Char('0'))
-               .arg(magnitude % kMinutesPerHour, 2, 10, QLatin1Char('0'));
 }

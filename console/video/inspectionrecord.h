@@ -8,6 +8,7 @@
 #include "distancecalibration.h"
 #include "projectinfo.h"
 #include "recordingclock.h"
+#include "savedpicture.h"
 
 #include <QDateTime>
 #include <QString>
@@ -46,4 +47,4 @@ TelemetrySample telemetrySample(const LinkStatusRecord& record,
 std::vector<std::pair<QString, QString>> projectFields(const ProjectInfo& info);
 
 // 2026-12-07T10:15:30.123+01:00 (also +00:00, never Z).
-QString isoWallTime(const QDateTime& time);
+using savedpicture::isoWallTime;

@@ -2,6 +2,7 @@
 
 #include "consolelog.h"
 #include "filenames.h"
+#include "savedpicture.h"
 #include "signalstack.h"
 
 #include <QCoreApplication>
@@ -9,37 +10,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRandomGenerator>
 
-#include <opencv2/imgcodecs.hpp>
-
-#include <cmath>
-#include <vector>
+#include <opencv2/imgproc.hpp>
 
 namespace {
 
 const char* const kRecordFormat = "moravel-snapshot/1";
-constexpr int kDecimals = 2;
-constexpr int kOffsetDecimals = 3;
-constexpr uchar kMarker = 0xFF;
-constexpr uchar kStartOfImage = 0xD8;
-constexpr uchar kJfifHeader = 0xE0;
-constexpr uchar kComment = 0xFE;
-// A segment's length counts its two length bytes and must fit in 16 bits.
-constexpr int kMaxCommentBytes = 0xFFFF - 2;
-// Temporary names are random; a clash with another file is retried.
-constexpr int kPartNameAttempts = 16;
-constexpr int kPartNameBase = 36;
+constexpr int kDecimals = savedpicture::kValueDecimals;
+constexpr int kOffsetDecimals = savedpicture::kOffsetDecimals;
 
-QJsonValue rounded(double value, int decimals)
-{
-    if (!std::isfinite(value))
-        return QJsonValue(QJsonValue::Null);
-    const double scale = std::pow(10.0, decimals);
-    return std::round(value * scale) / scale;
-}
+using savedpicture::rounded;
 
 QByteArray recordJson(const SnapshotRecord& record, const ProjectInfo& info)
 {
@@ -70,53 +53,18 @@ QByteArray recordJson(const SnapshotRecord& record, const ProjectInfo& info)
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 
-// The picture with a comment segment holding text after its JFIF header (or
-// its start); the coded picture itself stays byte for byte. False when the
-// text does not fit one segment or the picture has no JPEG start.
-bool addComment(std::vector<uchar>& jpeg, const QByteArray& text)
-{
-    if (jpeg.size() < 4 || jpeg[0] != kMarker || jpeg[1] != kStartOfImage ||
-        text.size() > kMaxCommentBytes)
-        return false;
-    size_t at = 2;
-    if (jpeg.size() >= 6 && jpeg[2] == kMarker && jpeg[3] == kJfifHeader)
-        at = 4 + (static_cast<size_t>(jpeg[4]) << 8 | jpeg[5]);
-    if (at > jpeg.size())
-        return false;
-    const size_t length = static_cast<size_t>(text.size()) + 2;
-    std::vector<uchar> segment{kMarker, kComment, static_cast<uchar>(length >> 8),
-                               static_cast<uchar>(length & 0xFF)};
-    segment.insert(segment.end(), text.begin(), text.end());
-    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(at), segment.begin(), segment.end());
-    return true;
-}
-
 // The encoded picture into a new file, published whole: it is written under
 // a temporary name in its folder and renamed, never over a file already there.
 // It is created with the process's file mode, as recordings are, so
 // whoever may read the folder may read the picture. False with reason when it
 // could not be written whole, in which case nothing is left of it.
-bool writeNewFile(const QString& path, const std::vector<uchar>& bytes, QString& reason)
+bool writeNewFile(const QString& path, const QByteArray& bytes, QString& reason)
 {
     QFile part;
-    bool opened = false;
-    for (int attempt = 0; attempt < kPartNameAttempts && !opened; ++attempt) {
-        // Short and hidden: a picture whose name is as long as names may be
-        // still has room for it.
-        part.setFileName(QFileInfo(path).dir().filePath(
-            QStringLiteral(".snapshot-%1.part")
-                .arg(QRandomGenerator::global()->generate(), 0, kPartNameBase)));
-        opened = part.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-    }
-    if (!opened) {
-        reason = part.errorString();
+    if (!savedpicture::writeHidden(part, QFileInfo(path).dir(), QStringLiteral("snapshot"), bytes,
+                                   &reason))
         return false;
-    }
-    const auto size = static_cast<qint64>(bytes.size());
-    const bool written =
-        part.write(reinterpret_cast<const char*>(bytes.data()), size) == size && part.flush();
-    part.close();
-    if (written && part.rename(path))
+    if (part.rename(path))
         return true;
     reason = part.errorString();
     part.remove();
@@ -133,15 +81,22 @@ QString SavePicture(const cv::Mat& frame, const QString& folder, const ProjectIn
     }
     const QString path = filenames::unusedPath(
         filenames::inFolder(folder, filenames::snapshotName(info, distanceText, record.time)));
-    std::vector<uchar> bytes;
     QString reason;
     bool written = false;
     try {
-        if (cv::imencode(".jpg", frame, bytes)) {
-            if (!addComment(bytes, recordJson(record, info))) {
+        // Qt's codec: the console does not load OpenCV's image codecs.
+        QImage picture(frame.cols, frame.rows, QImage::Format_RGB888);
+        cv::Mat rgb(frame.rows, frame.cols, CV_8UC3, picture.bits(),
+                    static_cast<size_t>(picture.bytesPerLine()));
+        cv::cvtColor(frame, rgb, cv::COLOR_BGR2RGB);
+        const QByteArray jpeg = savedpicture::encodeJpeg(picture);
+        if (!jpeg.isEmpty()) {
+            QByteArray bytes = savedpicture::withComment(jpeg, recordJson(record, info));
+            if (bytes.isEmpty()) {
                 const std::wstring name = QFileInfo(path).fileName().toStdWString();
                 MORAVEL_LOG(L"[Moravel] SavePicture record too long for the picture [%s]",
                             name.c_str());
+                bytes = jpeg;
             }
             written = writeNewFile(path, bytes, reason);
         } else {

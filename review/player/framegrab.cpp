@@ -2,16 +2,14 @@
 
 #include "filenamefields.h"
 #include "inspectionindex.h"
+#include "savedpicture.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cmath>
@@ -21,40 +19,13 @@ namespace {
 const char* const kFormat = "moravel-snapshot/1";
 const char* const kSource = "video";
 const char* const kTimeFormat = "yyyyMMddHHmmss";
-constexpr int kDecimals = 2;
-constexpr int kOffsetDecimals = 3;
+constexpr int kDecimals = savedpicture::kValueDecimals;
+constexpr int kOffsetDecimals = savedpicture::kOffsetDecimals;
 constexpr int kTimeDigits = 14;
 // The longest name of one file, in UTF-8 bytes, less room for "-999".
 constexpr int kMaxNameBytes = 255 - 4;
-constexpr uchar kMarker = 0xFF;
-constexpr uchar kStartOfImage = 0xD8;
-constexpr uchar kJfifHeader = 0xE0;
-constexpr uchar kComment = 0xFE;
-// A segment's length counts its two length bytes and must fit in 16 bits.
-constexpr int kMaxCommentBytes = 0xFFFF - 2;
-// Hidden names are random; a clash is tried again.
-constexpr int kPartAttempts = 16;
 
-QJsonValue rounded(double value, int decimals)
-{
-    if (!known(value)) {
-        return QJsonValue(QJsonValue::Null);
-    }
-    const double scale = std::pow(10.0, decimals);
-    return std::round(value * scale) / scale;
-}
-
-// Local time with milliseconds and the offset written out, also "+00:00".
-QString isoTime(const QDateTime& local)
-{
-    const QDateTime fixed = local.toOffsetFromUtc(local.offsetFromUtc());
-    QString text = fixed.toString(Qt::ISODateWithMs);
-    if (text.endsWith(QLatin1Char('Z'))) {
-        text.chop(1);
-        text += QStringLiteral("+00:00");
-    }
-    return text;
-}
+using savedpicture::rounded;
 
 QDateTime wallTime(const GrabMoment& m)
 {
@@ -74,45 +45,6 @@ QString namePrefix(const QString& recording)
     }
     fields.removeLast();
     return fields.join(QLatin1Char('-'));
-}
-
-// The picture's bytes with the record in a comment segment after the JFIF
-// header; empty when the record does not fit one segment.
-QByteArray withRecord(QByteArray jpeg, const QByteArray& record)
-{
-    if (record.size() > kMaxCommentBytes || jpeg.size() < 4 ||
-        static_cast<uchar>(jpeg[0]) != kMarker || static_cast<uchar>(jpeg[1]) != kStartOfImage) {
-        return {};
-    }
-    int at = 2;
-    if (jpeg.size() >= 6 && static_cast<uchar>(jpeg[2]) == kMarker &&
-        static_cast<uchar>(jpeg[3]) == kJfifHeader) {
-        at = 4 + (static_cast<uchar>(jpeg[4]) << 8 | static_cast<uchar>(jpeg[5]));
-    }
-    const int length = record.size() + 2;
-    QByteArray segment;
-    segment.append(static_cast<char>(kMarker)).append(static_cast<char>(kComment));
-    segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
-    return jpeg.insert(std::min(at, static_cast<int>(jpeg.size())), segment + record);
-}
-
-// A new hidden file in folder holding bytes, with the process's file mode
-// as every file of the folder; false with reason.
-bool writePart(QFile& part, const QDir& folder, const QByteArray& bytes, QString& reason)
-{
-    bool created = false;
-    for (int attempt = 0; attempt < kPartAttempts && !created; ++attempt) {
-        part.setFileName(folder.filePath(
-            QStringLiteral(".grab-%1.part").arg(QRandomGenerator::global()->generate(), 0, 36)));
-        created = part.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-    }
-    const bool written = created && part.write(bytes) == bytes.size() && part.flush();
-    reason = part.errorString();
-    part.close();
-    if (created && !written) {
-        part.remove();
-    }
-    return written;
 }
 
 } // namespace
@@ -150,7 +82,7 @@ QByteArray FrameGrab::record(const GrabMoment& m)
     const QJsonObject json{
         {QStringLiteral("format"), QLatin1String(kFormat)},
         {QStringLiteral("source"), QLatin1String(kSource)},
-        {QStringLiteral("time"), isoTime(wallTime(m))},
+        {QStringLiteral("time"), savedpicture::isoWallTime(wallTime(m))},
         {QStringLiteral("distance_m"), rounded(row.distanceM, kDecimals)},
         {QStringLiteral("cable_m"), rounded(row.cableM, kDecimals)},
         {QStringLiteral("roll_deg"), rounded(row.rollDeg, kDecimals)},
@@ -189,15 +121,12 @@ QString FrameGrab::write(const QImage& picture, const GrabMoment& m, QString* er
         *error = tr("录像 %1 的开始时间未知，无法为截图命名").arg(m.recording);
         return {};
     }
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    QImageWriter writer(&encoded, "jpeg");
-    writer.setQuality(kJpegQuality);
-    if (!writer.write(picture)) {
-        *error = tr("JPEG 编码失败：%1").arg(writer.errorString());
+    const QByteArray jpeg = savedpicture::encodeJpeg(picture);
+    if (jpeg.isEmpty()) {
+        *error = tr("JPEG 编码失败");
         return {};
     }
-    const QByteArray bytes = withRecord(encoded.data(), record(m));
+    const QByteArray bytes = savedpicture::withComment(jpeg, record(m));
     if (bytes.isEmpty()) {
         *error = tr("截图的记录过长（项目信息太长），未保存");
         return {};
@@ -207,7 +136,7 @@ QString FrameGrab::write(const QImage& picture, const GrabMoment& m, QString* er
     const QDir folder(m.folder);
     QFile part;
     QString reason;
-    if (!writePart(part, folder, bytes, reason)) {
+    if (!savedpicture::writeHidden(part, folder, QStringLiteral("grab"), bytes, &reason)) {
         *error =
             tr("无法在保存文件夹 %1 写入截图：%2").arg(QDir::toNativeSeparators(m.folder), reason);
         return {};

@@ -29,7 +29,6 @@ struct GrabMoment {
 class FrameGrab {
     Q_DECLARE_TR_FUNCTIONS(FrameGrab)
 public:
-    static constexpr int kJpegQuality = 95;
     // Names the console gives a second file of the same second: "-2" up to this.
     static constexpr int kMaxNumber = 999;
 

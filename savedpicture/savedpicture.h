@@ -1,0 +1,46 @@
+// A snapshot as a file of the save folder (docs/inspection-files.md): the
+// picture as JPEG with its record, one line of JSON, in a comment segment
+// that standard tools read, written under a hidden name and then renamed so
+// that nobody ever sees half a picture.
+#pragma once
+
+#include <QByteArray>
+#include <QJsonValue>
+
+class QDateTime;
+class QDir;
+class QFile;
+class QImage;
+class QString;
+
+namespace savedpicture {
+
+// The quality the console's pictures have always had.
+constexpr int kJpegQuality = 95;
+// Decimals of the record's telemetry values and of its recording offset.
+constexpr int kValueDecimals = 2;
+constexpr int kOffsetDecimals = 3;
+
+// The picture coded as JPEG; empty when it could not be.
+QByteArray encodeJpeg(const QImage& picture);
+
+// jpeg with a comment segment holding text after its JFIF header (or its
+// start); the coded picture itself stays byte for byte. Empty when the text
+// does not fit one segment or jpeg has no JPEG start.
+QByteArray withComment(const QByteArray& jpeg, const QByteArray& text);
+
+// bytes in a new hidden file of folder (named after stem), created with the
+// process's file mode as every file of the folder. part is left closed and
+// names the file, for the caller to rename; false with reason, in which case
+// nothing is left of it.
+bool writeHidden(QFile& part, const QDir& folder, const QString& stem, const QByteArray& bytes,
+                 QString* reason);
+
+// A record value rounded to decimals; null when it is not finite.
+QJsonValue rounded(double value, int decimals);
+
+// Local time with milliseconds and its offset from UTC written out, also
+// "+00:00": 2026-05-14T09:30:05.120+08:00.
+QString isoWallTime(const QDateTime& time);
+
+} // namespace savedpicture
