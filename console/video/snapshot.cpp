@@ -14,7 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <opencv2/imgproc.hpp>
+#include <opencv2/core.hpp>
 
 namespace {
 
@@ -84,11 +84,10 @@ QString SavePicture(const cv::Mat& frame, const QString& folder, const ProjectIn
     QString reason;
     bool written = false;
     try {
-        // Qt's codec: the console does not load OpenCV's image codecs.
-        QImage picture(frame.cols, frame.rows, QImage::Format_RGB888);
-        cv::Mat rgb(frame.rows, frame.cols, CV_8UC3, picture.bits(),
-                    static_cast<size_t>(picture.bytesPerLine()));
-        cv::cvtColor(frame, rgb, cv::COLOR_BGR2RGB);
+        // Qt's codec over the frame's own rows (no copy of a 4K frame): the
+        // console does not load OpenCV's image codecs.
+        const QImage picture(frame.data, frame.cols, frame.rows, static_cast<int>(frame.step),
+                             QImage::Format_BGR888);
         const QByteArray jpeg = savedpicture::encodeJpeg(picture);
         if (!jpeg.isEmpty()) {
             QByteArray bytes = savedpicture::withComment(jpeg, recordJson(record, info));
