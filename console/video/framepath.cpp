@@ -85,15 +85,16 @@ void FramePath::process(cv::Mat image, RecordingClock::time_point arrival)
     } else {
         m_overlay.WriteInfoAfter(image);
     }
-    // A fresh buffer per frame that nobody draws into afterwards, so the
-    // snapshot and the recording queue can share it.
-    const cv::Mat copy = image.clone();
+    // The snapshot and the recording queue share a buffer nobody draws into
+    // afterwards: the frame itself, unless the indicator goes onto it or the
+    // frame lies in memory it does not own.
+    const cv::Mat kept = recording || image.u == nullptr ? image.clone() : image;
     {
         std::lock_guard<std::mutex> lock(m_lastFrameMutex);
-        m_lastFrame = copy;
+        m_lastFrame = kept;
     }
     if (recording) {
-        m_queue.push(copy, arrival);
+        m_queue.push(kept, arrival);
         m_indicator.draw(image, RecordIndicator::Clock::now(), m_overlay);
     }
     if (m_display != nullptr) {

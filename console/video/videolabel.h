@@ -1,6 +1,7 @@
 // A video view: shows frames handed over from any thread, painted scaled
 // into the whole widget. Camera libraries render into it through its
-// IVideoWindow side; its name is the name the view is known by.
+// IVideoWindow side; its name is the name the view is known by. While it is
+// switched off (hidden) frames cost nothing: they are not converted.
 #pragma once
 
 #include "IVideoWindow.h"
@@ -17,8 +18,10 @@ class VideoLabel : public QWidget, public IVideoWindow {
 public:
     VideoLabel(QWidget* parent, const QString& windowName);
 
-    // Any thread. Frames other than 8-bit three-channel BGR are ignored.
+    // Any thread. Frames other than 8-bit three-channel BGR are ignored, and
+    // so is every frame while the view is switched off.
     void ShowFrame(const cv::Mat& frame) override;
+    void setVisible(bool visible) override;
     // Any thread: replaces the picture and asks for a repaint.
     void setPicture(const QImage& picture);
     QImage picture() const;
@@ -36,5 +39,6 @@ private:
     // GUI thread only paints.
     std::atomic<int> m_iViewWidth{0};
     std::atomic<int> m_iViewHeight{0};
+    std::atomic<bool> m_bSwitchedOff{false};
     std::atomic<bool> m_bRepaintQueued{false};
 };

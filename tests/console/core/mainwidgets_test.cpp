@@ -160,6 +160,7 @@ TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
     const QImage largeBefore = large->picture();
     IHikBackSystemHeadMsg* rear = console.backViewMsg();
     ASSERT_NE(rear, nullptr);
+    console.GetOpenBackCame(true);
     cv::Mat frame(48, 64, CV_8UC3, cv::Scalar(255, 0, 0));      // BGR: blue
     frame(cv::Rect(0, 0, 32, 48)).setTo(cv::Scalar(0, 0, 255)); // left half red
     EXPECT_EQ(rear->GetMatImage(frame), 0);
@@ -167,7 +168,7 @@ TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
 
     const QImage picture = small->picture();
     ASSERT_FALSE(picture.isNull());
-    EXPECT_EQ(picture.format(), QImage::Format_RGB888);
+    EXPECT_EQ(picture.format(), QImage::Format_RGB32);
     const int y = picture.height() / 2;
     EXPECT_EQ(picture.pixelColor(picture.width() / 4, y), QColor(255, 0, 0));
     EXPECT_EQ(picture.pixelColor(picture.width() * 3 / 4, y), QColor(0, 0, 255));

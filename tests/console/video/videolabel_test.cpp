@@ -109,6 +109,17 @@ TEST_F(VideoLabelTest, EmptyAndNonColourFramesKeepThePicture)
     EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(255, 0, 0));
 }
 
+TEST_F(VideoLabelTest, FramesAreIgnoredWhileTheViewIsSwitchedOff)
+{
+    label->ShowFrame(bgr(8, 8, cv::Scalar(0, 0, 255)));
+    label->hide();
+    label->ShowFrame(bgr(8, 8, cv::Scalar(255, 0, 0)));
+    EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(255, 0, 0));
+    label->show();
+    label->ShowFrame(bgr(8, 8, cv::Scalar(255, 0, 0)));
+    EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(0, 0, 255));
+}
+
 TEST_F(VideoLabelTest, PictureIsPaintedScaledIntoTheWholeLabel)
 {
     cv::Mat frame = bgr(20, 10, cv::Scalar(255, 0, 0));
