@@ -21,7 +21,7 @@ VideoLabel::VideoLabel(QWidget* parent, const QString& windowName) : QWidget(par
 
 void VideoLabel::ShowFrame(const cv::Mat& frame)
 {
-    if (frame.empty() || frame.type() != CV_8UC3 || m_bSwitchedOff)
+    if (frame.empty() || frame.type() != CV_8UC3)
         return;
     cv::Size size = frame.size();
     const cv::Size view(m_iViewWidth.load(), m_iViewHeight.load());

@@ -1,7 +1,7 @@
 // A video view: shows frames handed over from any thread, painted scaled
 // into the whole widget. Camera libraries render into it through its
 // IVideoWindow side; its name is the name the view is known by. While it is
-// switched off (hidden) frames cost nothing: they are not converted.
+// switched off (hidden) it tells the cameras that nobody sees it.
 #pragma once
 
 #include "IVideoWindow.h"
@@ -18,9 +18,9 @@ class VideoLabel : public QWidget, public IVideoWindow {
 public:
     VideoLabel(QWidget* parent, const QString& windowName);
 
-    // Any thread. Frames other than 8-bit three-channel BGR are ignored, and
-    // so is every frame while the view is switched off.
+    // Any thread. Frames other than 8-bit three-channel BGR are ignored.
     void ShowFrame(const cv::Mat& frame) override;
+    bool IsShown() const override { return !m_bSwitchedOff; }
     void setVisible(bool visible) override;
     // Any thread: replaces the picture and asks for a repaint.
     void setPicture(const QImage& picture);

@@ -149,7 +149,8 @@ TEST_F(MainWidgetsTest, ProjectInfoAndTheDistanceOverlaySwitchAreReloadedByGetSy
 }
 
 // Called through the rear-camera interface, a frame goes as RGB into the
-// small view; the large view and its frame path never see it.
+// small view while it is switched on; the large view and its frame path
+// never see it.
 TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
 {
     mainWidgets console;
@@ -160,9 +161,12 @@ TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
     const QImage largeBefore = large->picture();
     IHikBackSystemHeadMsg* rear = console.backViewMsg();
     ASSERT_NE(rear, nullptr);
-    console.GetOpenBackCame(true);
     cv::Mat frame(48, 64, CV_8UC3, cv::Scalar(255, 0, 0));      // BGR: blue
     frame(cv::Rect(0, 0, 32, 48)).setTo(cv::Scalar(0, 0, 255)); // left half red
+    const QImage smallOff = small->picture();
+    EXPECT_EQ(rear->GetMatImage(frame), 0); // switched off: not converted
+    EXPECT_EQ(small->picture(), smallOff);
+    console.GetOpenBackCame(true);
     EXPECT_EQ(rear->GetMatImage(frame), 0);
     EXPECT_EQ(rear->GetMatImageQueue({frame}), 0);
 

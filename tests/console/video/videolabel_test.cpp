@@ -109,15 +109,13 @@ TEST_F(VideoLabelTest, EmptyAndNonColourFramesKeepThePicture)
     EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(255, 0, 0));
 }
 
-TEST_F(VideoLabelTest, FramesAreIgnoredWhileTheViewIsSwitchedOff)
+TEST_F(VideoLabelTest, IsShownUnlessSwitchedOff)
 {
-    label->ShowFrame(bgr(8, 8, cv::Scalar(0, 0, 255)));
+    EXPECT_TRUE(label->IsShown());
     label->hide();
-    label->ShowFrame(bgr(8, 8, cv::Scalar(255, 0, 0)));
-    EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_FALSE(label->IsShown());
     label->show();
-    label->ShowFrame(bgr(8, 8, cv::Scalar(255, 0, 0)));
-    EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(0, 0, 255));
+    EXPECT_TRUE(label->IsShown());
 }
 
 TEST_F(VideoLabelTest, PictureIsPaintedScaledIntoTheWholeLabel)
