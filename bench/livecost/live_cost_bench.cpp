@@ -200,6 +200,8 @@ void benchTwoCameras(int seconds)
             return;
         }
     }
+    std::fprintf(stderr, "  large view %d x %d, small view %d x %d\n", large->width(),
+                 large->height(), small->width(), small->height());
     bench::GuiLateness lateness;
     lateness.start();
     QTest::keyClick(&console, Qt::Key_F1);

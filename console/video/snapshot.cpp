@@ -4,16 +4,19 @@
 #include "filenames.h"
 #include "signalstack.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 
-#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 #include <vector>
@@ -32,6 +35,27 @@ constexpr int kMaxCommentBytes = 0xFFFF - 2;
 // Temporary names are random; a clash with another file is retried.
 constexpr int kPartNameAttempts = 16;
 constexpr int kPartNameBase = 36;
+// OpenCV's default JPEG quality, which the pictures have always had.
+constexpr int kJpegQuality = 95;
+
+// A BGR frame as JPEG, through Qt's codec: the console does not load
+// OpenCV's image codecs.
+bool encodeJpeg(const cv::Mat& frame, std::vector<uchar>& bytes)
+{
+    QImage rgb(frame.cols, frame.rows, QImage::Format_RGB888);
+    cv::Mat target(frame.rows, frame.cols, CV_8UC3, rgb.bits(),
+                   static_cast<size_t>(rgb.bytesPerLine()));
+    cv::cvtColor(frame, target, cv::COLOR_BGR2RGB);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setQuality(kJpegQuality);
+    if (!writer.write(rgb))
+        return false;
+    bytes.assign(data.cbegin(), data.cend());
+    return true;
+}
 
 QJsonValue rounded(double value, int decimals)
 {
@@ -137,7 +161,7 @@ QString SavePicture(const cv::Mat& frame, const QString& folder, const ProjectIn
     QString reason;
     bool written = false;
     try {
-        if (cv::imencode(".jpg", frame, bytes)) {
+        if (encodeJpeg(frame, bytes)) {
             if (!addComment(bytes, recordJson(record, info))) {
                 const std::wstring name = QFileInfo(path).fileName().toStdWString();
                 MORAVEL_LOG(L"[Moravel] SavePicture record too long for the picture [%s]",
