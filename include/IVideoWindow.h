@@ -9,12 +9,20 @@ public:
     virtual ~IVideoWindow() = default;
     // Shows one 8-bit BGR frame. May be called from any thread.
     virtual void ShowFrame(const cv::Mat& frame) = 0;
+    // False while nobody can see the window (a view switched off): a library
+    // then need not make the frame at all and calls FrameSkipped in place of
+    // ShowFrame, so the window still learns that pictures arrive. Any thread.
+    virtual bool IsShown() const { return true; }
+    virtual void FrameSkipped() {}
 };
 
 // The native window handle of the camera interfaces.
 using VideoWindowHandle = void*;
 
-inline VideoWindowHandle ToWindowHandle(IVideoWindow* window) { return window; }
+inline VideoWindowHandle ToWindowHandle(IVideoWindow* window)
+{
+    return window;
+}
 inline IVideoWindow* FromWindowHandle(VideoWindowHandle handle)
 {
     return static_cast<IVideoWindow*>(handle);

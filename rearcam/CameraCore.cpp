@@ -5,7 +5,8 @@
 #include <ctime>
 
 #include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
+
+#include "VideoCodec.h"
 
 namespace {
 
@@ -350,7 +351,7 @@ void CameraCore::StartOrStopRecord()
     const std::string path = m_recordDir + stamp + ".mp4";
     const cv::Size size(m_frameWidth.load(), m_frameHeight.load());
     // A recording that cannot start is not reported as running.
-    if (!m_writer.open(path, cv::VideoWriter::fourcc('m', 'p', '4', 'v'), kRecordFps, size)) {
+    if (!m_writer.open(path, recorder::Fourcc('m', 'p', '4', 'v'), kRecordFps, size)) {
         Debug("record not started: " + m_writer.lastError());
         return;
     }

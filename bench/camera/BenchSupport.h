@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -30,6 +32,18 @@ inline double WallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// The first three fields of /proc/loadavg: on a shared machine a figure
+// only means something beside them.
+inline std::string LoadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one;
+    std::string five;
+    std::string fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
 }
 
 // Value below which the given share (0..1) of the samples lie.

@@ -25,7 +25,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTest>
 
 #include <cstdio>
@@ -37,31 +36,11 @@ namespace {
 
 constexpr int kDefaultSeconds = 30;
 constexpr int kWaitMs = 60000;
-constexpr int kPollMs = 5;
-
-std::string loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll().trimmed().toStdString();
-}
 
 // Runs the event loop for ms, counting the pictures the large view shows.
 int picturesShown(const VideoLabel* view, int ms)
 {
-    QElapsedTimer timer;
-    timer.start();
-    QImage last = view->picture();
-    int shown = 0;
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs);
-        const QImage now = view->picture();
-        if (now.cacheKey() != last.cacheKey()) {
-            ++shown;
-            last = now;
-        }
-    }
-    return shown;
+    return bench::PicturesShown({view}, ms).front();
 }
 
 void benchCodec(const char* name, const char* setting, int seconds, const QString& folder)
@@ -117,7 +96,7 @@ int main(int argc, char** argv)
     const bool rtsp = argc > 3 && std::string(argv[3]) == "rtsp";
     const PrivateConsoleHome home;
     QApplication app(argc, argv);
-    std::fprintf(stderr, "load average before: %s\n", loadAverage().c_str());
+    std::fprintf(stderr, "load average before: %s\n", bench::LoadAverage().c_str());
     simtest::SimProcess sim;
     const QString folder = home.path() + QStringLiteral("/save/");
     if (!bench::StartConsoleBench(sim, folder))
@@ -142,6 +121,6 @@ int main(int argc, char** argv)
         benchCodec("h264", "h264", seconds, folder);
     else
         benchCodec("default codec (MPEG-4 Part 2)", "", seconds, folder);
-    std::fprintf(stderr, "load average after: %s\n", loadAverage().c_str());
+    std::fprintf(stderr, "load average after: %s\n", bench::LoadAverage().c_str());
     return 0;
 }

@@ -8,6 +8,7 @@
 //    until the read-out label showing it is repainted;
 //  - lateness of a 10 ms GUI timer while a 1080p recording runs.
 #include "ColorButton.h"
+#include "ConsoleBench.h"
 #include "DisplayPanle.h"
 #include "SimProcess.h"
 #include "inisettings.h"
@@ -18,7 +19,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -159,20 +159,12 @@ void benchRecordingLateness(mainWidgets& console, int seconds)
         std::printf("recording did not start\n");
         return;
     }
-    std::vector<double> lateness;
-    QElapsedTimer since;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (since.isValid())
-            lateness.push_back(std::max(0.0, since.nsecsElapsed() / 1e6 - kTickMs));
-        since.restart();
-    });
-    tick.start(kTickMs);
+    bench::GuiLateness lateness;
+    lateness.start();
     QTest::qWait(seconds * kMsPerSecond);
-    tick.stop();
+    lateness.stop();
     QTest::mouseClick(record, Qt::LeftButton);
-    printFigures("GUI event loop lateness (10 ms timer) while recording 1080p", lateness);
+    printFigures("GUI event loop lateness (10 ms timer) while recording 1080p", lateness.samples());
 }
 
 } // namespace

@@ -18,7 +18,8 @@ int BackViewMsg::GetMatImage(cv::Mat frame)
     const CallbackGate::Scope scope(m_gate);
     if (!scope)
         return 0;
-    // The view converts BGR into its own RGB picture.
-    m_pBackView->ShowFrame(frame);
+    // The view converts BGR into its own RGB picture, unless switched off.
+    if (m_pBackView->IsShown())
+        m_pBackView->ShowFrame(frame);
     return 0;
 }

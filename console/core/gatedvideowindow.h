@@ -16,6 +16,17 @@ public:
         if (scope)
             m_target.ShowFrame(frame);
     }
+    bool IsShown() const override
+    {
+        const CallbackGate::Scope scope(m_gate);
+        return scope && m_target.IsShown();
+    }
+    void FrameSkipped() override
+    {
+        const CallbackGate::Scope scope(m_gate);
+        if (scope)
+            m_target.FrameSkipped();
+    }
 
 private:
     IVideoWindow& m_target;

@@ -15,8 +15,9 @@
 
 #include <QDebug>
 #include <QGridLayout>
+#include <QImage>
 
-#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 void mainWidgets::buildVideoViews()
 {
@@ -34,10 +35,27 @@ QLayout* mainWidgets::videoViewsLayout()
     return views;
 }
 
+namespace {
+
+// "video.png" as a BGR frame; empty when it cannot be read.
+cv::Mat placeholderPicture()
+{
+    QImage rgb(PictureLookup::path(QStringLiteral("video.png")));
+    if (rgb.isNull())
+        return {};
+    rgb = rgb.convertToFormat(QImage::Format_RGB888);
+    cv::Mat bgr;
+    cv::cvtColor(cv::Mat(rgb.height(), rgb.width(), CV_8UC3, rgb.bits(),
+                         static_cast<size_t>(rgb.bytesPerLine())),
+                 bgr, cv::COLOR_RGB2BGR);
+    return bgr;
+}
+
+} // namespace
+
 void mainWidgets::createCameraSystem()
 {
-    const cv::Mat placeholder = cv::imread(
-        PictureLookup::path(QStringLiteral("video.png")).toStdString(), cv::IMREAD_COLOR);
+    const cv::Mat placeholder = placeholderPicture();
     // The logins are made before any frame can arrive, so the swap query
     // always finds them.
     m_pSignals = std::make_unique<VideoSignals>(*m_pFramePath, *m_pView, placeholder,

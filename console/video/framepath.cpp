@@ -17,6 +17,8 @@ namespace {
 // A 4K frame's size class: 1080p frames stay in the heap, where their
 // memory is reused without being faulted in afresh for every frame.
 constexpr int kMappedFrameBytes = 16 << 20;
+// Free memory a heap keeps at its top: a few 1080p frames.
+constexpr int kKeptFreeBytes = 32 << 20;
 
 } // namespace
 
@@ -29,6 +31,9 @@ FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
     // threshold would rise to the frame size and keep freed frames in each
     // thread's heap.
     mallopt(M_MMAP_THRESHOLD, kMappedFrameBytes);
+    // Below it, a freed frame at the top of a heap stays there for the next
+    // one instead of being handed back and faulted in afresh page by page.
+    mallopt(M_TRIM_THRESHOLD, kKeptFreeBytes);
 }
 
 int FramePath::GetMatImage(cv::Mat frame)
@@ -85,15 +90,16 @@ void FramePath::process(cv::Mat image, RecordingClock::time_point arrival)
     } else {
         m_overlay.WriteInfoAfter(image);
     }
-    // A fresh buffer per frame that nobody draws into afterwards, so the
-    // snapshot and the recording queue can share it.
-    const cv::Mat copy = image.clone();
+    // The snapshot and the recording queue share a buffer nobody draws into
+    // afterwards: the frame itself, unless the indicator goes onto it or the
+    // frame lies in memory it does not own.
+    const cv::Mat kept = recording || image.u == nullptr ? image.clone() : image;
     {
         std::lock_guard<std::mutex> lock(m_lastFrameMutex);
-        m_lastFrame = copy;
+        m_lastFrame = kept;
     }
     if (recording) {
-        m_queue.push(copy, arrival);
+        m_queue.push(kept, arrival);
         m_indicator.draw(image, RecordIndicator::Clock::now(), m_overlay);
     }
     if (m_display != nullptr) {

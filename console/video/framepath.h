@@ -1,5 +1,5 @@
 // The road of one processed camera frame: crop, fit to the first frame's
-// size, overlay, last-frame copy, recording queue (with the frame's arrival
+// size, overlay, last frame, recording queue (with the frame's arrival
 // time), on-screen record indicator, display. GetMatImage runs on the camera library's delivery
 // thread; the setters and showNoSignal run on the GUI thread.
 #pragma once

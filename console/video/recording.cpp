@@ -1,5 +1,6 @@
 #include "recording.h"
 
+#include "VideoCodec.h"
 #include "consolelog.h"
 #include "filenames.h"
 #include "framepath.h"
@@ -14,8 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
-
-#include <opencv2/videoio.hpp>
 
 #include <algorithm>
 #include <string>
@@ -34,9 +33,9 @@ int videoCode(const QString& setting)
 {
     const QString name = setting.trimmed().toLower();
     if (name.isEmpty() || name == QLatin1String("xvid"))
-        return cv::VideoWriter::fourcc('x', 'v', 'i', 'd');
+        return recorder::Fourcc('x', 'v', 'i', 'd');
     if (name == QLatin1String("h264"))
-        return cv::VideoWriter::fourcc('a', 'v', 'c', '1');
+        return recorder::Fourcc('a', 'v', 'c', '1');
     return 0;
 }
 

@@ -13,6 +13,8 @@ VideoLabel::VideoLabel(QWidget* parent, const QString& windowName) : QWidget(par
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setObjectName(windowName);
+    // The picture covers the whole view: no background is painted under it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     m_iViewWidth = width();
     m_iViewHeight = height();
 }
@@ -30,11 +32,19 @@ void VideoLabel::ShowFrame(const cv::Mat& frame)
         // Linear: area averaging costs the camera thread about 8 times more.
         cv::resize(frame, source, size, 0, 0, cv::INTER_LINEAR);
     }
-    QImage picture(size.width, size.height, QImage::Format_RGB888);
-    cv::Mat target(size.height, size.width, CV_8UC3, picture.bits(),
+    // RGB32 is the painter's own format: a picture of the view's size is
+    // copied to the screen as it is, without a conversion on the GUI thread.
+    QImage picture(size.width, size.height, QImage::Format_RGB32);
+    cv::Mat target(size.height, size.width, CV_8UC4, picture.bits(),
                    static_cast<size_t>(picture.bytesPerLine()));
-    cv::cvtColor(source, target, cv::COLOR_BGR2RGB);
+    cv::cvtColor(source, target, cv::COLOR_BGR2BGRA);
     setPicture(picture);
+}
+
+void VideoLabel::setVisible(bool visible)
+{
+    m_bSwitchedOff = !visible;
+    QWidget::setVisible(visible);
 }
 
 void VideoLabel::setPicture(const QImage& picture)
@@ -67,11 +77,16 @@ void VideoLabel::requestRepaint()
 void VideoLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     try {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_picture.isNull())
+        if (m_picture.isNull()) {
+            painter.fillRect(rect(), Qt::black);
+        } else if (m_picture.size() == size()) {
+            painter.drawImage(0, 0, m_picture);
+        } else {
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
             painter.drawImage(rect(), m_picture);
+        }
     } catch (const std::exception&) {
         // A picture that cannot be drawn leaves the view as it was.
     }

@@ -1,6 +1,7 @@
 // A video view: shows frames handed over from any thread, painted scaled
 // into the whole widget. Camera libraries render into it through its
-// IVideoWindow side; its name is the name the view is known by.
+// IVideoWindow side; its name is the name the view is known by. While it is
+// switched off (hidden) it tells the cameras that nobody sees it.
 #pragma once
 
 #include "IVideoWindow.h"
@@ -20,6 +21,8 @@ public:
 
     // Any thread. Frames other than 8-bit three-channel BGR are ignored.
     void ShowFrame(const cv::Mat& frame) override;
+    bool IsShown() const override { return !m_bSwitchedOff; }
+    void setVisible(bool visible) override;
     // Any thread: replaces the picture and asks for a repaint.
     void setPicture(const QImage& picture);
     QImage picture() const;
@@ -37,6 +40,7 @@ private:
     // GUI thread only paints.
     std::atomic<int> m_iViewWidth{0};
     std::atomic<int> m_iViewHeight{0};
+    std::atomic<bool> m_bSwitchedOff{false};
     std::atomic<bool> m_bRepaintQueued{false};
     GuiTasks m_guiTasks;
 };

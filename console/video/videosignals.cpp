@@ -33,9 +33,19 @@ void VideoSignals::WindowFeed::ShowFrame(const cv::Mat& frame)
 {
     m_owner.m_iWindowWidth = frame.cols;
     m_owner.m_iWindowHeight = frame.rows;
+    FrameSkipped();
+    m_view.ShowFrame(frame);
+}
+
+bool VideoSignals::WindowFeed::IsShown() const
+{
+    return m_view.IsShown();
+}
+
+void VideoSignals::WindowFeed::FrameSkipped()
+{
     m_owner.m_watches[static_cast<size_t>(1 - m_owner.processedCamera())].frameArrived(
         Clock::now());
-    m_view.ShowFrame(frame);
 }
 
 int VideoSignals::processedCamera() const

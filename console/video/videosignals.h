@@ -43,7 +43,8 @@ public:
                  std::function<bool()> swapped, QObject* parent = nullptr);
 
     // The small view as the camera library sees it: each frame is shown and
-    // counts as a frame of the window camera. Any thread.
+    // counts as a frame of the window camera, and so does each frame skipped
+    // while the view is switched off. Any thread.
     IVideoWindow* windowView() { return &m_windowFeed; }
     // Camera thread: a frame of the processed camera arrived.
     void processedFrameArrived();
@@ -62,6 +63,8 @@ private:
     public:
         WindowFeed(VideoSignals& owner, IVideoWindow& view) : m_owner(owner), m_view(view) {}
         void ShowFrame(const cv::Mat& frame) override;
+        bool IsShown() const override;
+        void FrameSkipped() override;
 
     private:
         VideoSignals& m_owner;

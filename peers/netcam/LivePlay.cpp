@@ -1,5 +1,7 @@
 #include "LivePlay.h"
 
+#include "IVideoWindow.h"
+
 #include <algorithm>
 
 #include "CameraProbe.h"
@@ -137,7 +139,12 @@ void LivePlay::streamFrom(MediaSource& source)
         }
     }
     std::vector<uint8_t> packet;
-    while (!m_stop->load() && source.read(packet)) {
+    // Only a play into a window alone can go unseen.
+    const auto seen = [this] {
+        return m_target.callback != nullptr || m_target.window == nullptr ||
+               m_target.window->IsShown();
+    };
+    while (!m_stop->load() && source.read(packet, seen())) {
         deliver(NET_DVR_STREAMDATA, packet.data(), packet.size());
         if (m_windowPlayer) {
             m_windowPlayer->input(packet.data(), static_cast<uint32_t>(packet.size()));

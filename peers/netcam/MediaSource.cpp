@@ -93,7 +93,7 @@ public:
 
     const StreamHeader& header() const override { return m_header; }
 
-    bool read(std::vector<uint8_t>& out) override
+    bool read(std::vector<uint8_t>& out, bool /*seen*/) override
     {
         if (m_pending) {
             m_pending = false;
@@ -262,7 +262,7 @@ public:
 
     const StreamHeader& header() const override { return m_header; }
 
-    bool read(std::vector<uint8_t>& out) override
+    bool read(std::vector<uint8_t>& out, bool seen) override
     {
         if (m_fps > 0) {
             const auto period = std::chrono::microseconds(1000000 / m_fps);
@@ -279,9 +279,14 @@ public:
         prefix.payloadSize = static_cast<uint32_t>(m_camera.frameBytes());
         prefix.ptsUs = m_fps > 0 ? static_cast<int64_t>(m_index) * 1000000 / m_fps : 0;
         prefix.key = 1;
+        const bool fresh = out.size() != kPacketPrefixSize + prefix.payloadSize;
         out.resize(kPacketPrefixSize + prefix.payloadSize);
         WritePacketPrefix(prefix, out.data());
-        m_camera.render(m_index++, out.data() + kPacketPrefixSize);
+        // Unseen, the picture before stands in: the simulation costs nothing.
+        if (seen || fresh) {
+            m_camera.render(m_index, out.data() + kPacketPrefixSize);
+        }
+        ++m_index;
         return true;
     }
 

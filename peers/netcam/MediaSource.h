@@ -28,7 +28,9 @@ public:
     virtual const StreamHeader& header() const = 0;
     // One framed packet (prefix + payload) into out; false when the stream
     // ended, broke, stalled longer than the wait time or stop was raised.
-    virtual bool read(std::vector<uint8_t>& out) = 0;
+    // seen: false while nobody sees the pictures; a source that draws them
+    // may then leave out what out held before.
+    virtual bool read(std::vector<uint8_t>& out, bool seen) = 0;
 
 protected:
     bool stopped() const { return m_stop->load(); }

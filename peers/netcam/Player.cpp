@@ -184,7 +184,14 @@ void Player::deliver(const AVFrame& frame, DECCBFUN callback, IVideoWindow* wind
     // A stream joined between key frames decodes into grey smear until its
     // next key frame: nothing leaves before one.
     m_keySeen = m_keySeen || frame.key_frame != 0;
-    if (!m_keySeen || !m_decoder->toYv12(frame, m_yv12)) {
+    if (!m_keySeen) {
+        return;
+    }
+    if (callback == nullptr && window != nullptr && !window->IsShown()) {
+        window->FrameSkipped();
+        return;
+    }
+    if (!m_decoder->toYv12(frame, m_yv12)) {
         return;
     }
     FRAME_INFO info{};

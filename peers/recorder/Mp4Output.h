@@ -55,6 +55,7 @@ struct Mp4Recorder::Output {
     std::unique_ptr<AVFrame, recorder::FrameDeleter> frame;
     std::unique_ptr<AVPacket, recorder::PacketDeleter> packet;
     std::unique_ptr<SwsContext, recorder::SwsDeleter> scaler;
+    cv::Mat i420; // a frame stored at its own size, before it goes into the planes
     // The packet of the newest frame waits for the next one, which gives its
     // duration; then it waits until a subtitle cue covers its time, so the
     // subtitle track always reaches as far as the video the muxer has.

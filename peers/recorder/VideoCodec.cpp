@@ -9,11 +9,6 @@ extern "C" {
 namespace recorder {
 namespace {
 
-constexpr int fourcc(char a, char b, char c, char d)
-{
-    return (a & 0xff) | ((b & 0xff) << 8) | ((c & 0xff) << 16) | ((d & 0xff) << 24);
-}
-
 constexpr int kMacroblock = 16;
 
 // MPEG-4 Part 2 profiles and levels by the macroblocks of a picture and per
@@ -81,14 +76,14 @@ constexpr long kLargeH264 = 8160;
 
 Codec CodecFor(int code)
 {
-    for (int known : {fourcc('x', 'v', 'i', 'd'), fourcc('X', 'V', 'I', 'D'),
-                      fourcc('m', 'p', '4', 'v'), fourcc('M', 'P', '4', 'V')}) {
+    for (int known : {Fourcc('x', 'v', 'i', 'd'), Fourcc('X', 'V', 'I', 'D'),
+                      Fourcc('m', 'p', '4', 'v'), Fourcc('M', 'P', '4', 'V')}) {
         if (code == known) {
             return Codec::Mpeg4Part2;
         }
     }
-    for (int known : {fourcc('a', 'v', 'c', '1'), fourcc('A', 'V', 'C', '1'),
-                      fourcc('h', '2', '6', '4'), fourcc('H', '2', '6', '4')}) {
+    for (int known : {Fourcc('a', 'v', 'c', '1'), Fourcc('A', 'V', 'C', '1'),
+                      Fourcc('h', '2', '6', '4'), Fourcc('H', '2', '6', '4')}) {
         if (code == known) {
             return Codec::H264;
         }

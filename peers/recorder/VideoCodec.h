@@ -13,6 +13,12 @@ namespace recorder {
 
 enum class Codec { None, Mpeg4Part2, H264 };
 
+// A four-character code as cv::VideoWriter::fourcc makes it.
+constexpr int Fourcc(char a, char b, char c, char d)
+{
+    return (a & 0xff) | ((b & 0xff) << 8) | ((c & 0xff) << 16) | ((d & 0xff) << 24);
+}
+
 // x,v,i,d and m,p,4,v (either case): MPEG-4 Part 2; a,v,c,1 and h,2,6,4: H.264.
 Codec CodecFor(int fourcc);
 

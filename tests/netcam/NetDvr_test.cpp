@@ -319,6 +319,21 @@ TEST_F(NetDvr, WindowPlayShowsBgrFramesOfTheStreamSize)
     EXPECT_EQ(frame.size(), cv::Size(96, 64));
 }
 
+TEST_F(NetDvr, WindowNobodySeesIsToldOfFramesWithoutGettingThem)
+{
+    const int32_t id = Login("sim:a?w=96&h=64");
+    ASSERT_GE(id, 0);
+    RecordingWindow window;
+    window.setShown(false);
+    const int32_t handle = PlayInto(id, window, 1);
+    ASSERT_GE(handle, 1);
+    ASSERT_TRUE(WaitFor([&] { return window.skipped() >= 3; }, kGenerous));
+    EXPECT_EQ(window.frames(), 0);
+    window.setShown(true);
+    EXPECT_TRUE(WaitFor([&] { return window.frames() >= 2; }, kGenerous));
+    EXPECT_EQ(NET_DVR_StopRealPlay(handle), 1);
+}
+
 TEST_F(NetDvr, LiveStreamLossRaisesExceptionAndPlayResumes)
 {
     ASSERT_NO_FATAL_FAILURE(StartLivePlay());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -99,8 +100,14 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_first;
     }
+    bool IsShown() const override { return m_shown; }
+    void FrameSkipped() override { ++m_skipped; }
+    void setShown(bool shown) { m_shown = shown; }
+    int skipped() const { return m_skipped; }
 
 private:
+    std::atomic<bool> m_shown{true};
+    std::atomic<int> m_skipped{0};
     std::mutex m_mutex;
     int m_frames = 0;
     cv::Mat m_last;

@@ -28,9 +28,10 @@ public:
         std::string user;     // digest authentication when not empty
         std::string password; // may hold any character
         std::string mount = "/Streaming/Channels/101";
-        double late = 0;      // seconds of each stream nobody gets: it starts between key frames
-        bool silent = false;  // answers and plays, but sends no video
-        bool udpOnly = false; // refuses RTSP over TCP: video over UDP only
+        double late = 0;       // seconds of each stream nobody gets: it starts between key frames
+        bool silent = false;   // answers and plays, but sends no video
+        bool udpOnly = false;  // refuses RTSP over TCP: video over UDP only
+        bool timecode = false; // pictures carry the wall-clock milliseconds (rtsp_camera.py)
     };
 
     static constexpr std::chrono::seconds kStartTimeout{30};
@@ -82,6 +83,9 @@ public:
         if (m_options.udpOnly) {
             args.emplace_back("--udp-only");
         }
+        if (m_options.timecode) {
+            args.emplace_back("--timecode");
+        }
         m_pid = fork();
         if (m_pid == 0) {
             dup2(in[0], STDIN_FILENO);
@@ -114,6 +118,11 @@ public:
     }
 
     uint16_t port() const { return m_port; }
+    // The URL its one stream plays at (without user information).
+    std::string url() const
+    {
+        return "rtsp://127.0.0.1:" + std::to_string(m_port) + m_options.mount;
+    }
 
     // The connections the server took so far: one per login attempt or play.
     int clients()

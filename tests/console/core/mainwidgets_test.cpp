@@ -149,7 +149,8 @@ TEST_F(MainWidgetsTest, ProjectInfoAndTheDistanceOverlaySwitchAreReloadedByGetSy
 }
 
 // Called through the rear-camera interface, a frame goes as RGB into the
-// small view; the large view and its frame path never see it.
+// small view while it is switched on; the large view and its frame path
+// never see it.
 TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
 {
     mainWidgets console;
@@ -162,12 +163,16 @@ TEST_F(MainWidgetsTest, RearCameraFramesGoToTheSmallViewAsRgb)
     ASSERT_NE(rear, nullptr);
     cv::Mat frame(48, 64, CV_8UC3, cv::Scalar(255, 0, 0));      // BGR: blue
     frame(cv::Rect(0, 0, 32, 48)).setTo(cv::Scalar(0, 0, 255)); // left half red
+    const QImage smallOff = small->picture();
+    EXPECT_EQ(rear->GetMatImage(frame), 0); // switched off: not converted
+    EXPECT_EQ(small->picture(), smallOff);
+    console.GetOpenBackCame(true);
     EXPECT_EQ(rear->GetMatImage(frame), 0);
     EXPECT_EQ(rear->GetMatImageQueue({frame}), 0);
 
     const QImage picture = small->picture();
     ASSERT_FALSE(picture.isNull());
-    EXPECT_EQ(picture.format(), QImage::Format_RGB888);
+    EXPECT_EQ(picture.format(), QImage::Format_RGB32);
     const int y = picture.height() / 2;
     EXPECT_EQ(picture.pixelColor(picture.width() / 4, y), QColor(255, 0, 0));
     EXPECT_EQ(picture.pixelColor(picture.width() * 3 / 4, y), QColor(0, 0, 255));

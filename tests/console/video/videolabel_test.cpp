@@ -109,6 +109,15 @@ TEST_F(VideoLabelTest, EmptyAndNonColourFramesKeepThePicture)
     EXPECT_EQ(label->picture().pixelColor(0, 0), QColor(255, 0, 0));
 }
 
+TEST_F(VideoLabelTest, IsShownUnlessSwitchedOff)
+{
+    EXPECT_TRUE(label->IsShown());
+    label->hide();
+    EXPECT_FALSE(label->IsShown());
+    label->show();
+    EXPECT_TRUE(label->IsShown());
+}
+
 TEST_F(VideoLabelTest, PictureIsPaintedScaledIntoTheWholeLabel)
 {
     cv::Mat frame = bgr(20, 10, cv::Scalar(255, 0, 0));

@@ -108,6 +108,15 @@ TEST_F(VideoSignalsTest, LostWindowCameraShowsItInTheSmallViewAtItsFrameSize)
     EXPECT_EQ(m_mainView.shown(), 0);
 }
 
+TEST_F(VideoSignalsTest, FramesSkippedWhileTheSmallViewIsOffCountAsItsCamerasFrames)
+{
+    m_signals.windowView()->FrameSkipped();
+    EXPECT_EQ(m_backView.shown(), 0);
+    // Only a camera that has sent a picture can lose it.
+    m_signals.check(Clock::now() + 1600ms);
+    EXPECT_TRUE(m_signals.isLost(CameraLogins::kBack));
+}
+
 TEST_F(VideoSignalsTest, AfterASwapEachViewWatchesTheCameraItShows)
 {
     m_swapped = true;

@@ -2,6 +2,7 @@
 
 #include "childprocess.h"
 #include "polling.h"
+#include "processmemory.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,6 @@ namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kStopTimeoutMs = 10000;
 constexpr int kPollMs = 10;
-constexpr double kKbPerMb = 1024.0;
 } // namespace
 
 ConsoleProcess::ConsoleProcess(const QString& display, int simPort)
@@ -90,14 +90,8 @@ double ConsoleProcess::cpuSeconds() const
 
 double ConsoleProcess::residentMb() const
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
-    if (pid() <= 0 || !status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / kKbPerMb;
-    }
-    return 0;
+    const double megabytes = pid() > 0 ? residentMegabytes(static_cast<pid_t>(pid())) : -1;
+    return megabytes < 0 ? 0 : megabytes;
 }
 
 bool ConsoleProcess::waitForExit(int timeoutMs)

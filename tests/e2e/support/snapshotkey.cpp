@@ -4,11 +4,8 @@
 #include "xinput.h"
 
 #include <QDir>
-#include <QPoint>
 
 namespace {
-// Over the large view, clear of any message box.
-const QPoint kKeyboardPoint(700, 240);
 constexpr int kRetryMs = 2000;
 } // namespace
 
@@ -21,7 +18,7 @@ void SnapshotKey::press()
 {
     m_before = snapshots();
     m_pressed.start();
-    xinput::pressKeyAt(m_display, kKeyboardPoint, QStringLiteral("F2"));
+    xinput::pressKeyAt(m_display, xinput::kConsoleKeyboardPoint, QStringLiteral("F2"));
 }
 
 bool SnapshotKey::answered() const

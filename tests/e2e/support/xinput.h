@@ -7,6 +7,10 @@
 
 namespace xinput {
 
+// Where the console takes the keyboard: over its large view, clear of any
+// message box.
+inline const QPoint kConsoleKeyboardPoint(700, 240);
+
 // Runs xdotool with arguments on display; returns its exit code and, when
 // asked, its standard output.
 int xdotool(const QString& display, const QStringList& arguments, QString* output = nullptr);

@@ -1,5 +1,6 @@
 #include "consolerecording.h"
 
+#include "VideoCodec.h"
 #include "framequeue.h"
 #include "inspectionfiles.h"
 #include "recordingwriter.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 
 #include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -88,8 +88,8 @@ RecordingWriter::File fileOf(const QString& folder, const RecordingPlan& plan,
     RecordingWriter::File file;
     file.videoPath = out->video.toStdString();
     file.telemetryPath = out->telemetry;
-    file.fourcc = plan.h264 ? cv::VideoWriter::fourcc('a', 'v', 'c', '1')
-                            : cv::VideoWriter::fourcc('x', 'v', 'i', 'd');
+    file.fourcc =
+        plan.h264 ? recorder::Fourcc('a', 'v', 'c', '1') : recorder::Fourcc('x', 'v', 'i', 'd');
     file.fps = plan.fps;
     file.size = cv::Size(plan.size.width(), plan.size.height());
     file.options.subtitles = true;
