@@ -11,7 +11,9 @@
 
 namespace {
 
-constexpr double kMaxPeakMegabytes = 600;
+// The recording queue's 256 MB, the encoder's and decoder's frames at 4K and
+// the process itself: measured 570 to 650 MB. An unbounded queue took 1.4 GB.
+constexpr double kMaxPeakMegabytes = 750;
 
 using LargeCameras = coretest::ConsoleRecording;
 
