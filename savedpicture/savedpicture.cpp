@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 
 #include <cmath>
@@ -24,8 +25,19 @@ constexpr int kMaxCommentBytes = 0xFFFF - 2;
 // Hidden names are random; a clash with another file is tried again.
 constexpr int kHiddenNameAttempts = 16;
 constexpr int kHiddenNameBase = 36;
+const char* const kRecordFormat = "moravel-snapshot/1";
+constexpr int kValueDecimals = 2;
+constexpr int kOffsetDecimals = 3;
 constexpr int kSecondsPerMinute = 60;
 constexpr int kMinutesPerHour = 60;
+
+QJsonValue rounded(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return QJsonValue(QJsonValue::Null);
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
 
 uchar byteAt(const QByteArray& bytes, int at)
 {
@@ -86,12 +98,27 @@ bool writeHidden(QFile& part, const QDir& folder, const QString& stem, const QBy
     return written;
 }
 
-QJsonValue rounded(double value, int decimals)
+QByteArray recordJson(const Record& record)
 {
-    if (!std::isfinite(value))
-        return QJsonValue(QJsonValue::Null);
-    const double scale = std::pow(10.0, decimals);
-    return std::round(value * scale) / scale;
+    QJsonObject json{
+        {QStringLiteral("format"), QLatin1String(kRecordFormat)},
+        {QStringLiteral("time"), isoWallTime(record.time)},
+        {QStringLiteral("distance_m"), rounded(record.distanceM, kValueDecimals)},
+        {QStringLiteral("cable_m"), rounded(record.cableM, kValueDecimals)},
+        {QStringLiteral("roll_deg"), rounded(record.rollDeg, kValueDecimals)},
+        {QStringLiteral("pitch_deg"), rounded(record.pitchDeg, kValueDecimals)},
+        {QStringLiteral("heading_deg"), rounded(record.headingDeg, kValueDecimals)},
+        {QStringLiteral("project"), record.project},
+        {QStringLiteral("recording"),
+         record.recordingFile.isEmpty()
+             ? QJsonValue(QJsonValue::Null)
+             : QJsonObject{{QStringLiteral("file"), record.recordingFile},
+                           {QStringLiteral("offset_s"),
+                            rounded(record.recordingOffsetS, kOffsetDecimals)}}},
+    };
+    if (!record.source.isEmpty())
+        json.insert(QStringLiteral("source"), record.source);
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 
 QString isoWallTime(const QDateTime& time)

@@ -5,21 +5,41 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
 #include <QJsonValue>
+#include <QString>
 
-class QDateTime;
+#include <limits>
+
 class QDir;
 class QFile;
 class QImage;
-class QString;
 
 namespace savedpicture {
 
 // The quality the console's pictures have always had.
 constexpr int kJpegQuality = 95;
-// Decimals of the record's telemetry values and of its recording offset.
-constexpr int kValueDecimals = 2;
-constexpr int kOffsetDecimals = 3;
+
+// What a snapshot's record holds. A value not known (not finite) is null.
+struct Record {
+    static constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+
+    QString source; // empty: the console's camera; "video": grabbed from a recording
+    QDateTime time;
+    double distanceM = kUnknown;
+    double cableM = kUnknown;
+    double rollDeg = kUnknown;
+    double pitchDeg = kUnknown;
+    double headingDeg = kUnknown;
+    QJsonObject project;   // the twelve project fields
+    QString recordingFile; // empty: taken outside a recording
+    double recordingOffsetS = 0;
+};
+
+// The record as one line of JSON: quotes, backslashes and line breaks come
+// escaped.
+QByteArray recordJson(const Record& record);
 
 // The picture coded as JPEG; empty when it could not be.
 QByteArray encodeJpeg(const QImage& picture);
@@ -35,9 +55,6 @@ QByteArray withComment(const QByteArray& jpeg, const QByteArray& text);
 // nothing is left of it.
 bool writeHidden(QFile& part, const QDir& folder, const QString& stem, const QByteArray& bytes,
                  QString* reason);
-
-// A record value rounded to decimals; null when it is not finite.
-QJsonValue rounded(double value, int decimals);
 
 // Local time with milliseconds and its offset from UTC written out, also
 // "+00:00": 2026-05-14T09:30:05.120+08:00.

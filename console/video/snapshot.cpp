@@ -11,46 +11,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <opencv2/core.hpp>
 
 namespace {
 
-const char* const kRecordFormat = "moravel-snapshot/1";
-constexpr int kDecimals = savedpicture::kValueDecimals;
-constexpr int kOffsetDecimals = savedpicture::kOffsetDecimals;
-
-using savedpicture::rounded;
-
 QByteArray recordJson(const SnapshotRecord& record, const ProjectInfo& info)
 {
-    const auto status = [&record](double TelemetrySample::*field) {
-        return record.status ? rounded((*record.status).*field, kDecimals)
-                             : QJsonValue(QJsonValue::Null);
-    };
-    QJsonObject project;
+    savedpicture::Record saved;
+    saved.time = record.time;
+    if (record.status) {
+        saved.distanceM = record.status->distanceM;
+        saved.cableM = record.status->cableM;
+        saved.rollDeg = record.status->rollDeg;
+        saved.pitchDeg = record.status->pitchDeg;
+        saved.headingDeg = record.status->headingDeg;
+    }
     for (const auto& [key, value] : projectFields(info))
-        project.insert(key, value);
-    QJsonValue recording(QJsonValue::Null);
-    if (!record.recordingFile.isEmpty())
-        recording = QJsonObject{
-            {QStringLiteral("file"), record.recordingFile},
-            {QStringLiteral("offset_s"), rounded(record.recordingOffsetS, kOffsetDecimals)}};
-    const QJsonObject json{
-        {QStringLiteral("format"), QLatin1String(kRecordFormat)},
-        {QStringLiteral("time"), isoWallTime(record.time)},
-        {QStringLiteral("distance_m"), status(&TelemetrySample::distanceM)},
-        {QStringLiteral("cable_m"), status(&TelemetrySample::cableM)},
-        {QStringLiteral("roll_deg"), status(&TelemetrySample::rollDeg)},
-        {QStringLiteral("pitch_deg"), status(&TelemetrySample::pitchDeg)},
-        {QStringLiteral("heading_deg"), status(&TelemetrySample::headingDeg)},
-        {QStringLiteral("project"), project},
-        {QStringLiteral("recording"), recording},
-    };
-    // Compact: one line; quotes, backslashes and line breaks come escaped.
-    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+        saved.project.insert(key, value);
+    saved.recordingFile = record.recordingFile;
+    saved.recordingOffsetS = record.recordingOffsetS;
+    return savedpicture::recordJson(saved);
 }
 
 // The encoded picture into a new file, published whole: it is written under

@@ -8,24 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-const char* const kFormat = "moravel-snapshot/1";
 const char* const kSource = "video";
 const char* const kTimeFormat = "yyyyMMddHHmmss";
-constexpr int kDecimals = savedpicture::kValueDecimals;
-constexpr int kOffsetDecimals = savedpicture::kOffsetDecimals;
+// The distance in a snapshot's name, as the console writes it.
+constexpr int kDecimals = 2;
 constexpr int kTimeDigits = 14;
 // The longest name of one file, in UTF-8 bytes, less room for "-999".
 constexpr int kMaxNameBytes = 255 - 4;
-
-using savedpicture::rounded;
 
 QDateTime wallTime(const GrabMoment& m)
 {
@@ -73,27 +68,22 @@ GrabMoment FrameGrab::moment(InspectionIndex& index, const QString& folder,
 
 QByteArray FrameGrab::record(const GrabMoment& m)
 {
-    QJsonObject project;
-    for (const QString& key : projectKeys()) {
-        project.insert(key, m.project.value(key));
+    savedpicture::Record saved;
+    saved.source = QLatin1String(kSource);
+    saved.time = wallTime(m);
+    if (m.hasRow) {
+        saved.distanceM = m.row.distanceM;
+        saved.cableM = m.row.cableM;
+        saved.rollDeg = m.row.rollDeg;
+        saved.pitchDeg = m.row.pitchDeg;
+        saved.headingDeg = m.row.headingDeg;
     }
-    const TelemetryReading none;
-    const TelemetryReading& row = m.hasRow ? m.row : none;
-    const QJsonObject json{
-        {QStringLiteral("format"), QLatin1String(kFormat)},
-        {QStringLiteral("source"), QLatin1String(kSource)},
-        {QStringLiteral("time"), savedpicture::isoWallTime(wallTime(m))},
-        {QStringLiteral("distance_m"), rounded(row.distanceM, kDecimals)},
-        {QStringLiteral("cable_m"), rounded(row.cableM, kDecimals)},
-        {QStringLiteral("roll_deg"), rounded(row.rollDeg, kDecimals)},
-        {QStringLiteral("pitch_deg"), rounded(row.pitchDeg, kDecimals)},
-        {QStringLiteral("heading_deg"), rounded(row.headingDeg, kDecimals)},
-        {QStringLiteral("project"), project},
-        {QStringLiteral("recording"),
-         QJsonObject{{QStringLiteral("file"), m.videoFile},
-                     {QStringLiteral("offset_s"), rounded(m.offsetS, kOffsetDecimals)}}},
-    };
-    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+    for (const QString& key : projectKeys()) {
+        saved.project.insert(key, m.project.value(key));
+    }
+    saved.recordingFile = m.videoFile;
+    saved.recordingOffsetS = m.offsetS;
+    return savedpicture::recordJson(saved);
 }
 
 QString FrameGrab::fileName(const GrabMoment& m)
