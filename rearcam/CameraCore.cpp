@@ -46,8 +46,8 @@ void Debug(const std::string& line)
 
 } // namespace
 
-CameraCore::CameraCore(FrameSink sink, FailedLogin failedLogin)
-    : m_sink(std::move(sink)), m_failedLogin(failedLogin)
+CameraCore::CameraCore(FrameSink sink, FailedLogin failedLogin, PlanesSink planes)
+    : m_sink(std::move(sink)), m_planesSink(std::move(planes)), m_failedLogin(failedLogin)
 {
     s_core.store(this);
 }
@@ -298,13 +298,19 @@ void CameraCore::OnDecodedFrame(const char* buffer, int32_t size, const FRAME_IN
     // A buffer shorter than its frame is dropped rather than read past its end.
     if (info.nType == T_YV12 && buffer != nullptr && info.nWidth > 0 && info.nHeight > 0 &&
         size >= needed) {
-        const cv::Mat yv12(info.nHeight + info.nHeight / 2, info.nWidth, CV_8UC1,
-                           const_cast<char*>(buffer));
-        cv::Mat bgr(info.nHeight, info.nWidth, CV_8UC3);
-        cv::cvtColor(yv12, bgr, cv::COLOR_YUV2BGR_YV12);
         m_frameHeight.store(info.nHeight);
         m_frameWidth.store(info.nWidth);
-        m_sink(bgr);
+        const VideoPlanes planes = VideoPlanes::FromYv12(
+            reinterpret_cast<const uint8_t*>(buffer), info.nWidth, info.nHeight);
+        if (m_planesSink && planes.valid()) {
+            m_planesSink(planes);
+        } else {
+            const cv::Mat yv12(info.nHeight + info.nHeight / 2, info.nWidth, CV_8UC1,
+                               const_cast<char*>(buffer));
+            cv::Mat bgr(info.nHeight, info.nWidth, CV_8UC3);
+            cv::cvtColor(yv12, bgr, cv::COLOR_YUV2BGR_YV12);
+            m_sink(bgr);
+        }
     }
     const long elapsedMs = static_cast<long>((std::clock() - start) * 1000 / CLOCKS_PER_SEC);
     std::printf("time=%ldms\n", elapsedMs);

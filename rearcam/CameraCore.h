@@ -1,6 +1,7 @@
 // The camera object logic shared by the rear-camera and the main-camera
 // libraries: SDK set-up, logins, live plays, the chain stream callback ->
-// player -> decode callback -> YV12 to BGR -> host, and recording.
+// player -> decode callback -> YV12 to BGR (or the planes as they are, for a
+// host that takes them) -> host, and recording.
 #pragma once
 
 #include <array>
@@ -22,6 +23,8 @@
 class CameraCore {
 public:
     using FrameSink = std::function<int(cv::Mat)>;
+    // A host that takes the decoder's pictures as they are (null: BGR frames).
+    using PlanesSink = std::function<int(const VideoPlanes&)>;
     enum class FailedLogin {
         ReleaseSdk, // the next login needs a new Init
         KeepSdk     // the login can simply be tried again
@@ -29,7 +32,7 @@ public:
 
     // One core per library and process: the SDK callbacks carry no user
     // pointer and reach the core through a process-wide pointer.
-    CameraCore(FrameSink sink, FailedLogin failedLogin);
+    CameraCore(FrameSink sink, FailedLogin failedLogin, PlanesSink planes = nullptr);
     ~CameraCore();
     CameraCore(const CameraCore&) = delete;
     CameraCore& operator=(const CameraCore&) = delete;
@@ -78,6 +81,7 @@ private:
     std::chrono::microseconds sinceRecordStart() const;
 
     FrameSink m_sink;
+    PlanesSink m_planesSink;
     FailedLogin m_failedLogin;
     std::mutex m_mutex; // slots and login ids
     std::array<PlaySlot, kMaxPlays> m_slots;

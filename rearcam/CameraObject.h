@@ -8,11 +8,13 @@
 #include <utility>
 
 #include "CameraCore.h"
+#include "IHikPlanesMsg.h"
 
 template <typename Interface, typename Msg> class CameraObject : public Interface {
 public:
     CameraObject(Msg* msg, CameraCore::FailedLogin failedLogin)
-        : m_core([msg](cv::Mat frame) { return msg->GetMatImage(std::move(frame)); }, failedLogin)
+        : m_core([msg](cv::Mat frame) { return msg->GetMatImage(std::move(frame)); }, failedLogin,
+                 planesSink(msg))
     {
     }
 
@@ -43,4 +45,13 @@ public:
 
 protected:
     CameraCore m_core;
+
+private:
+    static CameraCore::PlanesSink planesSink(Msg* msg)
+    {
+        IHikPlanesMsg* planes = dynamic_cast<IHikPlanesMsg*>(msg);
+        if (planes == nullptr)
+            return nullptr;
+        return [planes](const VideoPlanes& picture) { return planes->GetPlanesImage(picture); };
+    }
 };

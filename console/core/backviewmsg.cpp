@@ -23,3 +23,13 @@ int BackViewMsg::GetMatImage(cv::Mat frame)
         m_pBackView->ShowFrame(frame);
     return 0;
 }
+
+int BackViewMsg::GetPlanesImage(const VideoPlanes& picture)
+{
+    const CallbackGate::Scope scope(m_gate);
+    if (!scope)
+        return 0;
+    if (m_pBackView->IsShown())
+        m_pBackView->ShowPlanes(picture);
+    return 0;
+}

@@ -1,14 +1,15 @@
 // The console's rear-camera message interface, an object of its own so that
 // it never meets the main camera's frame path: each frame a rear-camera
-// library delivers is shown, converted from BGR to RGB, in the small back view.
+// library delivers is shown in the small back view.
 #pragma once
 
 #include "IHikBackSystemHead.h"
+#include "IHikPlanesMsg.h"
 
 class CallbackGate;
 class IVideoWindow;
 
-class BackViewMsg : public IHikBackSystemHeadMsg {
+class BackViewMsg : public IHikBackSystemHeadMsg, public IHikPlanesMsg {
 public:
     // The back view and the gate outlive this object.
     BackViewMsg(IVideoWindow* backView, CallbackGate& gate);
@@ -17,6 +18,8 @@ public:
     int GetMatImageQueue(std::deque<cv::Mat> frames) override;
     // The library's decode thread. The caller's frame is left as it is; returns 0.
     int GetMatImage(cv::Mat frame) override;
+    // The same, for a library that hands over the decoder's planes.
+    int GetPlanesImage(const VideoPlanes& picture) override;
 
 private:
     IVideoWindow* const m_pBackView;

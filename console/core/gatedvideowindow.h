@@ -16,6 +16,12 @@ public:
         if (scope)
             m_target.ShowFrame(frame);
     }
+    void ShowPlanes(const VideoPlanes& planes) override
+    {
+        const CallbackGate::Scope scope(m_gate);
+        if (scope)
+            m_target.ShowPlanes(planes);
+    }
     bool IsShown() const override
     {
         const CallbackGate::Scope scope(m_gate);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "IHikBackSystemHead.h"
+#include "IHikPlanesMsg.h"
 #include "IHikSystemHead.h"
 #include "ISocketSystemHead.h"
 #include "callbackgate.h"
@@ -48,6 +49,7 @@ class VideoSignals;
 
 class mainWidgets : public QWidget,
                     public IHikSystemHeadMsg,
+                    public IHikPlanesMsg,
                     public ISocketSystemHeadMsg,
                     public ProjectConsole,
                     public ConnectionConsole {
@@ -65,6 +67,7 @@ public:
     // Main-camera library callbacks (decode threads).
     int GetMatImageQueue(std::deque<cv::Mat> frames) override;
     int GetMatImage(cv::Mat frame) override;
+    int GetPlanesImage(const VideoPlanes& picture) override;
     // For a rear-camera library: its frames go to the small view.
     IHikBackSystemHeadMsg* backViewMsg() const { return m_pBackViewMsg.get(); }
     // Login ids, play handles and roles of the two cameras.

@@ -106,3 +106,16 @@ int mainWidgets::GetMatImage(cv::Mat frame)
     m_pFramePath->setSwap(m_pCameras->swapped());
     return m_pFramePath->GetMatImage(std::move(frame));
 }
+
+// The same frames as the decoder left them, from a library that finds this
+// console takes them so.
+int mainWidgets::GetPlanesImage(const VideoPlanes& picture)
+{
+    MORAVEL_ASSERT_NOT_GUI_THREAD();
+    const CallbackGate::Scope scope(m_callbacks);
+    if (!scope)
+        return 0;
+    m_pSignals->processedFrameArrived();
+    m_pFramePath->setSwap(m_pCameras->swapped());
+    return m_pFramePath->GetPlanesImage(picture);
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -57,6 +58,11 @@ void blendRows(cv::Mat& dst, const TextCoverage& coverage, cv::Point origin, cv:
     }
 }
 
+int64_t halfDown(int64_t value)
+{
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
+}
+
 } // namespace
 
 void blendCoverage(cv::Mat& dst, const TextCoverage& coverage, cv::Point origin,
@@ -86,5 +92,50 @@ void blendCoverage(cv::Mat& dst, const TextCoverage& coverage, cv::Point origin,
         blendRows<1>(dst, coverage, origin, visible, colours);
     } else {
         blendRows<3>(dst, coverage, origin, visible, colours);
+    }
+}
+
+void blendCoverageHalf(cv::Mat& plane, const TextCoverage& coverage, cv::Point origin,
+                       double value)
+{
+    if (coverage.width() <= 0 || coverage.height() <= 0) {
+        return;
+    }
+    const int64_t left = origin.x;
+    const int64_t top = origin.y;
+    const int64_t firstX = std::max<int64_t>(0, halfDown(left));
+    const int64_t lastX = std::min<int64_t>(plane.cols - 1, halfDown(left + coverage.width() - 1));
+    const int64_t firstY = std::max<int64_t>(0, halfDown(top));
+    const int64_t lastY = std::min<int64_t>(plane.rows - 1, halfDown(top + coverage.height() - 1));
+    if (firstX > lastX || firstY > lastY) {
+        return;
+    }
+    const ChannelColour colour(value);
+    std::vector<int> sums(static_cast<size_t>(lastX - firstX + 1));
+    for (int64_t y = firstY; y <= lastY; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int64_t lumaY = 2 * y; lumaY <= 2 * y + 1; ++lumaY) {
+            const int64_t blockY = lumaY - top;
+            if (blockY < 0 || blockY >= coverage.height()) {
+                continue;
+            }
+            const uint8_t* cover = coverage.row(static_cast<int>(blockY));
+            for (auto run = coverage.runsBegin(static_cast<int>(blockY));
+                 run != coverage.runsEnd(static_cast<int>(blockY)); ++run) {
+                for (int x = run->begin; x < run->end; ++x) {
+                    const int64_t chromaX = halfDown(left + x);
+                    if (chromaX >= firstX && chromaX <= lastX) {
+                        sums[static_cast<size_t>(chromaX - firstX)] += cover[x];
+                    }
+                }
+            }
+        }
+        uint8_t* target = plane.ptr<uint8_t>(static_cast<int>(y));
+        for (size_t i = 0; i < sums.size(); ++i) {
+            if (sums[i] != 0) {
+                uint8_t& pixel = target[firstX + static_cast<int64_t>(i)];
+                pixel = colour.blend((sums[i] + 2) / 4, pixel);
+            }
+        }
     }
 }

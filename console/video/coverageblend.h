@@ -10,3 +10,10 @@
 // clipped at every frame edge; pixels outside it are never touched.
 void blendCoverage(cv::Mat& dst, const TextCoverage& coverage, cv::Point origin,
                    const cv::Scalar& colour);
+
+// Blends a text block into one chroma plane of a YUV 4:2:0 picture: each
+// chroma sample takes the mean coverage of the two by two luma pixels it
+// stands for; origin is in luma pixels. The value is the plane's component
+// of the text colour.
+void blendCoverageHalf(cv::Mat& plane, const TextCoverage& coverage, cv::Point origin,
+                       double value);

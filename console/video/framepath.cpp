@@ -50,21 +50,56 @@ int FramePath::GetMatImage(cv::Mat frame)
     return 0;
 }
 
-void FramePath::GetImage(cv::Mat image)
+bool FramePath::keepsSize(cv::Size picture)
 {
-    const auto arrival = RecordingClock::now();
     // Only this thread writes the size, once.
     if (m_iMatWidth == 0 || m_iMatHeight == 0) {
         qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
-        m_iMatWidth = image.cols;
-        m_iMatHeight = image.rows;
-        MORAVEL_LOG(L"GetImage m_iMatWidth [%d] [%d]", image.cols, image.rows);
+        m_iMatWidth = picture.width;
+        m_iMatHeight = picture.height;
+        MORAVEL_LOG(L"GetImage m_iMatWidth [%d] [%d]", picture.width, picture.height);
         qDebug() << "GetImage m_iMatWidth" << m_iMatWidth << m_iMatHeight;
     }
+    return picture == matSize();
+}
+
+void FramePath::GetImage(cv::Mat image)
+{
+    const auto arrival = RecordingClock::now();
+    keepsSize(image.size());
     // A camera that changed its resolution: the overlay, the view and the
     // recording get its picture at the first frame's size, undistorted.
     process(fitInto(image, matSize()), arrival);
     MORAVEL_LOG(L"GetImage SetPixmap end");
+}
+
+int FramePath::GetPlanesImage(const VideoPlanes& picture)
+{
+    if (!picture.valid()) {
+        return 0;
+    }
+    const bool crop = !m_bSwap && picture.width > 2 * kCropMargin;
+    const VideoPlanes image =
+        crop ? picture.columns(kCropMargin, picture.width - 2 * kCropMargin) : picture;
+    MORAVEL_LOG(L"GetMatImage begin");
+    if (m_bRecording || m_display == nullptr || !keepsSize({image.width, image.height})) {
+        GetImage(image.toBgr());
+        return 0;
+    }
+    // A picture of its own: kept as the last frame, never drawn into again.
+    cv::Mat yv12;
+    image.copyToYv12(yv12);
+    const OverlayCanvas canvas = OverlayCanvas::yv12(yv12);
+    m_overlay.drawDistanceAndDate(canvas, QDateTime::currentDateTime());
+    m_overlay.WriteInfoAfter(canvas);
+    {
+        std::lock_guard<std::mutex> lock(m_lastFrameMutex);
+        m_lastFrame = cv::Mat();
+        m_lastPlanes = yv12;
+    }
+    m_display->ShowPlanes(VideoPlanes::FromYv12(yv12.data, image.width, image.height));
+    MORAVEL_LOG(L"GetImage SetPixmap end");
+    return 0;
 }
 
 void FramePath::showNoSignal(const cv::Mat& picture)
@@ -97,6 +132,7 @@ void FramePath::process(cv::Mat image, RecordingClock::time_point arrival)
     {
         std::lock_guard<std::mutex> lock(m_lastFrameMutex);
         m_lastFrame = kept;
+        m_lastPlanes = cv::Mat();
     }
     if (recording) {
         m_queue.push(kept, arrival);
@@ -114,8 +150,17 @@ cv::Size FramePath::matSize() const
 
 cv::Mat FramePath::lastFrame() const
 {
-    std::lock_guard<std::mutex> lock(m_lastFrameMutex);
-    return m_lastFrame;
+    cv::Mat planes;
+    {
+        std::lock_guard<std::mutex> lock(m_lastFrameMutex);
+        if (m_lastPlanes.empty()) {
+            return m_lastFrame;
+        }
+        planes = m_lastPlanes;
+    }
+    cv::Mat bgr;
+    cv::cvtColor(planes, bgr, cv::COLOR_YUV2BGR_YV12);
+    return bgr;
 }
 
 void FramePath::startRecording(RecordIndicator::Clock::time_point now)

@@ -1,9 +1,10 @@
 // The road of one processed camera frame: crop, fit to the first frame's
 // size, overlay, last frame, recording queue (with the frame's arrival
-// time), on-screen record indicator, display. GetMatImage runs on the camera library's delivery
+// time), on-screen record indicator, display. GetMatImage and GetPlanesImage run on the camera library's delivery
 // thread; the setters and showNoSignal run on the GUI thread.
 #pragma once
 
+#include "VideoPlanes.h"
 #include "framequeue.h"
 #include "recordindicator.h"
 
@@ -27,6 +28,12 @@ public:
     // Camera thread: the frame callback; empty frames are dropped. Returns 0.
     int GetMatImage(cv::Mat frame);
     void GetImage(cv::Mat image);
+    // Camera thread: the same frame as the decoder left it. While nothing is
+    // recorded it stays YUV: the overlay is drawn on its planes and the view
+    // converts it once at its own size; a BGR frame is made only when a
+    // snapshot asks for it. Recording and a camera that changed its size take
+    // GetMatImage's road. Returns 0.
+    int GetPlanesImage(const VideoPlanes& picture);
     // While the processed camera's picture is lost, the no-video picture takes
     // a frame's road in its place (scaled to m_iMatWidth x m_iMatHeight), so
     // the view, snapshots and a running recording show the outage. It fixes
@@ -41,6 +48,7 @@ public:
 
     // The newest processed frame with its overlay and without the indicator;
     // empty before the first frame. Shared and never drawn into again: read only.
+    // A frame that stayed YUV is converted on the calling thread.
     cv::Mat lastFrame() const;
 
     // Recording flags, written by the recorder on the GUI thread.
@@ -55,6 +63,8 @@ public:
 private:
     // Overlay, last frame, recording queue, indicator, display.
     void process(cv::Mat image, RecordingClock::time_point arrival);
+    // Notes the first frame's size; true when picture has it.
+    bool keepsSize(cv::Size picture);
 
     const Overlay& m_overlay;
     IVideoWindow* const m_display;
@@ -65,6 +75,7 @@ private:
     std::atomic<int> m_iMatHeight{0};
     mutable std::mutex m_lastFrameMutex;
     cv::Mat m_lastFrame;
+    cv::Mat m_lastPlanes; // YV12, when the newest frame stayed YUV
     FrameQueue m_queue;
     RecordIndicator m_indicator;
 };

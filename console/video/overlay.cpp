@@ -144,30 +144,31 @@ QString Overlay::distanceText() const
     return ::distanceText(shownDistance(distanceCalibration()));
 }
 
-void Overlay::drawText(cv::Mat& frame, const std::string& text, cv::Point origin, int size) const
+void Overlay::drawText(const OverlayCanvas& frame, const std::string& text, cv::Point origin,
+                       int size) const
 {
     const auto c = content();
     putTextZH(frame, text.c_str(), origin, c->color, size, c->face.c_str());
 }
 
-void Overlay::drawDistanceAndDate(cv::Mat& frame, const QDateTime& now) const
+void Overlay::drawDistanceAndDate(const OverlayCanvas& frame, const QDateTime& now) const
 {
     const auto c = content();
-    const int y = kBottomRow * unit(frame.rows);
+    const int y = kBottomRow * unit(frame.rows());
     const std::string distance = utf8(QStringLiteral("%1 M").arg(distanceText()));
     putTextZH(frame, distance.c_str(), {kLeft, y}, c->color, kLargeSize, c->face.c_str());
     const QString date = now.toString(QLatin1String(kDateFormat));
-    const int x = frame.cols / 2 - (date.size() * kDateCharWidth) / 2;
+    const int x = frame.cols() / 2 - (date.size() * kDateCharWidth) / 2;
     putTextZH(frame, utf8(date).c_str(), {x, y}, c->color, kLargeSize, c->face.c_str());
 }
 
-void Overlay::WriteInfoBefore(cv::Mat& Image) const
+void Overlay::WriteInfoBefore(const OverlayCanvas& Image) const
 {
     const auto c = content();
     if (!c->enabled) {
         return;
     }
-    const int u = unit(Image.rows);
+    const int u = unit(Image.rows());
     int row = kFirstHeaderRow;
     for (const std::string& line : c->header) {
         putTextZH(Image, line.c_str(), {kLeft, row * u}, c->color, kLargeSize, c->face.c_str());
@@ -175,13 +176,13 @@ void Overlay::WriteInfoBefore(cv::Mat& Image) const
     }
 }
 
-void Overlay::WriteInfoAfter(cv::Mat& Image) const
+void Overlay::WriteInfoAfter(const OverlayCanvas& Image) const
 {
     const auto c = content();
     if (!c->enabled) {
         return;
     }
-    const int step = unit(Image.rows) / 2;
+    const int step = unit(Image.rows()) / 2;
     int y = step;
     for (const std::string& line : c->column) {
         putTextZH(Image, line.c_str(), {kLeft, y}, c->color, kSmallSize, c->face.c_str());

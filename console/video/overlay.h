@@ -7,6 +7,7 @@
 #pragma once
 
 #include "distancecalibration.h"
+#include "overlaycanvas.h"
 #include "projectconsole.h"
 #include "projectinfo.h"
 
@@ -49,13 +50,14 @@ public:
     QString distanceText() const;
 
     // Camera thread. The distance and date line goes on every frame.
-    void drawDistanceAndDate(cv::Mat& frame, const QDateTime& now) const;
+    void drawDistanceAndDate(const OverlayCanvas& frame, const QDateTime& now) const;
     // Project header: eleven label + value rows; nothing unless the start flag is "1".
-    void WriteInfoBefore(cv::Mat& Image) const;
+    void WriteInfoBefore(const OverlayCanvas& Image) const;
     // Column of the chosen, non-empty fields; nothing unless the start flag is "1".
-    void WriteInfoAfter(cv::Mat& Image) const;
+    void WriteInfoAfter(const OverlayCanvas& Image) const;
     // UTF-8 text in the overlay colour and face.
-    void drawText(cv::Mat& frame, const std::string& text, cv::Point origin, int size) const;
+    void drawText(const OverlayCanvas& frame, const std::string& text, cv::Point origin,
+                  int size) const;
 
     static constexpr int kRowsPerFrame = 14;
     static constexpr int kLeft = 150;

@@ -1,7 +1,6 @@
 #include "puttext.h"
 
 #include "FontFaces.h"
-#include "coverageblend.h"
 #include "coveragecache.h"
 
 #include <cstring>
@@ -43,17 +42,25 @@ CoverageCache& coverageCache()
 void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, int fontSize,
                const char* fn, bool italic, bool underline)
 {
+    putTextZH(OverlayCanvas(dst), str, org, color, fontSize, fn, italic, underline);
+}
+
+void putTextZH(const OverlayCanvas& canvas, const char* str, cv::Point org, cv::Scalar color,
+               int fontSize, const char* fn, bool italic, bool underline)
+{
     if (str == nullptr || str[0] == '\0') {
         return;
     }
-    if (!(dst.data != nullptr && (dst.channels() == 1 || dst.channels() == 3))) {
-        raiseAssertion("dst.data != 0 && (dst.channels() == 1 || dst.channels() == 3)");
+    if (const cv::Mat* dst = canvas.frame()) {
+        if (!(dst->data != nullptr && (dst->channels() == 1 || dst->channels() == 3))) {
+            raiseAssertion("dst.data != 0 && (dst.channels() == 1 || dst.channels() == 3)");
+        }
+        // Any other sample type would be blended as bytes into the wrong places.
+        if (dst->depth() != CV_8U) {
+            raiseAssertion("dst.depth() == CV_8U");
+        }
     }
-    // Any other sample type would be blended as bytes into the wrong places.
-    if (dst.depth() != CV_8U) {
-        raiseAssertion("dst.depth() == CV_8U");
-    }
-    if (org.x > dst.cols || org.y > dst.rows) {
+    if (org.x > canvas.cols() || org.y > canvas.rows()) {
         return;
     }
     if (fontSize <= 0) {
@@ -64,5 +71,5 @@ void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, i
     if (!coverage) {
         raiseAssertion("pDibData != 0");
     }
-    blendCoverage(dst, *coverage, org, color);
+    canvas.blend(*coverage, org, color);
 }

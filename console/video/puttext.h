@@ -1,5 +1,7 @@
 #pragma once
 
+#include "overlaycanvas.h"
+
 #include <opencv2/core.hpp>
 
 // Draws text (UTF-8, "\n" separates lines, empty lines take no space) into an
@@ -14,3 +16,8 @@
 // 8-bit, and when the text bitmap cannot be allocated.
 void putTextZH(cv::Mat& dst, const char* str, cv::Point org, cv::Scalar color, int fontSize,
                const char* fn, bool italic = false, bool underline = false);
+
+// The same on any overlay canvas; a YUV picture is drawn on in the converted
+// colour. A BGR canvas is checked as above.
+void putTextZH(const OverlayCanvas& canvas, const char* str, cv::Point org, cv::Scalar color,
+               int fontSize, const char* fn, bool italic = false, bool underline = false);

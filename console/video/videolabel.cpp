@@ -19,26 +19,83 @@ VideoLabel::VideoLabel(QWidget* parent, const QString& windowName) : QWidget(par
     m_iViewHeight = height();
 }
 
+cv::Size VideoLabel::shownSize(cv::Size picture) const
+{
+    const cv::Size view(m_iViewWidth.load(), m_iViewHeight.load());
+    if (view.width <= 0 || view.height <= 0)
+        return picture;
+    return {std::min(view.width, picture.width), std::min(view.height, picture.height)};
+}
+
 void VideoLabel::ShowFrame(const cv::Mat& frame)
 {
     if (frame.empty() || frame.type() != CV_8UC3)
         return;
-    cv::Size size = frame.size();
-    const cv::Size view(m_iViewWidth.load(), m_iViewHeight.load());
+    const cv::Size size = shownSize(frame.size());
     cv::Mat source = frame;
-    if (view.width > 0 && view.height > 0 &&
-        (view.width < size.width || view.height < size.height)) {
-        size = cv::Size(std::min(view.width, size.width), std::min(view.height, size.height));
+    if (size != frame.size()) {
         // Linear: area averaging costs the camera thread about 8 times more.
         cv::resize(frame, source, size, 0, 0, cv::INTER_LINEAR);
     }
     // RGB32 is the painter's own format: a picture of the view's size is
     // copied to the screen as it is, without a conversion on the GUI thread.
     QImage picture(size.width, size.height, QImage::Format_RGB32);
-    cv::Mat target(size.height, size.width, CV_8UC4, picture.bits(),
-                   static_cast<size_t>(picture.bytesPerLine()));
-    cv::cvtColor(source, target, cv::COLOR_BGR2BGRA);
+    cv::cvtColor(source, pictureMat(picture), cv::COLOR_BGR2BGRA);
     setPicture(picture);
+}
+
+void VideoLabel::ShowPlanes(const VideoPlanes& planes)
+{
+    if (!planes.valid())
+        return;
+    // Scaled plane by plane, then converted once at the view's size: no
+    // full-size BGR frame is ever made. YV12 wants even sizes: an odd view
+    // gets a picture one pixel larger, clipped when painted.
+    cv::Size size = shownSize({planes.width, planes.height});
+    size = {(size.width + 1) & ~1, (size.height + 1) & ~1};
+    cv::Mat scratch;
+    const VideoPlanes scaled = scale(planes, size, scratch);
+    QImage picture(size.width, size.height, QImage::Format_RGB32);
+    const cv::Mat yv12(size.height * 3 / 2, size.width, CV_8UC1, const_cast<uint8_t*>(scaled.y));
+    cv::cvtColor(yv12, pictureMat(picture), cv::COLOR_YUV2BGRA_YV12);
+    setPicture(picture);
+}
+
+VideoPlanes VideoLabel::scale(const VideoPlanes& planes, cv::Size size, cv::Mat& scratch)
+{
+    const bool contiguous = planes.yStride == planes.width &&
+                            planes.uvStride == planes.width / 2 &&
+                            planes.v == planes.y + static_cast<ptrdiff_t>(planes.width) * planes.height &&
+                            planes.u == planes.v + static_cast<ptrdiff_t>(planes.width / 2) * (planes.height / 2);
+    if (size == cv::Size(planes.width, planes.height)) {
+        if (contiguous)
+            return planes;
+        planes.copyToYv12(scratch);
+        return VideoPlanes::FromYv12(scratch.data, size.width, size.height);
+    }
+    scratch.create(size.height * 3 / 2, size.width, CV_8UC1);
+    const VideoPlanes target = VideoPlanes::FromYv12(scratch.data, size.width, size.height);
+    const auto plane = [](const uint8_t* data, int width, int height, int stride) {
+        return cv::Mat(height, width, CV_8UC1, const_cast<uint8_t*>(data),
+                       static_cast<size_t>(stride));
+    };
+    const cv::Size half(size.width / 2, size.height / 2);
+    cv::resize(plane(planes.y, planes.width, planes.height, planes.yStride),
+               plane(target.y, size.width, size.height, target.yStride), size, 0, 0,
+               cv::INTER_LINEAR);
+    cv::resize(plane(planes.u, planes.width / 2, planes.height / 2, planes.uvStride),
+               plane(target.u, half.width, half.height, target.uvStride), half, 0, 0,
+               cv::INTER_LINEAR);
+    cv::resize(plane(planes.v, planes.width / 2, planes.height / 2, planes.uvStride),
+               plane(target.v, half.width, half.height, target.uvStride), half, 0, 0,
+               cv::INTER_LINEAR);
+    return target;
+}
+
+cv::Mat VideoLabel::pictureMat(QImage& picture)
+{
+    return cv::Mat(picture.height(), picture.width(), CV_8UC4, picture.bits(),
+                   static_cast<size_t>(picture.bytesPerLine()));
 }
 
 void VideoLabel::setVisible(bool visible)
@@ -81,7 +138,7 @@ void VideoLabel::paintEvent(QPaintEvent*)
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_picture.isNull()) {
             painter.fillRect(rect(), Qt::black);
-        } else if (m_picture.size() == size()) {
+        } else if (fitsView(m_picture.size())) {
             painter.drawImage(0, 0, m_picture);
         } else {
             painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
@@ -90,6 +147,15 @@ void VideoLabel::paintEvent(QPaintEvent*)
     } catch (const std::exception&) {
         // A picture that cannot be drawn leaves the view as it was.
     }
+}
+
+// The picture made for this view: its size, or one pixel more where the view
+// is odd and the picture had to be even.
+bool VideoLabel::fitsView(const QSize& picture) const
+{
+    const QSize view = size();
+    return picture.width() >= view.width() && picture.width() - view.width() <= 1 &&
+           picture.height() >= view.height() && picture.height() - view.height() <= 1;
 }
 
 void VideoLabel::resizeEvent(QResizeEvent* event)

@@ -21,6 +21,8 @@ public:
 
     // Any thread. Frames other than 8-bit three-channel BGR are ignored.
     void ShowFrame(const cv::Mat& frame) override;
+    // Any thread: scaled into the view, then converted.
+    void ShowPlanes(const VideoPlanes& planes) override;
     bool IsShown() const override { return !m_bSwitchedOff; }
     void setVisible(bool visible) override;
     // Any thread: replaces the picture and asks for a repaint.
@@ -33,6 +35,13 @@ protected:
 
 private:
     void requestRepaint();
+    // The picture's size in this view: never larger than the view.
+    cv::Size shownSize(cv::Size picture) const;
+    // The planes at size, as one contiguous YV12 picture (in scratch unless
+    // they are one already).
+    static VideoPlanes scale(const VideoPlanes& planes, cv::Size size, cv::Mat& scratch);
+    bool fitsView(const QSize& picture) const;
+    static cv::Mat pictureMat(QImage& picture);
 
     mutable std::mutex m_mutex; // the picture is set on camera threads
     QImage m_picture;

@@ -37,6 +37,14 @@ void VideoSignals::WindowFeed::ShowFrame(const cv::Mat& frame)
     m_view.ShowFrame(frame);
 }
 
+void VideoSignals::WindowFeed::ShowPlanes(const VideoPlanes& planes)
+{
+    m_owner.m_iWindowWidth = planes.width;
+    m_owner.m_iWindowHeight = planes.height;
+    FrameSkipped();
+    m_view.ShowPlanes(planes);
+}
+
 bool VideoSignals::WindowFeed::IsShown() const
 {
     return m_view.IsShown();

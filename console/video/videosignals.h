@@ -63,6 +63,7 @@ private:
     public:
         WindowFeed(VideoSignals& owner, IVideoWindow& view) : m_owner(owner), m_view(view) {}
         void ShowFrame(const cv::Mat& frame) override;
+        void ShowPlanes(const VideoPlanes& planes) override;
         bool IsShown() const override;
         void FrameSkipped() override;
 

@@ -187,8 +187,17 @@ void Player::deliver(const AVFrame& frame, DECCBFUN callback, IVideoWindow* wind
     if (!m_keySeen) {
         return;
     }
-    if (callback == nullptr && window != nullptr && !window->IsShown()) {
-        window->FrameSkipped();
+    if (callback == nullptr && window != nullptr) {
+        // A window alone takes the decoder's planes as they are.
+        VideoPlanes planes;
+        if (!window->IsShown()) {
+            window->FrameSkipped();
+        } else if (VideoDecoder::planesOf(frame, planes)) {
+            window->ShowPlanes(planes);
+        } else if (m_decoder->toYv12(frame, m_yv12)) {
+            window->ShowPlanes(VideoPlanes::FromYv12(m_yv12.data(), frame.width & ~1,
+                                                     frame.height & ~1));
+        }
         return;
     }
     if (!m_decoder->toYv12(frame, m_yv12)) {
@@ -206,10 +215,7 @@ void Player::deliver(const AVFrame& frame, DECCBFUN callback, IVideoWindow* wind
                  static_cast<int32_t>(m_yv12.size()), &info, nullptr, 0);
     }
     if (window != nullptr) {
-        const cv::Mat yv12(info.nHeight * 3 / 2, info.nWidth, CV_8UC1, m_yv12.data());
-        cv::Mat bgr;
-        cv::cvtColor(yv12, bgr, cv::COLOR_YUV2BGR_YV12);
-        window->ShowFrame(bgr);
+        window->ShowPlanes(VideoPlanes::FromYv12(m_yv12.data(), info.nWidth, info.nHeight));
     }
 }
 

@@ -105,6 +105,22 @@ bool VideoDecoder::decode(AVPacket& packet, const std::function<void(const AVFra
     }
 }
 
+bool VideoDecoder::planesOf(const AVFrame& frame, VideoPlanes& planes)
+{
+    const auto format = static_cast<AVPixelFormat>(frame.format);
+    if (format != AV_PIX_FMT_YUV420P && format != AV_PIX_FMT_YUVJ420P) {
+        return false;
+    }
+    planes.y = frame.data[0];
+    planes.u = frame.data[1];
+    planes.v = frame.data[2];
+    planes.yStride = frame.linesize[0];
+    planes.uvStride = frame.linesize[1];
+    planes.width = frame.width & ~1;
+    planes.height = frame.height & ~1;
+    return planes.valid() && frame.linesize[2] == frame.linesize[1];
+}
+
 bool VideoDecoder::toYv12(const AVFrame& frame, std::vector<uint8_t>& out)
 {
     const int width = frame.width & ~1;

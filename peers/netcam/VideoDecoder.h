@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "StreamFormat.h"
+#include "VideoPlanes.h"
 
 struct AVCodecContext;
 struct AVFrame;
@@ -36,6 +37,8 @@ public:
     bool decode(AVPacket& packet, const std::function<void(const AVFrame&)>& sink);
     // Even-sized YV12 copy of frame; false when it cannot be converted.
     bool toYv12(const AVFrame& frame, std::vector<uint8_t>& out);
+    // The frame's own planes when it is 4:2:0 already (cut to even sizes).
+    static bool planesOf(const AVFrame& frame, VideoPlanes& planes);
 
 private:
     VideoDecoder() = default;

@@ -1,0 +1,64 @@
+#include "overlaycanvas.h"
+
+#include "coverageblend.h"
+
+#include <cmath>
+
+namespace {
+
+struct YuvColour {
+    double y;
+    double u;
+    double v;
+};
+
+// The inverse of the decoder's YV12 to BGR conversion, rounded to whole
+// values so the blend stays in exact integer arithmetic.
+YuvColour toYuv(const cv::Scalar& bgr)
+{
+    const double b = bgr[0];
+    const double g = bgr[1];
+    const double r = bgr[2];
+    return {std::round(16 + 0.257 * r + 0.504 * g + 0.098 * b),
+            std::round(128 - 0.148 * r - 0.291 * g + 0.439 * b),
+            std::round(128 + 0.439 * r - 0.368 * g - 0.071 * b)};
+}
+
+} // namespace
+
+OverlayCanvas::OverlayCanvas(cv::Mat& frame) : m_frame(frame), m_rows(frame.rows), m_cols(frame.cols)
+{
+}
+
+OverlayCanvas OverlayCanvas::yv12(cv::Mat& picture)
+{
+    OverlayCanvas canvas;
+    canvas.m_yuv = true;
+    canvas.m_cols = picture.cols;
+    canvas.m_rows = picture.rows * 2 / 3;
+    const int half = canvas.m_cols / 2;
+    const int halfRows = canvas.m_rows / 2;
+    canvas.m_y = picture.rowRange(0, canvas.m_rows);
+    uint8_t* chroma = picture.ptr<uint8_t>(canvas.m_rows);
+    canvas.m_v = cv::Mat(halfRows, half, CV_8UC1, chroma, static_cast<size_t>(half));
+    canvas.m_u = cv::Mat(halfRows, half, CV_8UC1, chroma + static_cast<ptrdiff_t>(half) * halfRows,
+                         static_cast<size_t>(half));
+    return canvas;
+}
+
+void OverlayCanvas::blend(const TextCoverage& coverage, cv::Point origin,
+                          const cv::Scalar& colour) const
+{
+    if (!m_yuv) {
+        cv::Mat frame = m_frame;
+        blendCoverage(frame, coverage, origin, colour);
+        return;
+    }
+    const YuvColour yuv = toYuv(colour);
+    cv::Mat y = m_y;
+    cv::Mat u = m_u;
+    cv::Mat v = m_v;
+    blendCoverage(y, coverage, origin, cv::Scalar(yuv.y));
+    blendCoverageHalf(u, coverage, origin, yuv.u);
+    blendCoverageHalf(v, coverage, origin, yuv.v);
+}
