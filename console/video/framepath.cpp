@@ -4,6 +4,7 @@
 #include "consolelog.h"
 #include "framefit.h"
 #include "overlay.h"
+#include "overlaycanvas.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -69,7 +70,7 @@ void FramePath::GetImage(cv::Mat image)
     keepsSize(image.size());
     // A camera that changed its resolution: the overlay, the view and the
     // recording get its picture at the first frame's size, undistorted.
-    process(fitInto(image, matSize()), arrival);
+    process(fitInto(image, matSize()), Kind::Bgr, arrival);
     MORAVEL_LOG(L"GetImage SetPixmap end");
 }
 
@@ -82,22 +83,15 @@ int FramePath::GetPlanesImage(const VideoPlanes& picture)
     const VideoPlanes image =
         crop ? picture.columns(kCropMargin, picture.width - 2 * kCropMargin) : picture;
     MORAVEL_LOG(L"GetMatImage begin");
-    if (m_bRecording || m_display == nullptr || !keepsSize({image.width, image.height})) {
+    const auto arrival = RecordingClock::now();
+    if (!keepsSize({image.width, image.height})) {
         GetImage(image.toBgr());
         return 0;
     }
-    // A picture of its own: kept as the last frame, never drawn into again.
+    // A picture of its own: the library reuses its buffer.
     cv::Mat yv12;
     image.copyToYv12(yv12);
-    const OverlayCanvas canvas = OverlayCanvas::yv12(yv12);
-    m_overlay.drawDistanceAndDate(canvas, QDateTime::currentDateTime());
-    m_overlay.WriteInfoAfter(canvas);
-    {
-        std::lock_guard<std::mutex> lock(m_lastFrameMutex);
-        m_lastFrame = cv::Mat();
-        m_lastPlanes = yv12;
-    }
-    m_display->ShowPlanes(VideoPlanes::FromYv12(yv12.data, image.width, image.height));
+    process(yv12, Kind::Yv12, arrival);
     MORAVEL_LOG(L"GetImage SetPixmap end");
     return 0;
 }
@@ -113,17 +107,19 @@ void FramePath::showNoSignal(const cv::Mat& picture)
     }
     cv::Mat frame;
     cv::resize(picture, frame, size, 0, 0, cv::INTER_AREA);
-    process(frame, RecordingClock::now());
+    process(frame, Kind::Bgr, RecordingClock::now());
 }
 
-void FramePath::process(cv::Mat image, RecordingClock::time_point arrival)
+void FramePath::process(cv::Mat image, Kind kind, RecordingClock::time_point arrival)
 {
-    m_overlay.drawDistanceAndDate(image, QDateTime::currentDateTime());
+    const OverlayCanvas canvas =
+        kind == Kind::Yv12 ? OverlayCanvas::yv12(image) : OverlayCanvas(image);
+    m_overlay.drawDistanceAndDate(canvas, QDateTime::currentDateTime());
     const bool recording = m_bRecording;
     if (recording && m_bHeaderPhase) {
-        m_overlay.WriteInfoBefore(image);
+        m_overlay.WriteInfoBefore(canvas);
     } else {
-        m_overlay.WriteInfoAfter(image);
+        m_overlay.WriteInfoAfter(canvas);
     }
     // The snapshot and the recording queue share a buffer nobody draws into
     // afterwards: the frame itself, unless the indicator goes onto it or the
@@ -132,13 +128,18 @@ void FramePath::process(cv::Mat image, RecordingClock::time_point arrival)
     {
         std::lock_guard<std::mutex> lock(m_lastFrameMutex);
         m_lastFrame = kept;
-        m_lastPlanes = cv::Mat();
+        m_lastKind = kind;
     }
     if (recording) {
         m_queue.push(kept, arrival);
-        m_indicator.draw(image, RecordIndicator::Clock::now(), m_overlay);
+        m_indicator.draw(canvas, RecordIndicator::Clock::now(), m_overlay);
     }
-    if (m_display != nullptr) {
+    if (m_display == nullptr) {
+        return;
+    }
+    if (kind == Kind::Yv12) {
+        m_display->ShowPlanes(VideoPlanes::FromYv12(image.data, image.cols, image.rows * 2 / 3));
+    } else {
         m_display->ShowFrame(image);
     }
 }
@@ -150,16 +151,16 @@ cv::Size FramePath::matSize() const
 
 cv::Mat FramePath::lastFrame() const
 {
-    cv::Mat planes;
+    cv::Mat frame;
     {
         std::lock_guard<std::mutex> lock(m_lastFrameMutex);
-        if (m_lastPlanes.empty()) {
+        if (m_lastKind == Kind::Bgr) {
             return m_lastFrame;
         }
-        planes = m_lastPlanes;
+        frame = m_lastFrame;
     }
     cv::Mat bgr;
-    cv::cvtColor(planes, bgr, cv::COLOR_YUV2BGR_YV12);
+    cv::cvtColor(frame, bgr, cv::COLOR_YUV2BGR_YV12);
     return bgr;
 }
 

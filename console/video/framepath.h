@@ -28,11 +28,11 @@ public:
     // Camera thread: the frame callback; empty frames are dropped. Returns 0.
     int GetMatImage(cv::Mat frame);
     void GetImage(cv::Mat image);
-    // Camera thread: the same frame as the decoder left it. While nothing is
-    // recorded it stays YUV: the overlay is drawn on its planes and the view
-    // converts it once at its own size; a BGR frame is made only when a
-    // snapshot asks for it. Recording and a camera that changed its size take
-    // GetMatImage's road. Returns 0.
+    // Camera thread: the same frame as the decoder left it. It stays YUV: the
+    // overlay is drawn on its planes, the recording encodes them, the view
+    // converts them once at its own size; a BGR frame is made only when a
+    // snapshot asks for it. A camera that changed its size takes GetMatImage's
+    // road. Returns 0.
     int GetPlanesImage(const VideoPlanes& picture);
     // While the processed camera's picture is lost, the no-video picture takes
     // a frame's road in its place (scaled to m_iMatWidth x m_iMatHeight), so
@@ -61,8 +61,10 @@ public:
     FrameQueue& frameQueue() { return m_queue; }
 
 private:
-    // Overlay, last frame, recording queue, indicator, display.
-    void process(cv::Mat image, RecordingClock::time_point arrival);
+    enum class Kind { Bgr, Yv12 };
+    // Overlay, last frame, recording queue, indicator, display; a Yv12 image
+    // is a contiguous YV12 picture.
+    void process(cv::Mat image, Kind kind, RecordingClock::time_point arrival);
     // Notes the first frame's size; true when picture has it.
     bool keepsSize(cv::Size picture);
 
@@ -75,7 +77,7 @@ private:
     std::atomic<int> m_iMatHeight{0};
     mutable std::mutex m_lastFrameMutex;
     cv::Mat m_lastFrame;
-    cv::Mat m_lastPlanes; // YV12, when the newest frame stayed YUV
+    Kind m_lastKind = Kind::Bgr;
     FrameQueue m_queue;
     RecordIndicator m_indicator;
 };

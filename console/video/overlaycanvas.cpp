@@ -2,6 +2,8 @@
 
 #include "coverageblend.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <cmath>
 
 namespace {
@@ -61,4 +63,21 @@ void OverlayCanvas::blend(const TextCoverage& coverage, cv::Point origin,
     blendCoverage(y, coverage, origin, cv::Scalar(yuv.y));
     blendCoverageHalf(u, coverage, origin, yuv.u);
     blendCoverageHalf(v, coverage, origin, yuv.v);
+}
+
+void OverlayCanvas::disc(cv::Point centre, int radius, const cv::Scalar& colour) const
+{
+    if (!m_yuv) {
+        cv::Mat frame = m_frame;
+        cv::circle(frame, centre, radius, colour, cv::FILLED, cv::LINE_AA);
+        return;
+    }
+    const YuvColour yuv = toYuv(colour);
+    cv::Mat y = m_y;
+    cv::Mat u = m_u;
+    cv::Mat v = m_v;
+    cv::circle(y, centre, radius, cv::Scalar(yuv.y), cv::FILLED, cv::LINE_AA);
+    const cv::Point half(centre.x / 2, centre.y / 2);
+    cv::circle(u, half, radius / 2, cv::Scalar(yuv.u), cv::FILLED, cv::LINE_AA);
+    cv::circle(v, half, radius / 2, cv::Scalar(yuv.v), cv::FILLED, cv::LINE_AA);
 }

@@ -26,6 +26,9 @@ public:
     // converts back (BT.601, video range).
     void blend(const TextCoverage& coverage, cv::Point origin, const cv::Scalar& colour) const;
 
+    // A filled, anti-aliased disc in the BGR colour.
+    void disc(cv::Point centre, int radius, const cv::Scalar& colour) const;
+
 private:
     OverlayCanvas() = default;
 

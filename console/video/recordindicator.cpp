@@ -4,8 +4,6 @@
 
 #include <QDebug>
 
-#include <opencv2/imgproc.hpp>
-
 #include <cstdio>
 
 namespace {
@@ -51,10 +49,11 @@ std::string RecordIndicator::clockText(Clock::duration elapsed)
     return buffer;
 }
 
-void RecordIndicator::draw(cv::Mat& frame, Clock::time_point now, const Overlay& overlay)
+void RecordIndicator::draw(const OverlayCanvas& frame, Clock::time_point now,
+                           const Overlay& overlay)
 {
-    const int top = Overlay::unit(frame.rows) / kTopDivisor;
-    const int left = frame.cols - kRightOffset;
+    const int top = Overlay::unit(frame.rows()) / kTopDivisor;
+    const int left = frame.cols() - kRightOffset;
     cv::Scalar color;
     Clock::duration elapsed;
     {
@@ -68,7 +67,6 @@ void RecordIndicator::draw(cv::Mat& frame, Clock::time_point now, const Overlay&
         color = m_color;
         elapsed = now - m_startTime;
     }
-    cv::circle(frame, {left - kDotOffset, top + kDotRadius}, kDotRadius, color, cv::FILLED,
-               cv::LINE_AA);
+    frame.disc({left - kDotOffset, top + kDotRadius}, kDotRadius, color);
     overlay.drawText(frame, text(elapsed), {left, top}, kTextSize);
 }

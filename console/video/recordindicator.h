@@ -4,6 +4,8 @@
 // screen only.
 #pragma once
 
+#include "overlaycanvas.h"
+
 #include <opencv2/core.hpp>
 
 #include <chrono>
@@ -25,7 +27,7 @@ public:
     // previous recording.
     void start(Clock::time_point now);
     // Camera thread.
-    void draw(cv::Mat& frame, Clock::time_point now, const Overlay& overlay);
+    void draw(const OverlayCanvas& frame, Clock::time_point now, const Overlay& overlay);
 
     bool isRed() const;
     cv::Scalar color() const;

@@ -133,6 +133,9 @@ void RecordingWriter::release()
 bool RecordingWriter::SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame,
                                 std::chrono::microseconds at)
 {
+    if (Mp4Recorder::isYv12(frame, size)) {
+        return recorder.write(frame, at);
+    }
     if (frame.size() != size && frame.cols > 0 && frame.rows > 0) {
         qDebug() << "SaveVideo m_iMatWidth != pImg.cols" << size.width << size.height << frame.cols
                  << frame.rows;

@@ -93,8 +93,9 @@ public:
     // The size of the video in the file (Mp4Recorder::storedSize), set by open.
     cv::Size storedSize() const { return m_storedSize; }
 
-    // Writes one frame taken at `at` on the recording's clock, fitted to the
-    // opened size when it differs (framefit.h).
+    // Writes one frame taken at `at` on the recording's clock: a YV12 picture
+    // of the opened size as it is, a BGR frame fitted to the opened size when
+    // it differs (framefit.h).
     static bool SaveVideo(Mp4Recorder& recorder, cv::Size size, const cv::Mat& frame,
                           std::chrono::microseconds at);
 

@@ -227,6 +227,19 @@ namespace {
 // OpenCV converts it (BT.601, limited range, as swscale does) several times
 // faster than swscale; a frame to be scaled down goes through swscale in one
 // pass.
+// A contiguous 4:2:0 picture into the encoder's frame: I420 (U first) or
+// YV12 (V first).
+void copyPlanes(const uint8_t* y, int width, int height, bool yv12, AVFrame& frame)
+{
+    const uint8_t* second = y + static_cast<size_t>(width) * height;
+    const uint8_t* third = second + static_cast<size_t>(width / 2) * (height / 2);
+    const uint8_t* u = yv12 ? third : second;
+    const uint8_t* v = yv12 ? second : third;
+    av_image_copy_plane(frame.data[0], frame.linesize[0], y, width, width, height);
+    av_image_copy_plane(frame.data[1], frame.linesize[1], u, width / 2, width / 2, height / 2);
+    av_image_copy_plane(frame.data[2], frame.linesize[2], v, width / 2, width / 2, height / 2);
+}
+
 void toPicture(const cv::Mat& bgr, cv::Size stored, SwsContext* scaler, cv::Mat& i420,
                AVFrame& frame)
 {
@@ -239,24 +252,26 @@ void toPicture(const cv::Mat& bgr, cv::Size stored, SwsContext* scaler, cv::Mat&
         return;
     }
     cv::cvtColor(bgr, i420, cv::COLOR_BGR2YUV_I420);
-    const uint8_t* y = i420.data;
-    const uint8_t* u = y + static_cast<size_t>(width) * height;
-    const uint8_t* v = u + static_cast<size_t>(width / 2) * (height / 2);
-    av_image_copy_plane(frame.data[0], frame.linesize[0], y, width, width, height);
-    av_image_copy_plane(frame.data[1], frame.linesize[1], u, width / 2, width / 2, height / 2);
-    av_image_copy_plane(frame.data[2], frame.linesize[2], v, width / 2, width / 2, height / 2);
+    copyPlanes(i420.data, width, height, false, frame);
 }
 
 } // namespace
 
-bool Mp4Recorder::write(const cv::Mat& bgr, std::chrono::microseconds at)
+bool Mp4Recorder::isYv12(const cv::Mat& frame, cv::Size size)
+{
+    return frame.type() == CV_8UC1 && frame.isContinuous() && size.width % 2 == 0 &&
+           size.height % 2 == 0 && frame.cols == size.width && frame.rows == size.height * 3 / 2;
+}
+
+bool Mp4Recorder::write(const cv::Mat& frame, std::chrono::microseconds at)
 {
     if (!m_output) {
         m_lastError = "not open";
         return false;
     }
-    if (bgr.type() != CV_8UC3 || bgr.size() != m_output->size) {
-        m_lastError = "frame is not 8-bit BGR of the recording size";
+    const bool yv12 = isYv12(frame, m_output->size);
+    if (!yv12 && (frame.type() != CV_8UC3 || frame.size() != m_output->size)) {
+        m_lastError = "frame is not 8-bit BGR or YV12 of the recording size";
         return false;
     }
     Output& out = *m_output;
@@ -266,7 +281,15 @@ bool Mp4Recorder::write(const cv::Mat& bgr, std::chrono::microseconds at)
         m_lastError = "cannot reuse the frame: " + avError(ret);
         return false;
     }
-    toPicture(bgr, out.stored, out.scaler.get(), out.i420, *out.frame);
+    if (yv12 && out.stored == out.size) {
+        copyPlanes(frame.data, frame.cols, frame.rows * 2 / 3, true, *out.frame);
+    } else if (yv12) {
+        cv::Mat bgr;
+        cv::cvtColor(frame, bgr, cv::COLOR_YUV2BGR_YV12);
+        toPicture(bgr, out.stored, out.scaler.get(), out.i420, *out.frame);
+    } else {
+        toPicture(frame, out.stored, out.scaler.get(), out.i420, *out.frame);
+    }
     // The first frame starts the file, however long after the start it came:
     // the recording's time and the file's time stay the same.
     out.frame->pts = out.lastPts < 0

@@ -56,12 +56,15 @@ public:
     bool isOpened() const;
     // The size of the video in the open file (empty when none is open).
     cv::Size storedSize() const;
-    // 8-bit BGR of the opened size, taken at `at` on the recording's clock (a
+    // 8-bit BGR of the opened size, or the same picture as YV12 (one 8-bit
+    // channel, height * 3 / 2 rows, as isYv12 says), taken at `at` on the recording's clock (a
     // time not after the previous frame's is moved just past it; the first
     // frame is shown from the file's start). A frame of
     // another type or size is refused and the recording goes on; a write error
     // (e.g. disk full) finishes the file and closes the recorder.
-    bool write(const cv::Mat& bgr, std::chrono::microseconds at);
+    bool write(const cv::Mat& frame, std::chrono::microseconds at);
+    // Whether frame is a YV12 picture of size (rather than a BGR frame).
+    static bool isYv12(const cv::Mat& frame, cv::Size size);
     // One UTF-8 cue shown from `from` until `to` on the recording's clock;
     // cues go in order and a cue starting before the previous one's end starts
     // there. Cues should follow the video without gaps, the last one ending
