@@ -272,3 +272,29 @@ TEST(Mp4Recorder, fractionalRateAndOddSizeAreKept)
     EXPECT_EQ(info.at("height"), "183");
     EXPECT_EQ(info.at("nb_read_frames"), "20");
 }
+
+// A decoded YV12 picture is encoded as it is; its size is checked as a BGR
+// frame's is, and a scaled-down recording takes it too.
+TEST(Mp4Recorder, yv12PicturesRecordAsTheirBgrFrames)
+{
+    TempDir dir("recorder");
+    for (const cv::Size size : {kSize, cv::Size(2560, 1440)}) {
+        const std::string path = dir.file("yv12-" + std::to_string(size.width) + ".mp4");
+        Mp4Recorder recorder;
+        ASSERT_TRUE(recorder.open(path, kMp4v, kFps, size)) << recorder.lastError();
+        cv::Mat yv12;
+        cv::cvtColor(makeFrame(size, 0), yv12, cv::COLOR_BGR2YUV_YV12);
+        EXPECT_FALSE(recorder.write(yv12.rowRange(0, yv12.rows - 2), frameTime(0)));
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(recorder.write(yv12, frameTime(i))) << recorder.lastError();
+        }
+        recorder.release();
+        cv::Mat first;
+        EXPECT_EQ(FramesReadByOpenCv(path, &first), 3);
+        cv::Mat expected;
+        cv::resize(makeFrame(size, 0), expected, first.size(), 0, 0, cv::INTER_AREA);
+        cv::Mat diff;
+        cv::absdiff(first, expected, diff);
+        EXPECT_LT(cv::mean(diff)[0] + cv::mean(diff)[1] + cv::mean(diff)[2], 12.0);
+    }
+}

@@ -2,10 +2,12 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <thread>
 
 #include "CameraLibraryTest.h"
 #include "IHikSystemHead.h"
+#include "IHikPlanesMsg.h"
 #include "IHikSystemHeadExt.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
@@ -83,6 +85,35 @@ TEST(VaskelExports, TheExtensionIsFoundByNameAndOnlyForTheLibrarysCameraSystem)
     EXPECT_NE(find(camera), nullptr);
     DeleteIHikSystemHead();
     EXPECT_EQ(find(camera), nullptr);
+}
+
+// A host that also takes the decoder's planes, as the console does.
+struct PlanesHost : Host, IHikPlanesMsg {
+    int GetPlanesImage(const VideoPlanes& picture) override
+    {
+        const cv::Mat bgr = picture.toBgr();
+        m_planes = m_planes + 1;
+        m_width = bgr.cols;
+        return 0;
+    }
+    std::atomic<int> m_planes{0};
+    std::atomic<int> m_width{0};
+};
+
+TEST(VaskelPlanes, AHostThatTakesPlanesGetsThemInPlaceOfBgrFrames)
+{
+    PlanesHost host;
+    IHikSystemHead* camera = CreateIHikSystemHead(&host);
+    ASSERT_NE(camera, nullptr);
+    ASSERT_TRUE(camera->Init(kWaitMs, 1, 300, 1));
+    const int32_t login = camera->Login(kMainCamera, 0, "admin", "pw");
+    ASSERT_GE(login, 0);
+    ASSERT_GT(camera->RealPlayCallback(login, nullptr, 1, 0, 0), 0);
+    EXPECT_TRUE(WaitFor([&] { return host.m_planes >= 3; }, kGenerous));
+    camera->Cleanup();
+    DeleteIHikSystemHead();
+    EXPECT_EQ(host.m_width, kMainSize.first);
+    EXPECT_EQ(host.frames(), 0);
 }
 
 TEST_F(Vaskel, TwoCamerasPlayAtOnce)

@@ -1,12 +1,15 @@
 #include "framepath.h"
 
 #include "FontFaces.h"
+#include "Mp4Recorder.h"
 #include "capturingwindow.h"
 #include "guiapp.h"
 #include "overlay.h"
 #include "puttext.h"
 
 #include <gtest/gtest.h>
+
+#include <opencv2/imgproc.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -213,3 +216,46 @@ TEST_F(FramePathTest, LastFrameIsNeverSeenHalfWritten)
 }
 
 } // namespace
+
+// The same picture as decoded planes and as its BGR frame end up alike in
+// the view, the last frame and the recording; the queued planes go to the
+// recorder as they are, without the on-screen mark.
+TEST_F(FramePathTest, DecodedPlanesTakeTheRoadOfTheirBgrFrame)
+{
+    cv::Mat bgr(1080, 1920, CV_8UC3, cv::Scalar(40, 120, 200));
+    cv::randu(bgr.rowRange(300, 600), 0, 255);
+    cv::Mat yv12;
+    cv::cvtColor(bgr, yv12, cv::COLOR_BGR2YUV_YV12);
+    cv::cvtColor(yv12, bgr, cv::COLOR_YUV2BGR_YV12);
+    CapturingWindow bgrWindow;
+    FramePath bgrPath(m_overlay, &bgrWindow);
+    m_path.startRecording(RecordIndicator::Clock::now());
+    bgrPath.startRecording(RecordIndicator::Clock::now());
+    m_path.GetPlanesImage(VideoPlanes::FromYv12(yv12.data, 1920, 1080));
+    bgrPath.GetMatImage(bgr);
+
+    const auto alike = [](const cv::Mat& a, const cv::Mat& b) {
+        // Text edges differ where chroma is shared by two by two pixels.
+        return a.size() == b.size() && cv::norm(a, b, cv::NORM_L1) / a.total() < 1.5;
+    };
+    const auto textPixels = [](const cv::Mat& frame) {
+        cv::Mat red;
+        cv::inRange(frame, cv::Scalar(0, 0, 200), cv::Scalar(80, 80, 255), red);
+        return cv::countNonZero(red);
+    };
+    ASSERT_EQ(m_path.lastFrame().size(), cv::Size(1596, 1080));
+    EXPECT_TRUE(alike(m_path.lastFrame(), bgrPath.lastFrame()));
+    EXPECT_TRUE(alike(m_window.frame(), bgrWindow.frame()));
+    EXPECT_GT(textPixels(m_path.lastFrame()), 1000);
+    EXPECT_NEAR(textPixels(m_path.lastFrame()), textPixels(bgrPath.lastFrame()),
+                textPixels(bgrPath.lastFrame()) / 10);
+
+    TimedFrame queued;
+    ASSERT_TRUE(m_path.frameQueue().pop(queued));
+    ASSERT_TRUE(Mp4Recorder::isYv12(queued.frame, m_path.matSize()));
+    cv::Mat recorded;
+    cv::cvtColor(queued.frame, recorded, cv::COLOR_YUV2BGR_YV12);
+    EXPECT_TRUE(same(recorded, m_path.lastFrame()));
+    const cv::Rect mark(1596 - 140 - 30, 0, 170, 60);
+    EXPECT_FALSE(same(m_window.frame()(mark), recorded(mark)));
+}

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <opencv2/imgproc.hpp>
+
 #include <atomic>
 #include <thread>
 
@@ -97,6 +99,31 @@ TEST_F(VideoLabelTest, FramesLargerThanTheShownViewAreShrunkToIt)
     EXPECT_EQ(label->picture().size(), QSize(200, 40));
     label->ShowFrame(bgr(64, 48, cv::Scalar(0, 0, 0)));
     EXPECT_EQ(label->picture().size(), QSize(64, 48));
+}
+
+// Decoded planes are scaled plane by plane, then converted once; an odd view
+// gets an even picture one pixel larger, painted unscaled.
+TEST_F(VideoLabelTest, PlanesLargerThanTheViewAreScaledToItThenConverted)
+{
+    label->resize(201, 99);
+    label->show();
+    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
+    cv::Mat frame = bgr(1920, 1080, cv::Scalar(0, 200, 0));
+    frame.colRange(960, 1920).setTo(cv::Scalar(200, 0, 0));
+    cv::Mat yv12;
+    cv::cvtColor(frame, yv12, cv::COLOR_BGR2YUV_YV12);
+    label->ShowPlanes(VideoPlanes::FromYv12(yv12.data, 1920, 1080));
+    ASSERT_EQ(label->picture().size(), QSize(202, 100));
+    const QImage shown = label->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(201, 99));
+    const auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                   std::abs(a.blue() - b.blue()) <=
+               6;
+    };
+    EXPECT_TRUE(near(shown.pixelColor(10, 50), QColor(0, 200, 0)));
+    EXPECT_TRUE(near(shown.pixelColor(190, 50), QColor(0, 0, 200)));
+    EXPECT_TRUE(near(shown.pixelColor(200, 98), QColor(0, 0, 200)));
 }
 
 TEST_F(VideoLabelTest, EmptyAndNonColourFramesKeepThePicture)
