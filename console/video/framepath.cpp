@@ -20,6 +20,9 @@ namespace {
 constexpr int kMappedFrameBytes = 16 << 20;
 // Free memory a heap keeps at its top: a few 1080p frames.
 constexpr int kKeptFreeBytes = 32 << 20;
+// Heaps for all threads: a frame is made on a camera thread and freed on the
+// GUI or a writer thread, and every further heap keeps such frames for itself.
+constexpr int kHeaps = 2;
 
 } // namespace
 
@@ -35,6 +38,7 @@ FramePath::FramePath(const Overlay& overlay, IVideoWindow* display)
     // Below it, a freed frame at the top of a heap stays there for the next
     // one instead of being handed back and faulted in afresh page by page.
     mallopt(M_TRIM_THRESHOLD, kKeptFreeBytes);
+    mallopt(M_ARENA_MAX, kHeaps);
 }
 
 int FramePath::GetMatImage(cv::Mat frame)
