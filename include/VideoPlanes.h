@@ -57,7 +57,8 @@ struct VideoPlanes {
             .copyTo(out.rowRange(0, height));
         const int half = width / 2;
         cv::Mat vOut(height / 2, half, CV_8UC1, out.ptr(height), static_cast<size_t>(half));
-        cv::Mat uOut(height / 2, half, CV_8UC1, vOut.data + static_cast<ptrdiff_t>(half) * (height / 2),
+        cv::Mat uOut(height / 2, half, CV_8UC1,
+                     vOut.data + static_cast<ptrdiff_t>(half) * (height / 2),
                      static_cast<size_t>(half));
         cv::Mat(height / 2, half, CV_8UC1, const_cast<uint8_t*>(v), static_cast<size_t>(uvStride))
             .copyTo(vOut);

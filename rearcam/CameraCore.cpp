@@ -300,8 +300,8 @@ void CameraCore::OnDecodedFrame(const char* buffer, int32_t size, const FRAME_IN
         size >= needed) {
         m_frameHeight.store(info.nHeight);
         m_frameWidth.store(info.nWidth);
-        const VideoPlanes planes = VideoPlanes::FromYv12(
-            reinterpret_cast<const uint8_t*>(buffer), info.nWidth, info.nHeight);
+        const VideoPlanes planes = VideoPlanes::FromYv12(reinterpret_cast<const uint8_t*>(buffer),
+                                                         info.nWidth, info.nHeight);
         if (m_planesSink && planes.valid()) {
             m_planesSink(planes);
         } else {

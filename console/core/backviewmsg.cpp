@@ -13,23 +13,21 @@ int BackViewMsg::GetMatImageQueue(std::deque<cv::Mat>)
     return 0;
 }
 
-int BackViewMsg::GetMatImage(cv::Mat frame)
+// Through the gate, and only while somebody can see the view.
+template <typename Show> int BackViewMsg::show(Show show)
 {
     const CallbackGate::Scope scope(m_gate);
-    if (!scope)
-        return 0;
-    // The view converts BGR into its own RGB picture, unless switched off.
-    if (m_pBackView->IsShown())
-        m_pBackView->ShowFrame(frame);
+    if (scope && m_pBackView->IsShown())
+        show(*m_pBackView);
     return 0;
+}
+
+int BackViewMsg::GetMatImage(cv::Mat frame)
+{
+    return show([&](IVideoWindow& view) { view.ShowFrame(frame); });
 }
 
 int BackViewMsg::GetPlanesImage(const VideoPlanes& picture)
 {
-    const CallbackGate::Scope scope(m_gate);
-    if (!scope)
-        return 0;
-    if (m_pBackView->IsShown())
-        m_pBackView->ShowPlanes(picture);
-    return 0;
+    return show([&](IVideoWindow& view) { view.ShowPlanes(picture); });
 }

@@ -22,6 +22,8 @@ public:
     int GetPlanesImage(const VideoPlanes& picture) override;
 
 private:
+    template <typename Show> int show(Show show);
+
     IVideoWindow* const m_pBackView;
     CallbackGate& m_gate;
 };

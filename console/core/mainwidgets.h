@@ -141,6 +141,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    // Runs deliver on the frame path for one processed frame, through the gate.
+    template <typename Deliver> int processedFrame(Deliver deliver);
     // F1 to F7 and the keyboard keys are FunctionKeys (functionkeys.h), which
     // also wires F1, F2 and F4 to the recording; the console adds F3, F5, F6.
     void initLogService();

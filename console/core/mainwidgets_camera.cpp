@@ -96,7 +96,7 @@ int mainWidgets::GetMatImageQueue(std::deque<cv::Mat>)
 // The frame path outlives every play: the session stops them first.
 // The logins change the swap flag only while the plays are stopped, so each
 // frame is cropped as its camera's role says.
-int mainWidgets::GetMatImage(cv::Mat frame)
+template <typename Deliver> int mainWidgets::processedFrame(Deliver deliver)
 {
     MORAVEL_ASSERT_NOT_GUI_THREAD();
     const CallbackGate::Scope scope(m_callbacks);
@@ -104,18 +104,17 @@ int mainWidgets::GetMatImage(cv::Mat frame)
         return 0;
     m_pSignals->processedFrameArrived();
     m_pFramePath->setSwap(m_pCameras->swapped());
-    return m_pFramePath->GetMatImage(std::move(frame));
+    return deliver(*m_pFramePath);
+}
+
+int mainWidgets::GetMatImage(cv::Mat frame)
+{
+    return processedFrame([&](FramePath& path) { return path.GetMatImage(std::move(frame)); });
 }
 
 // The same frames as the decoder left them, from a library that finds this
 // console takes them so.
 int mainWidgets::GetPlanesImage(const VideoPlanes& picture)
 {
-    MORAVEL_ASSERT_NOT_GUI_THREAD();
-    const CallbackGate::Scope scope(m_callbacks);
-    if (!scope)
-        return 0;
-    m_pSignals->processedFrameArrived();
-    m_pFramePath->setSwap(m_pCameras->swapped());
-    return m_pFramePath->GetPlanesImage(picture);
+    return processedFrame([&](FramePath& path) { return path.GetPlanesImage(picture); });
 }

@@ -95,8 +95,7 @@ void blendCoverage(cv::Mat& dst, const TextCoverage& coverage, cv::Point origin,
     }
 }
 
-void blendCoverageHalf(cv::Mat& plane, const TextCoverage& coverage, cv::Point origin,
-                       double value)
+void blendCoverageHalf(cv::Mat& plane, const TextCoverage& coverage, cv::Point origin, double value)
 {
     if (coverage.width() <= 0 || coverage.height() <= 0) {
         return;

@@ -1,7 +1,7 @@
 // The road of one processed camera frame: crop, fit to the first frame's
 // size, overlay, last frame, recording queue (with the frame's arrival
-// time), on-screen record indicator, display. GetMatImage and GetPlanesImage run on the camera library's delivery
-// thread; the setters and showNoSignal run on the GUI thread.
+// time), on-screen record indicator, display. GetMatImage and GetPlanesImage run on the camera
+// library's delivery thread; the setters and showNoSignal run on the GUI thread.
 #pragma once
 
 #include "VideoPlanes.h"
@@ -21,6 +21,7 @@ public:
     // Pixels dropped at each side of a main-camera frame; frames no wider than
     // both margins are shown whole.
     static constexpr int kCropMargin = 162;
+    static_assert(kCropMargin % 2 == 0, "a crop keeps whole chroma samples");
 
     // display: the large view (may be null); both must outlive the frame path.
     FramePath(const Overlay& overlay, IVideoWindow* display);

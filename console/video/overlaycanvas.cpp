@@ -28,7 +28,8 @@ YuvColour toYuv(const cv::Scalar& bgr)
 
 } // namespace
 
-OverlayCanvas::OverlayCanvas(cv::Mat& frame) : m_frame(frame), m_rows(frame.rows), m_cols(frame.cols)
+OverlayCanvas::OverlayCanvas(cv::Mat& frame)
+    : m_frame(frame), m_rows(frame.rows), m_cols(frame.cols)
 {
 }
 

@@ -63,10 +63,10 @@ void VideoLabel::ShowPlanes(const VideoPlanes& planes)
 
 VideoPlanes VideoLabel::scale(const VideoPlanes& planes, cv::Size size, cv::Mat& scratch)
 {
-    const bool contiguous = planes.yStride == planes.width &&
-                            planes.uvStride == planes.width / 2 &&
-                            planes.v == planes.y + static_cast<ptrdiff_t>(planes.width) * planes.height &&
-                            planes.u == planes.v + static_cast<ptrdiff_t>(planes.width / 2) * (planes.height / 2);
+    const bool contiguous =
+        planes.yStride == planes.width && planes.uvStride == planes.width / 2 &&
+        planes.v == planes.y + static_cast<ptrdiff_t>(planes.width) * planes.height &&
+        planes.u == planes.v + static_cast<ptrdiff_t>(planes.width / 2) * (planes.height / 2);
     if (size == cv::Size(planes.width, planes.height)) {
         if (contiguous)
             return planes;

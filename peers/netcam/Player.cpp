@@ -195,8 +195,8 @@ void Player::deliver(const AVFrame& frame, DECCBFUN callback, IVideoWindow* wind
         } else if (VideoDecoder::planesOf(frame, planes)) {
             window->ShowPlanes(planes);
         } else if (m_decoder->toYv12(frame, m_yv12)) {
-            window->ShowPlanes(VideoPlanes::FromYv12(m_yv12.data(), frame.width & ~1,
-                                                     frame.height & ~1));
+            window->ShowPlanes(
+                VideoPlanes::FromYv12(m_yv12.data(), frame.width & ~1, frame.height & ~1));
         }
         return;
     }

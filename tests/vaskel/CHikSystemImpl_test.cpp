@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "CameraLibraryTest.h"
-#include "IHikSystemHead.h"
 #include "IHikPlanesMsg.h"
+#include "IHikSystemHead.h"
 #include "IHikSystemHeadExt.h"
 #include "LoopbackServers.h"
 #include "NetcamTestSupport.h"
