@@ -37,6 +37,11 @@ struct VideoPlanes {
         planes.height = height;
         return planes;
     }
+    // The same for a YV12 picture held in a matrix of height * 3 / 2 rows.
+    static VideoPlanes FromYv12(const cv::Mat& buffer)
+    {
+        return FromYv12(buffer.data, buffer.cols, buffer.rows * 2 / 3);
+    }
 
     // The part from column left (even), width columns wide.
     VideoPlanes columns(int left, int columnCount) const
@@ -49,30 +54,48 @@ struct VideoPlanes {
         return part;
     }
 
+    // Each plane as a matrix over the caller's pixels (written only by
+    // those who own them).
+    cv::Mat yPlane() const { return plane(y, width, height, yStride); }
+    cv::Mat uPlane() const { return plane(u, width / 2, height / 2, uvStride); }
+    cv::Mat vPlane() const { return plane(v, width / 2, height / 2, uvStride); }
+
+    // Whether the planes already lie as one contiguous YV12 buffer.
+    bool isYv12Buffer() const
+    {
+        const VideoPlanes packed = FromYv12(y, width, height);
+        return yStride == packed.yStride && uvStride == packed.uvStride && u == packed.u &&
+               v == packed.v;
+    }
+    // That buffer as one matrix of height * 3 / 2 rows; for isYv12Buffer only.
+    cv::Mat yv12Buffer() const { return plane(y, width, height * 3 / 2, width); }
+
     // The picture as one contiguous YV12 buffer (height * 3 / 2 rows).
     void copyToYv12(cv::Mat& out) const
     {
         out.create(height * 3 / 2, width, CV_8UC1);
-        cv::Mat(height, width, CV_8UC1, const_cast<uint8_t*>(y), static_cast<size_t>(yStride))
-            .copyTo(out.rowRange(0, height));
-        const int half = width / 2;
-        cv::Mat vOut(height / 2, half, CV_8UC1, out.ptr(height), static_cast<size_t>(half));
-        cv::Mat uOut(height / 2, half, CV_8UC1,
-                     vOut.data + static_cast<ptrdiff_t>(half) * (height / 2),
-                     static_cast<size_t>(half));
-        cv::Mat(height / 2, half, CV_8UC1, const_cast<uint8_t*>(v), static_cast<size_t>(uvStride))
-            .copyTo(vOut);
-        cv::Mat(height / 2, half, CV_8UC1, const_cast<uint8_t*>(u), static_cast<size_t>(uvStride))
-            .copyTo(uOut);
+        const VideoPlanes target = FromYv12(out);
+        yPlane().copyTo(target.yPlane());
+        uPlane().copyTo(target.uPlane());
+        vPlane().copyTo(target.vPlane());
     }
 
     // The picture as an 8-bit BGR frame of its own.
     cv::Mat toBgr() const
     {
-        cv::Mat yv12;
-        copyToYv12(yv12);
+        cv::Mat yv12 = isYv12Buffer() ? yv12Buffer() : cv::Mat();
+        if (yv12.empty()) {
+            copyToYv12(yv12);
+        }
         cv::Mat bgr;
         cv::cvtColor(yv12, bgr, cv::COLOR_YUV2BGR_YV12);
         return bgr;
+    }
+
+private:
+    static cv::Mat plane(const uint8_t* data, int columns, int rows, int stride)
+    {
+        return cv::Mat(rows, columns, CV_8UC1, const_cast<uint8_t*>(data),
+                       static_cast<size_t>(stride));
     }
 };

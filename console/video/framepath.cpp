@@ -47,12 +47,17 @@ int FramePath::GetMatImage(cv::Mat frame)
         return 0;
     }
     MORAVEL_LOG(L"GetMatImage begin");
-    if (m_bSwap || frame.cols <= 2 * kCropMargin) {
-        GetImage(frame);
-    } else {
+    if (crops(frame.cols)) {
         GetImage(frame(cv::Rect(kCropMargin, 0, frame.cols - 2 * kCropMargin, frame.rows)));
+    } else {
+        GetImage(frame);
     }
     return 0;
+}
+
+bool FramePath::crops(int width) const
+{
+    return !m_bSwap && width > 2 * kCropMargin;
 }
 
 bool FramePath::keepsSize(cv::Size picture)
@@ -83,9 +88,9 @@ int FramePath::GetPlanesImage(const VideoPlanes& picture)
     if (!picture.valid()) {
         return 0;
     }
-    const bool crop = !m_bSwap && picture.width > 2 * kCropMargin;
-    const VideoPlanes image =
-        crop ? picture.columns(kCropMargin, picture.width - 2 * kCropMargin) : picture;
+    const VideoPlanes image = crops(picture.width)
+                                  ? picture.columns(kCropMargin, picture.width - 2 * kCropMargin)
+                                  : picture;
     MORAVEL_LOG(L"GetMatImage begin");
     const auto arrival = RecordingClock::now();
     if (!keepsSize({image.width, image.height})) {
@@ -142,7 +147,7 @@ void FramePath::process(cv::Mat image, Kind kind, RecordingClock::time_point arr
         return;
     }
     if (kind == Kind::Yv12) {
-        m_display->ShowPlanes(VideoPlanes::FromYv12(image.data, image.cols, image.rows * 2 / 3));
+        m_display->ShowPlanes(VideoPlanes::FromYv12(image));
     } else {
         m_display->ShowFrame(image);
     }

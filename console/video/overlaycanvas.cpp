@@ -28,8 +28,7 @@ YuvColour toYuv(const cv::Scalar& bgr)
 
 } // namespace
 
-OverlayCanvas::OverlayCanvas(cv::Mat& frame)
-    : m_frame(frame), m_rows(frame.rows), m_cols(frame.cols)
+OverlayCanvas::OverlayCanvas(cv::Mat& frame) : m_frame(frame)
 {
 }
 
@@ -37,15 +36,10 @@ OverlayCanvas OverlayCanvas::yv12(cv::Mat& picture)
 {
     OverlayCanvas canvas;
     canvas.m_yuv = true;
-    canvas.m_cols = picture.cols;
-    canvas.m_rows = picture.rows * 2 / 3;
-    const int half = canvas.m_cols / 2;
-    const int halfRows = canvas.m_rows / 2;
-    canvas.m_y = picture.rowRange(0, canvas.m_rows);
-    uint8_t* chroma = picture.ptr<uint8_t>(canvas.m_rows);
-    canvas.m_v = cv::Mat(halfRows, half, CV_8UC1, chroma, static_cast<size_t>(half));
-    canvas.m_u = cv::Mat(halfRows, half, CV_8UC1, chroma + static_cast<ptrdiff_t>(half) * halfRows,
-                         static_cast<size_t>(half));
+    const VideoPlanes planes = VideoPlanes::FromYv12(picture);
+    canvas.m_y = planes.yPlane();
+    canvas.m_u = planes.uPlane();
+    canvas.m_v = planes.vPlane();
     return canvas;
 }
 

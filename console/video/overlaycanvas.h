@@ -3,6 +3,7 @@
 // drawn on before it is ever converted to BGR.
 #pragma once
 
+#include "VideoPlanes.h"
 #include "textcoverage.h"
 
 #include <opencv2/core.hpp>
@@ -15,8 +16,8 @@ public:
     static OverlayCanvas yv12(cv::Mat& picture);
 
     // The picture's size in pixels (luma pixels for YUV).
-    int rows() const { return m_rows; }
-    int cols() const { return m_cols; }
+    int rows() const { return m_yuv ? m_y.rows : m_frame.rows; }
+    int cols() const { return m_yuv ? m_y.cols : m_frame.cols; }
 
     // The BGR or grey frame; null for a YUV picture.
     const cv::Mat* frame() const { return m_yuv ? nullptr : &m_frame; }
@@ -37,6 +38,4 @@ private:
     cv::Mat m_y;
     cv::Mat m_u;
     cv::Mat m_v;
-    int m_rows = 0;
-    int m_cols = 0;
 };

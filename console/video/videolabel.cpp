@@ -56,39 +56,24 @@ void VideoLabel::ShowPlanes(const VideoPlanes& planes)
     cv::Mat scratch;
     const VideoPlanes scaled = scale(planes, size, scratch);
     QImage picture(size.width, size.height, QImage::Format_RGB32);
-    const cv::Mat yv12(size.height * 3 / 2, size.width, CV_8UC1, const_cast<uint8_t*>(scaled.y));
-    cv::cvtColor(yv12, pictureMat(picture), cv::COLOR_YUV2BGRA_YV12);
+    cv::cvtColor(scaled.yv12Buffer(), pictureMat(picture), cv::COLOR_YUV2BGRA_YV12);
     setPicture(picture);
 }
 
 VideoPlanes VideoLabel::scale(const VideoPlanes& planes, cv::Size size, cv::Mat& scratch)
 {
-    const bool contiguous =
-        planes.yStride == planes.width && planes.uvStride == planes.width / 2 &&
-        planes.v == planes.y + static_cast<ptrdiff_t>(planes.width) * planes.height &&
-        planes.u == planes.v + static_cast<ptrdiff_t>(planes.width / 2) * (planes.height / 2);
     if (size == cv::Size(planes.width, planes.height)) {
-        if (contiguous)
+        if (planes.isYv12Buffer())
             return planes;
         planes.copyToYv12(scratch);
-        return VideoPlanes::FromYv12(scratch.data, size.width, size.height);
+        return VideoPlanes::FromYv12(scratch);
     }
     scratch.create(size.height * 3 / 2, size.width, CV_8UC1);
-    const VideoPlanes target = VideoPlanes::FromYv12(scratch.data, size.width, size.height);
-    const auto plane = [](const uint8_t* data, int width, int height, int stride) {
-        return cv::Mat(height, width, CV_8UC1, const_cast<uint8_t*>(data),
-                       static_cast<size_t>(stride));
-    };
+    const VideoPlanes target = VideoPlanes::FromYv12(scratch);
     const cv::Size half(size.width / 2, size.height / 2);
-    cv::resize(plane(planes.y, planes.width, planes.height, planes.yStride),
-               plane(target.y, size.width, size.height, target.yStride), size, 0, 0,
-               cv::INTER_LINEAR);
-    cv::resize(plane(planes.u, planes.width / 2, planes.height / 2, planes.uvStride),
-               plane(target.u, half.width, half.height, target.uvStride), half, 0, 0,
-               cv::INTER_LINEAR);
-    cv::resize(plane(planes.v, planes.width / 2, planes.height / 2, planes.uvStride),
-               plane(target.v, half.width, half.height, target.uvStride), half, 0, 0,
-               cv::INTER_LINEAR);
+    cv::resize(planes.yPlane(), target.yPlane(), size, 0, 0, cv::INTER_LINEAR);
+    cv::resize(planes.uPlane(), target.uPlane(), half, 0, 0, cv::INTER_LINEAR);
+    cv::resize(planes.vPlane(), target.vPlane(), half, 0, 0, cv::INTER_LINEAR);
     return target;
 }
 

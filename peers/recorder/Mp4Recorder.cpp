@@ -223,10 +223,6 @@ bool Mp4Recorder::fail(const std::string& error)
 
 namespace {
 
-// The frame into the encoder's YUV 4:2:0 planes. At its own even size
-// OpenCV converts it (BT.601, limited range, as swscale does) several times
-// faster than swscale; a frame to be scaled down goes through swscale in one
-// pass.
 // A contiguous 4:2:0 picture into the encoder's frame: I420 (U first) or
 // YV12 (V first).
 void copyPlanes(const uint8_t* y, int width, int height, bool yv12, AVFrame& frame)
@@ -240,6 +236,10 @@ void copyPlanes(const uint8_t* y, int width, int height, bool yv12, AVFrame& fra
     av_image_copy_plane(frame.data[2], frame.linesize[2], v, width / 2, width / 2, height / 2);
 }
 
+// The frame into the encoder's YUV 4:2:0 planes. At its own even size
+// OpenCV converts it (BT.601, limited range, as swscale does) several times
+// faster than swscale; a frame to be scaled down goes through swscale in one
+// pass.
 void toPicture(const cv::Mat& bgr, cv::Size stored, SwsContext* scaler, cv::Mat& i420,
                AVFrame& frame)
 {

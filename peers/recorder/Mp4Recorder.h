@@ -57,9 +57,9 @@ public:
     // The size of the video in the open file (empty when none is open).
     cv::Size storedSize() const;
     // 8-bit BGR of the opened size, or the same picture as YV12 (one 8-bit
-    // channel, height * 3 / 2 rows, as isYv12 says), taken at `at` on the recording's clock (a
-    // time not after the previous frame's is moved just past it; the first
-    // frame is shown from the file's start). A frame of
+    // channel, height * 3 / 2 rows, as isYv12 says), taken at `at` on the
+    // recording's clock (a time not after the previous frame's is moved just
+    // past it; the first frame is shown from the file's start). A frame of
     // another type or size is refused and the recording goes on; a write error
     // (e.g. disk full) finishes the file and closes the recorder.
     bool write(const cv::Mat& frame, std::chrono::microseconds at);
