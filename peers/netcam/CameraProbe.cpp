@@ -39,29 +39,30 @@ uint16_t DefaultPort(const std::string& scheme)
     return 0;
 }
 
-// Waits for the connection under way on fd until the deadline; true when it opened.
-bool Connected(int fd, std::chrono::steady_clock::time_point deadline,
-               const std::atomic<bool>& stop)
+// Waits for the connection under way on fd until the deadline; 0 when it
+// opened, else why not.
+int Connected(int fd, std::chrono::steady_clock::time_point deadline,
+              const std::function<bool()>& stopped)
 {
     for (;;) {
-        if (stop.load()) {
-            return false;
+        if (stopped()) {
+            return ECANCELED;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            return false;
+            return ETIMEDOUT;
         }
         pollfd writable{fd, POLLOUT, 0};
         const int ready =
             ::poll(&writable, 1, static_cast<int>(std::min(left, kStopCheck).count()));
         if (ready < 0 && errno != EINTR) {
-            return false;
+            return errno;
         }
         if (ready > 0) {
             int error = 0;
             socklen_t length = sizeof error;
-            return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+            return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 ? error : errno;
         }
     }
 }
@@ -88,34 +89,54 @@ std::optional<ProbeTarget> ProbeTargetOf(const SourceSpec& spec)
     return target;
 }
 
-bool Answers(const ProbeTarget& target, std::chrono::milliseconds timeout,
-             const std::atomic<bool>& stop)
+int ConnectTcp(const std::string& host, uint16_t port,
+               std::chrono::steady_clock::time_point deadline,
+               const std::function<bool()>& stopped)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(target.host.c_str(), std::to_string(target.port).c_str(), &hints, &found) !=
-        0) {
-        return false;
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+        errno = EHOSTUNREACH;
+        return -1;
     }
     const std::unique_ptr<addrinfo, AddressFree> addresses(found);
+    int error = EHOSTUNREACH;
     for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
         const int fd =
             ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                      address->ai_protocol);
         if (fd < 0) {
+            error = errno;
             continue;
         }
-        const bool open = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ||
-                          (errno == EINPROGRESS && Connected(fd, deadline, stop));
+        error = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ? 0 : errno;
+        if (error == EINPROGRESS) {
+            error = Connected(fd, deadline, stopped);
+        }
+        if (error == 0) {
+            return fd;
+        }
         ::close(fd);
-        if (open) {
-            return true;
+        if (error == ECANCELED || error == ETIMEDOUT) {
+            break;
         }
     }
-    return false;
+    errno = error;
+    return -1;
+}
+
+bool Answers(const ProbeTarget& target, std::chrono::milliseconds timeout,
+             const std::atomic<bool>& stop)
+{
+    const int fd = ConnectTcp(target.host, target.port, std::chrono::steady_clock::now() + timeout,
+                              [&stop] { return stop.load(); });
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
 }
 
 } // namespace netcam

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,13 @@ struct ProbeTarget {
 // The host and port of a camera server (rtsp, rtsps, http, https); empty for
 // the simulated camera, files, tcp:// and udp:// streams and anything else.
 std::optional<ProbeTarget> ProbeTargetOf(const SourceSpec& spec);
+
+// A non-blocking TCP socket connected to host:port by the deadline, or -1
+// with errno saying why (ECONNREFUSED, ETIMEDOUT, ECANCELED for stop,
+// EHOSTUNREACH for a name that does not resolve).
+int ConnectTcp(const std::string& host, uint16_t port,
+               std::chrono::steady_clock::time_point deadline,
+               const std::function<bool()>& stopped);
 
 // True when a connection to the target opens within timeout; false at once
 // when stop is raised.

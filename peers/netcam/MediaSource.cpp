@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
+#include "RtspSource.h"
 #include "SimCamera.h"
 #include "netcam.h"
 
@@ -77,12 +78,15 @@ public:
     }
 
     // RTSP goes over TCP first, over UDP when the camera refuses TCP.
-    uint32_t open(const std::string& url, Clock::time_point deadline)
+    uint32_t open(const std::string& url, Clock::time_point deadline, bool tcpRefused)
     {
         m_deadline = deadline;
         const bool rtsp = url.rfind("rtsp://", 0) == 0;
         uint32_t error = NET_DVR_NOERROR;
         for (const char* transport : kTransports) {
+            if (tcpRefused && transport == kTransports[0]) {
+                continue;
+            }
             error = open(url, transport);
             if (!rtsp || error != NET_DVR_RTSP_SETUPERROR) {
                 break;
@@ -298,6 +302,29 @@ private:
     Clock::time_point m_due;
 };
 
+// Live H.264 and H.265 over RTSP/TCP are read by netcam's own reader,
+// everything else by FFmpeg's.
+bool OpenOnce(const SourceSpec& spec, std::chrono::milliseconds wait, Clock::time_point deadline,
+          const MediaSource::StopFlag& stop, OpenResult& result)
+{
+    bool tcpRefused = false;
+    if (spec.kind == SourceSpec::Kind::Url && spec.url.rfind("rtsp://", 0) == 0) {
+        RtspOpenResult rtsp = OpenRtsp(spec.url, wait, deadline, stop);
+        if (!rtsp.elsewhere) {
+            result.source = std::move(rtsp.source);
+            result.error = rtsp.error;
+            return result.source != nullptr;
+        }
+        tcpRefused = rtsp.tcpRefused;
+    }
+    auto source = std::make_unique<FfmpegSource>(stop, wait, spec.kind == SourceSpec::Kind::File);
+    result.error = source->open(spec.url, deadline, tcpRefused);
+    if (result.error == NET_DVR_NOERROR) {
+        result.source = std::move(source);
+    }
+    return result.source != nullptr;
+}
+
 } // namespace
 
 OpenResult OpenSource(const SourceSpec& spec, const ConnectSettings& settings,
@@ -311,11 +338,7 @@ OpenResult OpenSource(const SourceSpec& spec, const ConnectSettings& settings,
     const auto deadline = Clock::now() + settings.wait;
     const uint32_t tries = std::max<uint32_t>(settings.tries, 1);
     for (uint32_t attempt = 0; attempt < tries; ++attempt) {
-        auto source = std::make_unique<FfmpegSource>(stop, settings.wait,
-                                                     spec.kind == SourceSpec::Kind::File);
-        result.error = source->open(spec.url, deadline);
-        if (result.error == NET_DVR_NOERROR) {
-            result.source = std::move(source);
+        if (OpenOnce(spec, settings.wait, deadline, stop, result)) {
             return result;
         }
         // Wrong credentials or bad data do not get better by asking again.
