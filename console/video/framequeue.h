@@ -22,10 +22,11 @@ struct TimedFrame {
 class FrameQueue {
 public:
     static constexpr size_t kMaxFrames = 101;
-    // Eleven frames of a 4K camera, 49 (two seconds) of a 1080p one, the
-    // whole 101 up to 720p: with the encoder and the frames on their way, a
-    // 4K camera and H.264 stay within 600 MB.
-    static constexpr size_t kMaxBytes = size_t{256} << 20;
+    // Frames queue as YUV 4:2:0: fourteen of a 4K camera, 61 (two and a
+    // half seconds) of a 1080p one, the whole 101 up to 720p. With the
+    // encoder and the frames on their way, a 4K camera and H.264 stay
+    // within 600 MB.
+    static constexpr size_t kMaxBytes = size_t{160} << 20;
 
     // The newest frame is always kept, however large.
     explicit FrameQueue(size_t capacity = kMaxFrames, size_t byteCapacity = kMaxBytes);

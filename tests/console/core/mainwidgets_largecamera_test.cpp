@@ -11,9 +11,8 @@
 
 namespace {
 
-// The recording queue's 256 MB, the encoder's and decoder's frames at 4K and
-// the process itself: measured 570 to 650 MB. An unbounded queue took 1.4 GB.
-constexpr double kMaxPeakMegabytes = 750;
+// An unbounded queue took 1.4 GB.
+constexpr double kMaxPeakMegabytes = 600;
 
 using LargeCameras = coretest::ConsoleRecording;
 
