@@ -90,8 +90,7 @@ std::optional<ProbeTarget> ProbeTargetOf(const SourceSpec& spec)
 }
 
 int ConnectTcp(const std::string& host, uint16_t port,
-               std::chrono::steady_clock::time_point deadline,
-               const std::function<bool()>& stopped)
+               std::chrono::steady_clock::time_point deadline, const std::function<bool()>& stopped)
 {
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;

@@ -305,7 +305,7 @@ private:
 // Live H.264 and H.265 over RTSP/TCP are read by netcam's own reader,
 // everything else by FFmpeg's.
 bool OpenOnce(const SourceSpec& spec, std::chrono::milliseconds wait, Clock::time_point deadline,
-          const MediaSource::StopFlag& stop, OpenResult& result)
+              const MediaSource::StopFlag& stop, OpenResult& result)
 {
     bool tcpRefused = false;
     if (spec.kind == SourceSpec::Kind::Url && spec.url.rfind("rtsp://", 0) == 0) {

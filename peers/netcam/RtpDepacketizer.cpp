@@ -17,7 +17,10 @@ constexpr int kH265Fu = 49;
 constexpr int kH265FirstIrap = 16;
 constexpr int kH265LastIrap = 23;
 
-uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+uint16_t Be16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
 
 uint32_t Be32(const uint8_t* p)
 {

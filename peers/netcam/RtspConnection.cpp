@@ -46,7 +46,8 @@ std::string Trim(const std::string& text)
 std::string Md5Hex(const std::string& text)
 {
     uint8_t digest[16];
-    av_md5_sum(digest, reinterpret_cast<const uint8_t*>(text.data()), static_cast<int>(text.size()));
+    av_md5_sum(digest, reinterpret_cast<const uint8_t*>(text.data()),
+               static_cast<int>(text.size()));
     static const char* hex = "0123456789abcdef";
     std::string out;
     for (uint8_t byte : digest) {
@@ -224,8 +225,8 @@ std::string RtspConnection::authorization(const std::string& method, const std::
     }
     const std::string ha1 = Md5Hex(m_url.user + ":" + m_realm + ":" + m_url.password);
     const std::string ha2 = Md5Hex(method + ":" + url);
-    std::string text = "Authorization: Digest username=\"" + m_url.user + "\", realm=\"" +
-                       m_realm + "\", nonce=\"" + m_nonce + "\", uri=\"" + url + "\"";
+    std::string text = "Authorization: Digest username=\"" + m_url.user + "\", realm=\"" + m_realm +
+                       "\", nonce=\"" + m_nonce + "\", uri=\"" + url + "\"";
     if (m_qop.empty()) {
         text += ", response=\"" + Md5Hex(ha1 + ":" + m_nonce + ":" + ha2) + "\"";
     } else {
@@ -363,8 +364,7 @@ bool RtspConnection::readFrame(uint8_t& channel, std::vector<uint8_t>& data,
             return false;
         }
         channel = m_buffer[m_start + 1];
-        const size_t size =
-            static_cast<size_t>(m_buffer[m_start + 2]) << 8 | m_buffer[m_start + 3];
+        const size_t size = static_cast<size_t>(m_buffer[m_start + 2]) << 8 | m_buffer[m_start + 3];
         if (!fill(4 + size, deadline)) {
             return false;
         }

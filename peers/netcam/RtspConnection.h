@@ -20,7 +20,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     struct Response {
-        int status = 0; // 0: no answer (see error())
+        int status = 0;                                           // 0: no answer (see error())
         std::vector<std::pair<std::string, std::string>> headers; // names in lower case
         std::string body;
         std::string header(const std::string& name) const;

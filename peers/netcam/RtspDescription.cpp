@@ -23,7 +23,8 @@ std::string PercentDecode(const std::string& in)
 {
     std::string out;
     for (size_t i = 0; i < in.size(); ++i) {
-        if (in[i] == '%' && i + 2 < in.size() && std::isxdigit(static_cast<unsigned char>(in[i + 1])) &&
+        if (in[i] == '%' && i + 2 < in.size() &&
+            std::isxdigit(static_cast<unsigned char>(in[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(in[i + 2]))) {
             out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16));
             i += 2;
@@ -76,8 +77,8 @@ void Attribute(Media& media, const std::string& name, const std::string& value)
         const auto slash = encoding.find('/');
         const std::string codec = encoding.substr(0, slash);
         media.codecKnown = codec == "h264" || codec == "h265";
-        media.track.codec = codec == "h265" ? RtpDepacketizer::Codec::H265
-                                            : RtpDepacketizer::Codec::H264;
+        media.track.codec =
+            codec == "h265" ? RtpDepacketizer::Codec::H265 : RtpDepacketizer::Codec::H264;
         media.track.payloadType = type;
         if (slash != std::string::npos) {
             media.track.clockRate = std::max(1, std::atoi(encoding.c_str() + slash + 1));

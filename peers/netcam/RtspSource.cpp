@@ -184,7 +184,8 @@ RtspOpenResult RtspSource::open(Clock::time_point deadline)
         return failed(ConnectError(m_connection.error()));
     }
     const std::string& url = m_connection.url().request;
-    const auto description = m_connection.request("DESCRIBE", url, "Accept: application/sdp\r\n", deadline);
+    const auto description =
+        m_connection.request("DESCRIBE", url, "Accept: application/sdp\r\n", deadline);
     if (description.status != kStatusOk) {
         return answerError(description);
     }
@@ -199,8 +200,8 @@ RtspOpenResult RtspSource::open(Clock::time_point deadline)
     if (base.empty()) {
         base = url;
     }
-    const auto setup =
-        m_connection.request("SETUP", ResolveControl(base, sdp.video->control), kTransport, deadline);
+    const auto setup = m_connection.request("SETUP", ResolveControl(base, sdp.video->control),
+                                            kTransport, deadline);
     if (setup.status != kStatusOk) {
         return answerError(setup);
     }

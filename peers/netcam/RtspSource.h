@@ -22,7 +22,6 @@ struct RtspOpenResult {
 };
 
 RtspOpenResult OpenRtsp(const std::string& url, std::chrono::milliseconds wait,
-                        std::chrono::steady_clock::time_point deadline,
-                        MediaSource::StopFlag stop);
+                        std::chrono::steady_clock::time_point deadline, MediaSource::StopFlag stop);
 
 } // namespace netcam

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,26 @@ TEST_F(HeldInput, EveryHeldPadEndsItsCommandBeforeADialogShows)
         EXPECT_TRUE(padIdleAtPaint) << "the pad still showed its sector";
         EXPECT_EQ(takeAfter(kQuiet), Commands{held.release}) << "nothing moves after it";
     }
+}
+
+TEST_F(HeldInput, AHeldPadEndsItsCommandWhenAnotherWindowTakesTheInput)
+{
+    sliderToHalf("speedSlider");
+    ASSERT_EQ(take(), Commands{"SetKeySafe 255"});
+    QWidget other;
+    other.setGeometry(0, 0, 120, 80);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    const QPoint at = screenPoint("drivePad", kRight);
+    ASSERT_EQ(xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "windowfocus",
+                       QString::number(widget("drivePad")->window()->winId()), "mousedown", "1"}),
+              0);
+    ASSERT_EQ(takeThrough("SetCarPwm 1193 1807"), Commands{"SetCarPwm 1193 1807"});
+    // Another window takes the keyboard while the button is still down.
+    ASSERT_EQ(xdotool({"windowfocus", QString::number(other.winId())}), 0);
+    EXPECT_GE(sim.waitForLine("cmd SetCarPwm 1500 1500", kReleaseWait, 0), 0);
+    xdotool({"mouseup", "1"});
+    EXPECT_EQ(takeAfter(kQuiet), Commands{"SetCarPwm 1500 1500"});
 }
 
 TEST_F(HeldInput, AHeldFunctionKeyActsOncePerPress)

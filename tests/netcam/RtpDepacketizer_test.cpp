@@ -39,8 +39,8 @@ TEST(RtpDepacketizer, PictureLeavesAtItsMarkerWithFragmentsAndAggregatesJoined)
     EXPECT_FALSE(h264.pop(unit));
     Push(h264, Rtp(4, 3000, true, {0x7c, 0x45, 4}));
     ASSERT_TRUE(h264.pop(unit));
-    EXPECT_EQ(unit.data, (std::vector<uint8_t>{0, 0, 0, 1, 0x67, 0xaa, 0, 0, 0, 1, 0x68, 0, 0, 0,
-                                               1, 0x65, 1, 2, 3, 4}));
+    EXPECT_EQ(unit.data, (std::vector<uint8_t>{0,    0, 0, 1, 0x67, 0xaa, 0, 0, 0, 1,
+                                               0x68, 0, 0, 0, 1,    0x65, 1, 2, 3, 4}));
     EXPECT_TRUE(unit.key);
     EXPECT_EQ(unit.timestamp, 3000u);
 
