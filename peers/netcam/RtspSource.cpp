@@ -100,6 +100,11 @@ private:
     {
         switch (response.status) {
         case 0:
+            // A camera that takes the connection and drops it unanswered
+            // gives nothing a second try would change, as with FFmpeg.
+            if (m_connection.error() == ECONNRESET || m_connection.error() == EPIPE) {
+                return failed(NET_DVR_NETWORK_ERRORDATA);
+            }
             return failed(ConnectError(m_connection.error()));
         case kStatusUnauthorized:
         case kStatusForbidden:
