@@ -98,18 +98,8 @@ void RtpDepacketizer::h264(const uint8_t* data, size_t size)
     } else if (type == kH264StapA) {
         aggregate(data + 1, size - 1);
     } else if (type == kH264FuA && size > 2) {
-        const uint8_t fu = data[1];
-        if ((fu & 0x80) != 0) {
-            const uint8_t header = static_cast<uint8_t>((data[0] & 0xe0) | (fu & 0x1f));
-            startNal(&header, 1);
-            m_fragment = true;
-        }
-        if (m_fragment) {
-            append(data + 2, size - 2);
-        }
-        if ((fu & 0x40) != 0) {
-            m_fragment = false;
-        }
+        const uint8_t header = static_cast<uint8_t>((data[0] & 0xe0) | (data[1] & 0x1f));
+        fragment(data[1], &header, 1, data + 2, size - 2);
     }
     // STAP-B, MTAP and FU-B belong to interleaved mode, which is never asked for.
 }
@@ -125,19 +115,26 @@ void RtpDepacketizer::h265(const uint8_t* data, size_t size)
     } else if (type == kH265Ap) {
         aggregate(data + 2, size - 2);
     } else if (type == kH265Fu && size > 3) {
-        const uint8_t fu = data[2];
-        if ((fu & 0x80) != 0) {
-            const uint8_t header[] = {static_cast<uint8_t>((data[0] & 0x81) | (fu & 0x3f) << 1),
-                                      data[1]};
-            startNal(header, sizeof header);
-            m_fragment = true;
-        }
-        if (m_fragment) {
-            append(data + 3, size - 3);
-        }
-        if ((fu & 0x40) != 0) {
-            m_fragment = false;
-        }
+        const uint8_t header[] = {static_cast<uint8_t>((data[0] & 0x81) | (data[2] & 0x3f) << 1),
+                                  data[1]};
+        fragment(data[2], header, sizeof header, data + 3, size - 3);
+    }
+}
+
+// One piece of a fragmented NAL unit: the first rebuilds the unit's header,
+// the rest are joined only while nothing of it was lost.
+void RtpDepacketizer::fragment(uint8_t fu, const uint8_t* header, size_t headerSize,
+                               const uint8_t* data, size_t size)
+{
+    if ((fu & 0x80) != 0) {
+        startNal(header, headerSize);
+        m_fragment = true;
+    }
+    if (m_fragment) {
+        append(data, size);
+    }
+    if ((fu & 0x40) != 0) {
+        m_fragment = false;
     }
 }
 

@@ -31,6 +31,8 @@ private:
     void payload(const uint8_t* data, size_t size);
     void h264(const uint8_t* data, size_t size);
     void h265(const uint8_t* data, size_t size);
+    void fragment(uint8_t fu, const uint8_t* header, size_t headerSize, const uint8_t* data,
+                  size_t size);
     void aggregate(const uint8_t* data, size_t size);
     void startNal(const uint8_t* header, size_t headerSize);
     void append(const uint8_t* data, size_t size);
