@@ -139,7 +139,7 @@ RtspConnection::Response RtspConnection::request(const std::string& method, cons
     Response response;
     for (int attempt = 0; attempt < 2; ++attempt) {
         response = Response{};
-        if (!send(method, url, extra) || !readResponse(response, deadline)) {
+        if (!send(method, url, extra, deadline) || !readResponse(response, deadline)) {
             response.status = 0;
             return response;
         }
@@ -156,7 +156,7 @@ RtspConnection::Response RtspConnection::request(const std::string& method, cons
 }
 
 bool RtspConnection::send(const std::string& method, const std::string& url,
-                          const std::string& extra)
+                          const std::string& extra, Clock::time_point deadline)
 {
     const std::string text = requestText(method, url, extra);
     size_t sent = 0;
@@ -169,8 +169,8 @@ bool RtspConnection::send(const std::string& method, const std::string& url,
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             pollfd writable{m_fd, POLLOUT, 0};
             ::poll(&writable, 1, static_cast<int>(kStopCheck.count()));
-            if (m_stopped()) {
-                m_error = ECANCELED;
+            if (m_stopped() || Clock::now() > deadline) {
+                m_error = m_stopped() ? ECANCELED : ETIMEDOUT;
                 return false;
             }
             continue;

@@ -41,7 +41,8 @@ public:
     Response request(const std::string& method, const std::string& url, const std::string& extra,
                      Clock::time_point deadline);
     // Sends a request whose answer nobody waits for (readFrame passes it over).
-    bool send(const std::string& method, const std::string& url, const std::string& extra);
+    bool send(const std::string& method, const std::string& url, const std::string& extra,
+              Clock::time_point deadline);
     // The next interleaved frame: false when the connection broke, the
     // deadline passed or stop was raised (error() says which).
     bool readFrame(uint8_t& channel, std::vector<uint8_t>& data, Clock::time_point deadline);

@@ -24,6 +24,8 @@ constexpr int kStatusForbidden = 403;
 constexpr int kStatusNotFound = 404;
 constexpr int kStatusUnsupportedTransport = 461;
 constexpr int kDefaultSessionSeconds = 60;
+// A camera that stopped reading its connection holds a closing source no longer.
+constexpr auto kSendWait = std::chrono::milliseconds(500);
 constexpr const char* kTransport = "Transport: RTP/AVP/TCP;unicast;interleaved=0-1\r\n";
 
 uint32_t ConnectError(int error)
@@ -53,7 +55,7 @@ public:
     {
         // Ends the session at once on the camera's side; nobody waits for the answer.
         if (!m_playUrl.empty()) {
-            m_connection.send("TEARDOWN", m_playUrl, {});
+            m_connection.send("TEARDOWN", m_playUrl, {}, Clock::now() + kSendWait);
         }
     }
 
@@ -143,7 +145,7 @@ private:
         while (!m_depacketizer->pop(unit)) {
             if (Clock::now() >= m_keepAliveAt) {
                 m_keepAliveAt = Clock::now() + m_keepAliveEvery;
-                m_connection.send("OPTIONS", m_playUrl, {});
+                m_connection.send("OPTIONS", m_playUrl, {}, deadline);
             }
             if (!m_connection.readFrame(channel, frame, deadline)) {
                 return false;
