@@ -88,7 +88,10 @@ void Attribute(Media& media, const std::string& name, const std::string& value)
     }
 }
 
-void ParameterSets(Media& media)
+// The parameter sets of the format line; false for the interleaved
+// packetisations (H.264 mode 2, H.265 with decoding order numbers), whose
+// reordering this reader leaves to FFmpeg's.
+bool ReadFormat(Media& media)
 {
     const char* keys[] = {"sprop-vps", "sprop-sps", "sprop-pps", "sprop-parameter-sets"};
     std::istringstream params(media.fmtp);
@@ -101,6 +104,12 @@ void ParameterSets(Media& media)
             found.emplace_back(Lower(param.substr(0, equals)), param.substr(equals + 1));
         }
     }
+    for (const auto& [name, value] : found) {
+        if ((name == "packetization-mode" && std::atoi(value.c_str()) == 2) ||
+            (name == "sprop-max-don-diff" && std::atoi(value.c_str()) > 0)) {
+            return false;
+        }
+    }
     // VPS, SPS, PPS in that order, whatever order the line has.
     for (const char* key : keys) {
         for (const auto& [name, value] : found) {
@@ -109,6 +118,7 @@ void ParameterSets(Media& media)
             }
         }
     }
+    return true;
 }
 
 } // namespace
@@ -168,8 +178,7 @@ SessionDescription ParseSessionDescription(const std::string& sdp)
     std::optional<Media> media;
     const auto close = [&] {
         if (media && media->video && !out.video) {
-            if (media->codecKnown) {
-                ParameterSets(*media);
+            if (media->codecKnown && ReadFormat(*media)) {
                 out.video = media->track;
             }
             media->video = false; // the first video track decides

@@ -82,6 +82,9 @@ TEST(RtspDescription, VideoTrackWithParameterSetsAndControls)
     EXPECT_EQ(ResolveControl("rtsp://h/a/", sdp.video->control), "rtsp://h/a/stream=0");
     EXPECT_EQ(ResolveControl("rtsp://h/a", sdp.control), "rtsp://h/a");
     EXPECT_FALSE(ParseSessionDescription("m=video 0 RTP/AVP 26\r\n").video); // MJPEG
+    EXPECT_FALSE(ParseSessionDescription("m=video 0 RTP/AVP 96\r\na=rtpmap:96 H264/90000\r\n"
+                                         "a=fmtp:96 packetization-mode=2\r\n")
+                     .video);
 
     const auto url = ParseRtspUrl("rtsp://ad%40m:p%3Aw@[::1]:8554/Streaming/Channels/101");
     ASSERT_TRUE(url);
