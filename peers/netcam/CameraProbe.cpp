@@ -44,27 +44,13 @@ uint16_t DefaultPort(const std::string& scheme)
 int Connected(int fd, std::chrono::steady_clock::time_point deadline,
               const std::function<bool()>& stopped)
 {
-    for (;;) {
-        if (stopped()) {
-            return ECANCELED;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return ETIMEDOUT;
-        }
-        pollfd writable{fd, POLLOUT, 0};
-        const int ready =
-            ::poll(&writable, 1, static_cast<int>(std::min(left, kStopCheck).count()));
-        if (ready < 0 && errno != EINTR) {
-            return errno;
-        }
-        if (ready > 0) {
-            int error = 0;
-            socklen_t length = sizeof error;
-            return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 ? error : errno;
-        }
+    const int waited = WaitReady(fd, POLLOUT, deadline, stopped);
+    if (waited != 0) {
+        return waited;
     }
+    int error = 0;
+    socklen_t length = sizeof error;
+    return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 ? error : errno;
 }
 
 } // namespace
@@ -87,6 +73,29 @@ std::optional<ProbeTarget> ProbeTargetOf(const SourceSpec& spec)
         return std::nullopt;
     }
     return target;
+}
+
+int WaitReady(int fd, short events, std::chrono::steady_clock::time_point deadline,
+              const std::function<bool()>& stopped)
+{
+    for (;;) {
+        if (stopped()) {
+            return ECANCELED;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return ETIMEDOUT;
+        }
+        pollfd ready{fd, events, 0};
+        const int count = ::poll(&ready, 1, static_cast<int>(std::min(left, kStopCheck).count()));
+        if (count < 0 && errno != EINTR) {
+            return errno;
+        }
+        if (count > 0) {
+            return 0;
+        }
+    }
 }
 
 int ConnectTcp(const std::string& host, uint16_t port,

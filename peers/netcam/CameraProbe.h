@@ -24,6 +24,11 @@ struct ProbeTarget {
 // the simulated camera, files, tcp:// and udp:// streams and anything else.
 std::optional<ProbeTarget> ProbeTargetOf(const SourceSpec& spec);
 
+// Waits until fd is ready for events (POLLIN, POLLOUT): 0 when it is, else
+// ETIMEDOUT at the deadline, ECANCELED once stopped, or poll's errno.
+int WaitReady(int fd, short events, std::chrono::steady_clock::time_point deadline,
+              const std::function<bool()>& stopped);
+
 // A non-blocking TCP socket connected to host:port by the deadline, or -1
 // with errno saying why (ECONNREFUSED, ETIMEDOUT, ECANCELED for stop,
 // EHOSTUNREACH for a name that does not resolve).

@@ -14,6 +14,7 @@
 #include <string_view>
 
 extern "C" {
+#include <libavutil/base64.h>
 #include <libavutil/md5.h>
 }
 
@@ -22,19 +23,10 @@ extern "C" {
 namespace netcam {
 namespace {
 
-constexpr auto kStopCheck = std::chrono::milliseconds(50);
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
 constexpr size_t kMaxBodyBytes = 1024 * 1024;
 constexpr const char* kUserAgent = "User-Agent: netcam\r\n";
-
-std::string Lower(std::string text)
-{
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
 
 std::string Trim(const std::string& text)
 {
@@ -59,28 +51,17 @@ std::string Md5Hex(const std::string& text)
 
 std::string Base64(const std::string& in)
 {
-    static const char* table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < in.size(); i += 3) {
-        uint32_t n = static_cast<uint8_t>(in[i]) << 16;
-        if (i + 1 < in.size()) {
-            n |= static_cast<uint8_t>(in[i + 1]) << 8;
-        }
-        if (i + 2 < in.size()) {
-            n |= static_cast<uint8_t>(in[i + 2]);
-        }
-        out += table[n >> 18 & 63];
-        out += table[n >> 12 & 63];
-        out += i + 1 < in.size() ? table[n >> 6 & 63] : '=';
-        out += i + 2 < in.size() ? table[n & 63] : '=';
-    }
+    std::string out(AV_BASE64_SIZE(in.size()), '\0');
+    av_base64_encode(out.data(), static_cast<int>(out.size()),
+                     reinterpret_cast<const uint8_t*>(in.data()), static_cast<int>(in.size()));
+    out.resize(out.size() - 1); // the terminating zero
     return out;
 }
 
 // The value of name="value" (or name=value) in a challenge's parameters.
 std::string Parameter(const std::string& text, const std::string& name)
 {
-    const std::string lower = Lower(text);
+    const std::string lower = LowerAscii(text);
     size_t at = 0;
     while ((at = lower.find(name, at)) != std::string::npos) {
         const bool starts = at == 0 || lower[at - 1] == ' ' || lower[at - 1] == ',';
@@ -167,10 +148,8 @@ bool RtspConnection::send(const std::string& method, const std::string& url,
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            pollfd writable{m_fd, POLLOUT, 0};
-            ::poll(&writable, 1, static_cast<int>(kStopCheck.count()));
-            if (m_stopped() || Clock::now() > deadline) {
-                m_error = m_stopped() ? ECANCELED : ETIMEDOUT;
+            m_error = WaitReady(m_fd, POLLOUT, deadline, m_stopped);
+            if (m_error != 0) {
                 return false;
             }
             continue;
@@ -199,13 +178,14 @@ void RtspConnection::authenticate(const Response& challenge)
         if (name != "www-authenticate") {
             continue;
         }
-        const std::string scheme = Lower(value.substr(0, value.find(' ')));
+        const std::string scheme = LowerAscii(value.substr(0, value.find(' ')));
         if (scheme == "digest") {
             m_scheme = "Digest";
             m_realm = Parameter(value, "realm");
             m_nonce = Parameter(value, "nonce");
             m_opaque = Parameter(value, "opaque");
-            m_qop = Lower(Parameter(value, "qop")).find("auth") != std::string::npos ? "auth" : "";
+            m_qop =
+                LowerAscii(Parameter(value, "qop")).find("auth") != std::string::npos ? "auth" : "";
             m_nonceCount = 0;
             return; // Digest before Basic, which sends the password as it is
         }
@@ -264,18 +244,10 @@ bool RtspConnection::fill(size_t bytes, Clock::time_point deadline)
             m_error = n == 0 ? ECONNRESET : errno;
             return false;
         }
-        if (m_stopped()) {
-            m_error = ECANCELED;
+        m_error = WaitReady(m_fd, POLLIN, deadline, m_stopped);
+        if (m_error != 0) {
             return false;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            m_error = ETIMEDOUT;
-            return false;
-        }
-        pollfd readable{m_fd, POLLIN, 0};
-        ::poll(&readable, 1, static_cast<int>(std::min(left, kStopCheck).count()));
     }
     return true;
 }
@@ -327,7 +299,7 @@ bool RtspConnection::readMessage(Response& message, Clock::time_point deadline)
             head.substr(at + 2, next == std::string::npos ? next : next - at - 2);
         const auto colon = line.find(':');
         if (colon != std::string::npos) {
-            message.headers.emplace_back(Lower(Trim(line.substr(0, colon))),
+            message.headers.emplace_back(LowerAscii(Trim(line.substr(0, colon))),
                                          Trim(line.substr(colon + 1)));
         }
         at = next;

@@ -12,13 +12,6 @@ extern "C" {
 namespace netcam {
 namespace {
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string PercentDecode(const std::string& in)
 {
     std::string out;
@@ -73,7 +66,7 @@ void Attribute(Media& media, const std::string& name, const std::string& value)
     } else if (name == "framerate") {
         media.track.frameRate = std::atoi(value.c_str());
     } else if (name == "rtpmap" && first && space != std::string::npos) {
-        const std::string encoding = Lower(value.substr(space + 1));
+        const std::string encoding = LowerAscii(value.substr(space + 1));
         const auto slash = encoding.find('/');
         const std::string codec = encoding.substr(0, slash);
         media.codecKnown = codec == "h264" || codec == "h265";
@@ -101,7 +94,7 @@ bool ReadFormat(Media& media)
         param.erase(0, param.find_first_not_of(' '));
         const auto equals = param.find('=');
         if (equals != std::string::npos) {
-            found.emplace_back(Lower(param.substr(0, equals)), param.substr(equals + 1));
+            found.emplace_back(LowerAscii(param.substr(0, equals)), param.substr(equals + 1));
         }
     }
     for (const auto& [name, value] : found) {
@@ -123,10 +116,17 @@ bool ReadFormat(Media& media)
 
 } // namespace
 
+std::string LowerAscii(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 std::optional<RtspUrl> ParseRtspUrl(const std::string& url)
 {
     const std::string scheme = "rtsp://";
-    if (Lower(url.substr(0, scheme.size())) != scheme) {
+    if (LowerAscii(url.substr(0, scheme.size())) != scheme) {
         return std::nullopt;
     }
     RtspUrl out;
@@ -203,7 +203,7 @@ SessionDescription ParseSessionDescription(const std::string& sdp)
             }
         } else if (StartsWith(line, "a=")) {
             const auto colon = line.find(':');
-            const std::string name = Lower(line.substr(2, colon - 2));
+            const std::string name = LowerAscii(line.substr(2, colon - 2));
             const std::string value = colon == std::string::npos ? "" : line.substr(colon + 1);
             if (media) {
                 Attribute(*media, name, value);
@@ -221,7 +221,7 @@ std::string ResolveControl(const std::string& base, const std::string& control)
     if (control.empty() || control == "*") {
         return base;
     }
-    if (Lower(control.substr(0, 7)) == "rtsp://") {
+    if (LowerAscii(control.substr(0, 7)) == "rtsp://") {
         return control;
     }
     if (!base.empty() && base.back() == '/') {

@@ -39,6 +39,9 @@ struct SessionDescription {
 // RTP; other streams (MJPEG, audio) are not this reader's business.
 SessionDescription ParseSessionDescription(const std::string& sdp);
 
+// RTSP header names, SDP attributes and encodings compare without case.
+std::string LowerAscii(std::string text);
+
 // A control attribute against the base URL (Content-Base or the request).
 std::string ResolveControl(const std::string& base, const std::string& control);
 
