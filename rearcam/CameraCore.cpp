@@ -4,8 +4,6 @@
 #include <cstring>
 #include <ctime>
 
-#include <opencv2/imgproc.hpp>
-
 #include "VideoCodec.h"
 
 namespace {
@@ -273,10 +271,12 @@ void CameraCore::OnStreamData(int32_t playHandle, uint32_t dataType, uint8_t* bu
         }
         slot->port.store(port);
         // Each step runs only when the one before succeeded; a failure
-        // leaves the play without frames.
+        // leaves the play without frames. A host that takes planes gets the
+        // player's window side instead of the decode callback.
+        IVideoWindow* const planes = m_planesSink ? &m_planesWindow : nullptr;
         if (size == 0 || PlayM4_SetStreamOpenMode(port, STREAME_REALTIME) == 0 ||
             PlayM4_OpenStream(port, buffer, size, kStreamBufferBytes) == 0 ||
-            PlayM4_Play(port, nullptr) == 0) {
+            PlayM4_Play(port, ToWindowHandle(planes)) == 0 || planes != nullptr) {
             return;
         }
         PlayM4_SetDecCallBack(port, DecodeCallback);
@@ -296,20 +296,35 @@ void CameraCore::OnDecodedFrame(const char* buffer, int32_t size, const FRAME_IN
     const std::clock_t start = std::clock();
     const int64_t needed = static_cast<int64_t>(info.nWidth) * (info.nHeight + info.nHeight / 2);
     // A buffer shorter than its frame is dropped rather than read past its end.
-    if (info.nType == T_YV12 && buffer != nullptr && info.nWidth > 0 && info.nHeight > 0 &&
-        size >= needed) {
-        m_frameHeight.store(info.nHeight);
-        m_frameWidth.store(info.nWidth);
-        const VideoPlanes planes = VideoPlanes::FromYv12(reinterpret_cast<const uint8_t*>(buffer),
-                                                         info.nWidth, info.nHeight);
-        if (m_planesSink && planes.valid()) {
-            m_planesSink(planes);
+    const bool whole = info.nType == T_YV12 && buffer != nullptr && info.nWidth > 0 &&
+                       info.nHeight > 0 && size >= needed;
+    deliver(whole ? VideoPlanes::FromYv12(reinterpret_cast<const uint8_t*>(buffer), info.nWidth,
+                                          info.nHeight)
+                  : VideoPlanes(),
+            start);
+}
+
+void CameraCore::PlanesWindow::ShowPlanes(const VideoPlanes& picture)
+{
+    m_core.deliver(picture, std::clock());
+}
+
+void CameraCore::PlanesWindow::ShowFrame(const cv::Mat& frame)
+{
+    if (!frame.empty() && m_core.m_sink) {
+        m_core.m_sink(frame);
+    }
+}
+
+void CameraCore::deliver(const VideoPlanes& picture, std::clock_t start)
+{
+    if (picture.valid()) {
+        m_frameHeight.store(picture.height);
+        m_frameWidth.store(picture.width);
+        if (m_planesSink) {
+            m_planesSink(picture);
         } else {
-            const cv::Mat yv12(info.nHeight + info.nHeight / 2, info.nWidth, CV_8UC1,
-                               const_cast<char*>(buffer));
-            cv::Mat bgr(info.nHeight, info.nWidth, CV_8UC3);
-            cv::cvtColor(yv12, bgr, cv::COLOR_YUV2BGR_YV12);
-            m_sink(bgr);
+            m_sink(picture.toBgr());
         }
     }
     const long elapsedMs = static_cast<long>((std::clock() - start) * 1000 / CLOCKS_PER_SEC);

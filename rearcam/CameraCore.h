@@ -1,13 +1,14 @@
 // The camera object logic shared by the rear-camera and the main-camera
 // libraries: SDK set-up, logins, live plays, the chain stream callback ->
-// player -> decode callback -> YV12 to BGR (or the planes as they are, for a
-// host that takes them) -> host, and recording.
+// player -> decode callback -> YV12 to BGR -> host (or, for a host that takes
+// planes, player -> the decoder's planes as they are -> host), and recording.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -63,6 +64,18 @@ public:
     void OnDecodedFrame(const char* buffer, int32_t size, const FRAME_INFO& info);
 
 private:
+    // What the player shows a host that takes planes: the decoder's
+    // pictures as it left them, without the decode callback's YV12 copy.
+    class PlanesWindow : public IVideoWindow {
+    public:
+        explicit PlanesWindow(CameraCore& core) : m_core(core) {}
+        void ShowFrame(const cv::Mat& frame) override;
+        void ShowPlanes(const VideoPlanes& picture) override;
+
+    private:
+        CameraCore& m_core;
+    };
+
     struct PlaySlot {
         int32_t handle = -1;
         std::atomic<int32_t> port{-1}; // -1: no player port
@@ -77,11 +90,14 @@ private:
     void stopAll();
     void logoutAll();
     static void releasePort(PlaySlot& slot);
+    // Hands one decoded picture to the host and prints its time.
+    void deliver(const VideoPlanes& picture, std::clock_t start);
     // Time since the recording started, on a monotonic clock; record lock held.
     std::chrono::microseconds sinceRecordStart() const;
 
     FrameSink m_sink;
     PlanesSink m_planesSink;
+    PlanesWindow m_planesWindow{*this};
     FailedLogin m_failedLogin;
     std::mutex m_mutex; // slots and login ids
     std::array<PlaySlot, kMaxPlays> m_slots;

@@ -1,5 +1,7 @@
 #include "videolabel.h"
 
+#include "yuvpicture.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -48,33 +50,33 @@ void VideoLabel::ShowPlanes(const VideoPlanes& planes)
 {
     if (!planes.valid())
         return;
-    // Scaled plane by plane, then converted once at the view's size: no
-    // full-size BGR frame is ever made. YV12 wants even sizes: an odd view
+    // Scaled plane by plane into a picture of the view's size; it is
+    // converted once, as it is painted. YV12 wants even sizes: an odd view
     // gets a picture one pixel larger, clipped when painted.
     cv::Size size = shownSize({planes.width, planes.height});
     size = {(size.width + 1) & ~1, (size.height + 1) & ~1};
-    cv::Mat scratch;
-    const VideoPlanes scaled = scale(planes, size, scratch);
-    QImage picture(size.width, size.height, QImage::Format_RGB32);
-    cv::cvtColor(scaled.yv12Buffer(), pictureMat(picture), cv::COLOR_YUV2BGRA_YV12);
-    setPicture(picture);
+    cv::Mat yv12;
+    scale(planes, size, yv12);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_picture = QImage();
+        m_planes = yv12;
+    }
+    requestRepaint();
 }
 
-VideoPlanes VideoLabel::scale(const VideoPlanes& planes, cv::Size size, cv::Mat& scratch)
+void VideoLabel::scale(const VideoPlanes& planes, cv::Size size, cv::Mat& yv12)
 {
     if (size == cv::Size(planes.width, planes.height)) {
-        if (planes.isYv12Buffer())
-            return planes;
-        planes.copyToYv12(scratch);
-        return VideoPlanes::FromYv12(scratch);
+        planes.copyToYv12(yv12);
+        return;
     }
-    scratch.create(size.height * 3 / 2, size.width, CV_8UC1);
-    const VideoPlanes target = VideoPlanes::FromYv12(scratch);
+    yv12.create(size.height * 3 / 2, size.width, CV_8UC1);
+    const VideoPlanes target = VideoPlanes::FromYv12(yv12);
     const cv::Size half(size.width / 2, size.height / 2);
     cv::resize(planes.yPlane(), target.yPlane(), size, 0, 0, cv::INTER_LINEAR);
     cv::resize(planes.uPlane(), target.uPlane(), half, 0, 0, cv::INTER_LINEAR);
     cv::resize(planes.vPlane(), target.vPlane(), half, 0, 0, cv::INTER_LINEAR);
-    return target;
 }
 
 cv::Mat VideoLabel::pictureMat(QImage& picture)
@@ -94,14 +96,21 @@ void VideoLabel::setPicture(const QImage& picture)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_picture = picture;
+        m_planes = cv::Mat();
     }
     requestRepaint();
 }
 
 QImage VideoLabel::picture() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_picture;
+    cv::Mat planes;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_planes.empty())
+            return m_picture;
+        planes = m_planes;
+    }
+    return yuvpicture::toImage(planes);
 }
 
 void VideoLabel::requestRepaint()
@@ -119,15 +128,27 @@ void VideoLabel::requestRepaint()
 void VideoLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    try {
+    QImage picture;
+    cv::Mat planes;
+    {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_picture.isNull()) {
+        picture = m_picture;
+        planes = m_planes;
+    }
+    try {
+        if (!planes.empty()) {
+            if (fitsView(QSize(planes.cols, planes.rows * 2 / 3)) &&
+                yuvpicture::paintInPlace(painter, size(), planes))
+                return;
+            picture = yuvpicture::toImage(planes);
+        }
+        if (picture.isNull()) {
             painter.fillRect(rect(), Qt::black);
-        } else if (fitsView(m_picture.size())) {
-            painter.drawImage(0, 0, m_picture);
+        } else if (fitsView(picture.size())) {
+            painter.drawImage(0, 0, picture);
         } else {
             painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-            painter.drawImage(rect(), m_picture);
+            painter.drawImage(rect(), picture);
         }
     } catch (const std::exception&) {
         // A picture that cannot be drawn leaves the view as it was.

@@ -21,7 +21,7 @@ public:
 
     // Any thread. Frames other than 8-bit three-channel BGR are ignored.
     void ShowFrame(const cv::Mat& frame) override;
-    // Any thread: scaled into the view, then converted.
+    // Any thread: scaled into the view; converted as it is painted.
     void ShowPlanes(const VideoPlanes& planes) override;
     bool IsShown() const override { return !m_bSwitchedOff; }
     void setVisible(bool visible) override;
@@ -37,16 +37,18 @@ private:
     void requestRepaint();
     // The picture's size in this view: never larger than the view.
     cv::Size shownSize(cv::Size picture) const;
-    // The planes at size, as one contiguous YV12 picture (in scratch unless
-    // they are one already).
-    static VideoPlanes scale(const VideoPlanes& planes, cv::Size size, cv::Mat& scratch);
+    // The planes at size, as one contiguous YV12 picture of its own.
+    static void scale(const VideoPlanes& planes, cv::Size size, cv::Mat& yv12);
     bool fitsView(const QSize& picture) const;
     static cv::Mat pictureMat(QImage& picture);
 
     mutable std::mutex m_mutex; // the picture is set on camera threads
+    // One or the other: a BGR frame's picture, or decoded planes at the
+    // view's size (contiguous YV12).
     QImage m_picture;
-    // Frames are shrunk to the view's size on the calling thread, so the
-    // GUI thread only paints.
+    cv::Mat m_planes;
+    // Frames are shrunk to the view's size on the calling thread; the GUI
+    // thread only converts decoded planes as it paints them.
     std::atomic<int> m_iViewWidth{0};
     std::atomic<int> m_iViewHeight{0};
     std::atomic<bool> m_bSwitchedOff{false};

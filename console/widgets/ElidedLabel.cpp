@@ -11,13 +11,16 @@ ElidedLabel::ElidedLabel(const QString& text, const QStringList& sizingTexts, QW
 
 QSize ElidedLabel::sizeHint() const
 {
-    QSize textSize;
-    for (const QString& sizing : m_sizingTexts)
-        textSize = textSize.expandedTo(fontMetrics().size(Qt::TextSingleLine, sizing));
+    if (!m_textSize.isValid() || m_sizedFont != font()) {
+        m_sizedFont = font();
+        m_textSize = QSize(0, 0);
+        for (const QString& sizing : m_sizingTexts)
+            m_textSize = m_textSize.expandedTo(fontMetrics().size(Qt::TextSingleLine, sizing));
+    }
     const QMargins frame = contentsMargins();
     const int margins = 2 * margin();
-    return {textSize.width() + frame.left() + frame.right() + margins,
-            textSize.height() + frame.top() + frame.bottom() + margins};
+    return {m_textSize.width() + frame.left() + frame.right() + margins,
+            m_textSize.height() + frame.top() + frame.bottom() + margins};
 }
 
 QSize ElidedLabel::minimumSizeHint() const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QLabel>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -22,4 +24,8 @@ protected:
 
 private:
     QStringList m_sizingTexts;
+    // The room of the sizing texts in m_sizedFont: every setText asks for
+    // the size hint again, and measuring the texts means shaping them.
+    mutable QSize m_textSize;
+    mutable QFont m_sizedFont;
 };

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPaintEvent>
+#include <QScreen>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -180,3 +182,47 @@ TEST_F(VideoLabelTest, FramesFromAnotherThreadRepaintTheShownLabel)
 }
 
 } // namespace
+
+// Decoded planes are converted straight into the window at the view's place:
+// the view's pixels come out right and nothing beside it is touched, also
+// when a sibling covers part of the view or the view is odd-sized.
+TEST(VideoLabelWindow, PlanesArePaintedAtTheViewsPlaceAndNowhereElse)
+{
+    ensureApp();
+    QWidget window;
+    window.resize(300, 200);
+    window.setAutoFillBackground(true);
+    window.setPalette(QPalette(QColor(10, 20, 30)));
+    auto* label = new VideoLabel(&window, QStringLiteral("viewmain"));
+    label->setGeometry(31, 17, 201, 99);
+    auto* cover = new QWidget(&window);
+    cover->setAutoFillBackground(true);
+    cover->setPalette(QPalette(QColor(250, 250, 250)));
+    cover->setGeometry(200, 90, 60, 60);
+    cover->hide();
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return label->isVisible(); }));
+    PaintCounter counter;
+    label->installEventFilter(&counter);
+    cv::Mat yv12;
+    cv::cvtColor(bgr(640, 480, cv::Scalar(0, 0, 200)), yv12, cv::COLOR_BGR2YUV_YV12);
+    const auto shown = [&](bool covered) {
+        cover->setVisible(covered);
+        const int before = counter.paints.load();
+        label->ShowPlanes(VideoPlanes::FromYv12(yv12.data, 640, 480));
+        EXPECT_TRUE(waitUntil([&] { return counter.paints.load() > before; }));
+        QApplication::processEvents();
+        return window.windowHandle()->screen()->grabWindow(window.winId()).toImage();
+    };
+    const auto red = [](QColor c) { return c.red() > 190 && c.green() < 12 && c.blue() < 12; };
+    for (const bool covered : {false, true}) {
+        const QImage screen = shown(covered);
+        EXPECT_TRUE(red(screen.pixelColor(31, 17)));
+        EXPECT_TRUE(red(screen.pixelColor(231, 115)) || covered);
+        EXPECT_EQ(screen.pixelColor(232, 50), QColor(10, 20, 30));
+        EXPECT_EQ(screen.pixelColor(100, 116), QColor(10, 20, 30));
+        EXPECT_EQ(screen.pixelColor(30, 17), QColor(10, 20, 30));
+        EXPECT_EQ(screen.pixelColor(210, 100),
+                  covered ? QColor(250, 250, 250) : screen.pixelColor(31, 17));
+    }
+}

@@ -1,0 +1,29 @@
+// A decoded picture kept as YUV 4:2:0 and converted to the painter's RGB32
+// only when it is painted: straight into the window's backing store where
+// the whole view is painted, so the GUI thread neither converts twice nor
+// copies the picture once more.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <opencv2/core/mat.hpp>
+
+class QPainter;
+
+namespace yuvpicture {
+
+// The top left size pixels of a contiguous YV12 picture (height * 3 / 2 rows)
+// as RGB32 at target. size is at most the picture's.
+void toRgb32(const cv::Mat& yv12, QSize size, uchar* target, int stride);
+
+// The picture as an RGB32 image of its own.
+QImage toImage(const cv::Mat& yv12);
+
+// Paints the picture's top left view pixels into the painter's backing store
+// at the widget's place. False, painting nothing, unless the painter draws
+// untransformed into an RGB32 image and the whole widget is to be painted
+// (a view partly covered, or repainted in part, is left to the painter).
+bool paintInPlace(QPainter& painter, QSize view, const cv::Mat& yv12);
+
+} // namespace yuvpicture
