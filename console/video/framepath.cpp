@@ -11,6 +11,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <malloc.h>
 
 namespace {
@@ -24,6 +25,35 @@ constexpr int kKeptFreeBytes = 32 << 20;
 // Heaps for all threads: a frame is made on a camera thread and freed on the
 // GUI or a writer thread, and every further heap keeps such frames for itself.
 constexpr int kHeaps = 2;
+
+// The top rows of a contiguous YV12 picture, kept to be put back.
+class TopRows {
+public:
+    TopRows() = default;
+    TopRows(const cv::Mat& yv12, int rows)
+        : m_planes(VideoPlanes::FromYv12(yv12)), m_rows(std::min(rows, m_planes.height) & ~1)
+    {
+        m_y = m_planes.yPlane().rowRange(0, m_rows).clone();
+        m_u = m_planes.uPlane().rowRange(0, m_rows / 2).clone();
+        m_v = m_planes.vPlane().rowRange(0, m_rows / 2).clone();
+    }
+    void restore() const
+    {
+        if (m_rows == 0) {
+            return;
+        }
+        m_y.copyTo(m_planes.yPlane().rowRange(0, m_rows));
+        m_u.copyTo(m_planes.uPlane().rowRange(0, m_rows / 2));
+        m_v.copyTo(m_planes.vPlane().rowRange(0, m_rows / 2));
+    }
+
+private:
+    VideoPlanes m_planes;
+    int m_rows = 0;
+    cv::Mat m_y;
+    cv::Mat m_u;
+    cv::Mat m_v;
+};
 
 } // namespace
 
@@ -132,9 +162,21 @@ void FramePath::process(cv::Mat image, Kind kind, RecordingClock::time_point arr
         m_overlay.WriteInfoAfter(canvas);
     }
     // The snapshot and the recording queue share a buffer nobody draws into
-    // afterwards: the frame itself, unless the indicator goes onto it or the
-    // frame lies in memory it does not own.
-    const cv::Mat kept = recording || image.u == nullptr ? image.clone() : image;
+    // afterwards: the frame itself, unless it lies in memory it does not own.
+    // The indicator is for the view alone: a BGR frame is copied before it is
+    // drawn; a picture of planes, which the view scales into one of its own
+    // at once, lends the view the rows under it and gets them back.
+    const bool lends = recording && kind == Kind::Yv12 && image.u != nullptr;
+    const cv::Mat kept = (recording && !lends) || image.u == nullptr ? image.clone() : image;
+    if (recording) {
+        const TopRows under =
+            lends ? TopRows(image, RecordIndicator::rowsCovered(matSize())) : TopRows();
+        m_indicator.draw(canvas, RecordIndicator::Clock::now(), m_overlay);
+        show(image, kind);
+        under.restore();
+    } else {
+        show(image, kind);
+    }
     {
         std::lock_guard<std::mutex> lock(m_lastFrameMutex);
         m_lastFrame = kept;
@@ -142,8 +184,11 @@ void FramePath::process(cv::Mat image, Kind kind, RecordingClock::time_point arr
     }
     if (recording) {
         m_queue.push(kept, arrival);
-        m_indicator.draw(canvas, RecordIndicator::Clock::now(), m_overlay);
     }
+}
+
+void FramePath::show(const cv::Mat& image, Kind kind) const
+{
     if (m_display == nullptr) {
         return;
     }

@@ -66,6 +66,7 @@ private:
     // Overlay, last frame, recording queue, indicator, display; a Yv12 image
     // is a contiguous YV12 picture.
     void process(cv::Mat image, Kind kind, RecordingClock::time_point arrival);
+    void show(const cv::Mat& image, Kind kind) const;
     // Whether a frame this wide loses its side margins.
     bool crops(int width) const;
     // Notes the first frame's size; true when picture has it.

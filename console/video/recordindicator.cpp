@@ -4,6 +4,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -47,6 +48,12 @@ std::string RecordIndicator::clockText(Clock::duration elapsed)
     std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", seconds / 3600,
                   (seconds / 60) % 60, seconds % 60);
     return buffer;
+}
+
+int RecordIndicator::rowsCovered(cv::Size frame)
+{
+    // The dot's and the text's height below the top, with room to spare.
+    return Overlay::unit(frame.height) / kTopDivisor + 3 * std::max(kTextSize, 2 * kDotRadius);
 }
 
 void RecordIndicator::draw(const OverlayCanvas& frame, Clock::time_point now,

@@ -1,7 +1,6 @@
 // The on-screen recording mark: a dot that turns from green to red and back
-// once a second, and "REC hh:mm:ss" counting from the recording start. Drawn
-// after the frame was copied for the file and snapshots, so it is seen on
-// screen only.
+// once a second, and "REC hh:mm:ss" counting from the recording start. Seen
+// on screen only: never in the frames kept for the file and snapshots.
 #pragma once
 
 #include "overlaycanvas.h"
@@ -28,6 +27,9 @@ public:
     void start(Clock::time_point now);
     // Camera thread.
     void draw(const OverlayCanvas& frame, Clock::time_point now, const Overlay& overlay);
+
+    // How many rows at the top of a picture of this size draw() may touch.
+    static int rowsCovered(cv::Size frame);
 
     bool isRed() const;
     cv::Scalar color() const;
