@@ -1,7 +1,6 @@
 // A decoded picture kept as YUV 4:2:0 and converted to the painter's RGB32
-// only when it is painted: straight into the window's backing store where
-// the whole view is painted, so the GUI thread neither converts twice nor
-// copies the picture once more.
+// only when it is painted, straight into the window's backing store: the GUI
+// thread neither converts twice nor copies the picture once more.
 #pragma once
 
 #include <QImage>
@@ -21,9 +20,9 @@ void toRgb32(const cv::Mat& yv12, QSize size, uchar* target, int stride);
 QImage toImage(const cv::Mat& yv12);
 
 // Paints the picture's top left view pixels into the painter's backing store
-// at the widget's place. False, painting nothing, unless the painter draws
-// untransformed into an RGB32 image and the whole widget is to be painted
-// (a view partly covered, or repainted in part, is left to the painter).
+// at the widget's place, where the widget is to be painted (not under a
+// sibling above it). False, painting nothing, unless the painter draws
+// untransformed into an RGB32 image.
 bool paintInPlace(QPainter& painter, QSize view, const cv::Mat& yv12);
 
 } // namespace yuvpicture
