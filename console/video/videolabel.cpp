@@ -103,14 +103,17 @@ void VideoLabel::setPicture(const QImage& picture)
 
 QImage VideoLabel::picture() const
 {
-    cv::Mat planes;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_planes.empty())
-            return m_picture;
-        planes = m_planes;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_planes.empty())
+        return m_picture;
+    // Converted once per picture: the same picture asked for again is the
+    // same image (and cache key). The planes are held, so a new picture
+    // cannot take over their buffer.
+    if (m_convertedFrom.data != m_planes.data) {
+        m_converted = yuvpicture::toImage(m_planes);
+        m_convertedFrom = m_planes;
     }
-    return yuvpicture::toImage(planes);
+    return m_converted;
 }
 
 void VideoLabel::requestRepaint()

@@ -27,6 +27,8 @@ public:
     void setVisible(bool visible) override;
     // Any thread: replaces the picture and asks for a repaint.
     void setPicture(const QImage& picture);
+    // Any thread: the picture shown, as RGB32 at its size in this view; the
+    // same image (and cache key) until the next picture.
     QImage picture() const;
 
 protected:
@@ -47,6 +49,9 @@ private:
     // view's size (contiguous YV12).
     QImage m_picture;
     cv::Mat m_planes;
+    // picture()'s conversion of m_convertedFrom.
+    mutable QImage m_converted;
+    mutable cv::Mat m_convertedFrom;
     // Frames are shrunk to the view's size on the calling thread; the GUI
     // thread only converts decoded planes as it paints them.
     std::atomic<int> m_iViewWidth{0};

@@ -116,6 +116,8 @@ TEST_F(VideoLabelTest, PlanesLargerThanTheViewAreScaledToItThenConverted)
     cv::cvtColor(frame, yv12, cv::COLOR_BGR2YUV_YV12);
     label->ShowPlanes(VideoPlanes::FromYv12(yv12.data, 1920, 1080));
     ASSERT_EQ(label->picture().size(), QSize(202, 100));
+    // Converted once: asked again, the same picture is the same image.
+    EXPECT_EQ(label->picture().cacheKey(), label->picture().cacheKey());
     const QImage shown = label->grab().toImage();
     ASSERT_EQ(shown.size(), QSize(201, 99));
     const auto near = [](QColor a, QColor b) {
