@@ -131,27 +131,25 @@ void VideoLabel::requestRepaint()
 void VideoLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QImage picture;
     cv::Mat planes;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        picture = m_picture;
         planes = m_planes;
     }
     try {
-        if (!planes.empty()) {
-            if (fitsView(QSize(planes.cols, planes.rows * 2 / 3)) &&
-                yuvpicture::paintInPlace(painter, size(), planes))
-                return;
-            picture = yuvpicture::toImage(planes);
-        }
-        if (picture.isNull()) {
+        if (!planes.empty() && fitsView(QSize(planes.cols, planes.rows * 2 / 3)) &&
+            yuvpicture::paintInPlace(painter, size(), planes))
+            return;
+        // Anything else is drawn by the painter, decoded planes as converted
+        // once for picture().
+        const QImage shown = picture();
+        if (shown.isNull()) {
             painter.fillRect(rect(), Qt::black);
-        } else if (fitsView(picture.size())) {
-            painter.drawImage(0, 0, picture);
+        } else if (fitsView(shown.size())) {
+            painter.drawImage(0, 0, shown);
         } else {
             painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-            painter.drawImage(rect(), picture);
+            painter.drawImage(rect(), shown);
         }
     } catch (const std::exception&) {
         // A picture that cannot be drawn leaves the view as it was.

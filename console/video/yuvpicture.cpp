@@ -47,16 +47,12 @@ void convertPart(const VideoPlanes& planes, const QRect& part, uchar* target, in
 
 } // namespace
 
-void toRgb32(const cv::Mat& yv12, QSize size, uchar* target, int stride)
-{
-    convertPart(VideoPlanes::FromYv12(yv12), QRect(QPoint(), size), target, stride);
-}
-
 QImage toImage(const cv::Mat& yv12)
 {
     const QSize size(yv12.cols, yv12.rows * 2 / 3);
     QImage image(size, QImage::Format_RGB32);
-    toRgb32(yv12, size, image.bits(), static_cast<int>(image.bytesPerLine()));
+    convert(VideoPlanes::FromYv12(yv12), QRect(QPoint(), size), image.bits(),
+            static_cast<int>(image.bytesPerLine()));
     return image;
 }
 

@@ -12,11 +12,8 @@ class QPainter;
 
 namespace yuvpicture {
 
-// The top left size pixels of a contiguous YV12 picture (height * 3 / 2 rows)
-// as RGB32 at target. size is at most the picture's.
-void toRgb32(const cv::Mat& yv12, QSize size, uchar* target, int stride);
-
-// The picture as an RGB32 image of its own.
+// A contiguous YV12 picture (height * 3 / 2 rows) as an RGB32 image of its
+// own.
 QImage toImage(const cv::Mat& yv12);
 
 // Paints the picture's top left view pixels into the painter's backing store
