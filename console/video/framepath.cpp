@@ -26,6 +26,21 @@ constexpr int kKeptFreeBytes = 32 << 20;
 // GUI or a writer thread, and every further heap keeps such frames for itself.
 constexpr int kHeaps = 2;
 
+// The date line's clock: whole seconds of local time, looked up once a second
+// on each thread that draws frames. A lookup reads the time zone afresh (a stat
+// of the zone file per frame otherwise).
+QDateTime currentSecond()
+{
+    thread_local qint64 shownSecond = -1;
+    thread_local QDateTime shown;
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != shownSecond) {
+        shownSecond = second;
+        shown = QDateTime::fromMSecsSinceEpoch(second * 1000);
+    }
+    return shown;
+}
+
 // The top rows of a contiguous YV12 picture, kept to be put back.
 class TopRows {
 public:
@@ -154,7 +169,7 @@ void FramePath::process(cv::Mat image, Kind kind, RecordingClock::time_point arr
 {
     const OverlayCanvas canvas =
         kind == Kind::Yv12 ? OverlayCanvas::yv12(image) : OverlayCanvas(image);
-    m_overlay.drawDistanceAndDate(canvas, QDateTime::currentDateTime());
+    m_overlay.drawDistanceAndDate(canvas, currentSecond());
     const bool recording = m_bRecording;
     if (recording && m_bHeaderPhase) {
         m_overlay.WriteInfoBefore(canvas);

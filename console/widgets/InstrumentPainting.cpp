@@ -27,15 +27,36 @@ QPixmap scaledPicture(const QPixmap& picture, int side)
     return picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
-void paintDial(QWidget& widget, const QPixmap& background, const QColor& needleColour,
-               int needleLength, double angle)
+const QPixmap& KeptDrawing::of(const QWidget& widget, double key,
+                               const std::function<void(QPainter&)>& draw)
 {
+    const qreal ratio = widget.devicePixelRatioF();
+    const QSize pixels = widget.size() * ratio;
+    if (m_pixmap.size() == pixels && m_pixmap.devicePixelRatio() == ratio && key == m_key)
+        return m_pixmap;
+    m_key = key;
+    m_pixmap = QPixmap(pixels);
+    if (m_pixmap.isNull())
+        return m_pixmap;
+    m_pixmap.setDevicePixelRatio(ratio);
+    m_pixmap.fill(Qt::transparent);
+    QPainter painter(&m_pixmap);
+    if (enterLogicalSpace(painter, widget.size()))
+        draw(painter);
+    return m_pixmap;
+}
+
+void paintDial(QWidget& widget, KeptDrawing& face, const QPixmap& background,
+               const QColor& needleColour, int needleLength, double angle)
+{
+    constexpr int kHalf = kLogicalSide / 2;
     QPainter painter(&widget);
+    painter.drawPixmap(0, 0, face.of(widget, 0, [&background](QPainter& logical) {
+        if (!background.isNull())
+            logical.drawPixmap(-kHalf, -kHalf, background);
+    }));
     if (!enterLogicalSpace(painter, widget.size()))
         return;
-    constexpr int kHalf = kLogicalSide / 2;
-    if (!background.isNull())
-        painter.drawPixmap(-kHalf, -kHalf, background);
 
     constexpr double kHalfWidth = 5.0;
     constexpr double kTail = 8.0;

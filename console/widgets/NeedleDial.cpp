@@ -36,6 +36,6 @@ void NeedleDial::SetCurrentValue(double dValue)
 
 void NeedleDial::paintEvent(QPaintEvent*)
 {
-    instrument::paintDial(*this, m_background, m_needleColor, m_needleLength,
+    instrument::paintDial(*this, m_face, m_background, m_needleColor, m_needleLength,
                           needleAngle(m_dValue));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "InstrumentPainting.h"
+
 #include <QColor>
 #include <QPixmap>
 #include <QString>
@@ -31,6 +33,7 @@ protected:
 
 private:
     QPixmap m_background;
+    instrument::KeptDrawing m_face;
     double m_dValue = 0.0;
     QColor m_needleColor;
     int m_needleLength;

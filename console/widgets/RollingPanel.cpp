@@ -9,6 +9,10 @@
 namespace {
 // The picture fills 198 of the 200 logical units, leaving a hairline margin.
 constexpr int kPictureSide = 198;
+// The picture is turned to a tenth of a degree, under half a pixel at its rim at the
+// sizes the console lays out: a sensor at rest jitters by hundredths of a degree, and
+// each new turn costs a smooth rotation of the whole picture.
+constexpr double kTurnsPerDegree = 10.0;
 } // namespace
 
 RollingPanel::RollingPanel(QWidget* parent) : RollingPanel(parent, ":/images/Others/rolling.png")
@@ -44,14 +48,12 @@ QSize RollingPanel::minimumSizeHint() const
 
 void RollingPanel::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!instrument::enterLogicalSpace(painter, size()))
-        return;
-    painter.save();
-    painter.setPen(Qt::NoPen);
-    painter.rotate(m_dAngle);
-    // A picture that is not square lies against the top-left of the square.
-    if (!m_picture.isNull())
-        painter.drawPixmap(-kPictureSide / 2, -kPictureSide / 2, m_picture);
-    painter.restore();
+    const double turn = std::round(m_dAngle * kTurnsPerDegree) / kTurnsPerDegree;
+    const QPixmap& turned = m_turned.of(*this, turn, [this, turn](QPainter& painter) {
+        painter.rotate(turn);
+        // A picture that is not square lies against the top-left of the square.
+        if (!m_picture.isNull())
+            painter.drawPixmap(-kPictureSide / 2, -kPictureSide / 2, m_picture);
+    });
+    QPainter(this).drawPixmap(0, 0, turned);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "InstrumentPainting.h"
+
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -28,4 +30,5 @@ protected:
 private:
     QPixmap m_picture;
     double m_dAngle = 0.0;
+    instrument::KeptDrawing m_turned;
 };

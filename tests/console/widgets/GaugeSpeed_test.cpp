@@ -65,6 +65,8 @@ TEST(GaugeSpeed, ValuesOutsideTheRangeAreNotClamped)
 TEST(GaugeSpeed, DialIsCentredAndScaledByTheShorterSide)
 {
     GaugeSpeed gauge;
+    gauge.resize(200, 200);
+    paintOnBlack(gauge); // a face kept from another size is not reused
     gauge.resize(400, 200);
     gauge.SetCurrentValue(50);
     const QImage image = paintOnBlack(gauge);

@@ -70,6 +70,8 @@ TEST_F(RollingPanelPicture, AngleTurnsThePictureClockwise)
 TEST_F(RollingPanelPicture, NonSquareWidgetCentresTheSquare)
 {
     MarkedPanel panel(topMark());
+    panel.resize(200, 200);
+    paintOnBlack(panel); // a picture kept from another size is not reused
     panel.resize(400, 200);
     const QImage image = paintOnBlack(panel);
     EXPECT_TRUE(isRed(image.pixelColor(200, 24)));
