@@ -11,6 +11,7 @@
 #include "robotcommands.h"
 #include "telemetry.h"
 #include "threadcheck.h"
+#include "videolabel.h"
 
 namespace {
 
@@ -38,6 +39,9 @@ void mainWidgets::buildCommands()
             emit sendRollingPanel(roll);
             emit sendPitchPanel(pitch);
         });
+    // The panels repaint with the large view's next picture; the view (a
+    // child widget) outlives the telemetry.
+    m_pTelemetry->setPaintBeat(&m_pViewMain->paintBeat());
 }
 
 void mainWidgets::createSession()

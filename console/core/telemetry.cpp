@@ -1,5 +1,6 @@
 #include "telemetry.h"
 
+#include "paintbeat.h"
 #include "robotcommands.h"
 #include "statusreadout.h"
 #include "threadcheck.h"
@@ -30,11 +31,15 @@ int Telemetry::receive(const LinkStatusRecord* record)
     bool wake = false;
     {
         const std::lock_guard<std::mutex> lock(m_newestMutex);
+        const bool remoteChanged = record->NRF_Status != m_newest.NRF_Status;
         m_newest = *record;
         m_remoteHeldMeanwhile |= record->NRF_Status == RobotCommands::kRemoteHasControl;
-        wake = !std::exchange(m_newestWaiting, true);
+        m_remoteChangedMeanwhile |= remoteChanged;
+        wake = !std::exchange(m_newestWaiting, true) ||
+               (remoteChanged && !std::exchange(m_changePosted, true));
     }
-    // One queued call at a time: a flood never piles up work for the GUI.
+    // One queued call at a time, and one more for a change of the remote's
+    // state while a record waits: a flood never piles up work for the GUI.
     if (wake)
         m_guiTasks.post([this] { applyNewest(); });
     return 0;
@@ -46,13 +51,31 @@ void Telemetry::applyNewest()
         m_pPaintWait->start(static_cast<int>(kPaintIntervalMs - m_sinceApplied.elapsed()));
         return;
     }
+    bool remoteChanged = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_newestMutex);
+        remoteChanged = m_remoteChangedMeanwhile;
+    }
+    if (m_pBeat != nullptr && !remoteChanged)
+        m_pBeat->run(this, [this] { applyWaiting(); });
+    else
+        applyWaiting();
+}
+
+void Telemetry::applyWaiting()
+{
     LinkStatusRecord newest{};
     bool remoteHeld = false;
     {
         const std::lock_guard<std::mutex> lock(m_newestMutex);
+        // A change of the remote's state overtook the record waiting for the beat.
+        if (!m_newestWaiting)
+            return;
         newest = m_newest;
         remoteHeld = std::exchange(m_remoteHeldMeanwhile, false);
         m_newestWaiting = false;
+        m_remoteChangedMeanwhile = false;
+        m_changePosted = false;
     }
     m_sinceApplied.start();
     // The remote took control and gave it back between two applied records.

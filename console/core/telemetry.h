@@ -19,6 +19,7 @@
 #include <mutex>
 
 class DisplayPanle;
+class PaintBeat;
 class QTimer;
 class RobotCommands;
 
@@ -27,7 +28,8 @@ class Telemetry : public QObject {
 
 public:
     // One frame of a 60 Hz screen: nobody sees records applied faster, and
-    // the crawler's 20 Hz records are each applied at once.
+    // the crawler's 20 Hz records are each applied (with a paint beat, at
+    // the main view's next repaint).
     static constexpr int kPaintIntervalMs = 16;
 
     // distanceReading takes the cable length in metres (the distance
@@ -42,10 +44,16 @@ public:
     int receive(const LinkStatusRecord* record);
     // GUI thread: one record, step by step.
     void apply(const LinkStatusRecord& record);
+    // GUI thread: records wait for the beat's next repaint (the main view's)
+    // to be applied with it, except those that change the remote's state.
+    // The beat must outlive this object.
+    void setPaintBeat(PaintBeat* beat) { m_pBeat = beat; }
 
 private:
-    // GUI thread: the newest record received since the last one applied.
+    // GUI thread: the newest record received since the last one applied, on
+    // the paint beat when there is one.
     void applyNewest();
+    void applyWaiting();
     void applyRemoteState(uint8_t nrfStatus);
 
     RobotCommands& m_commands;
@@ -61,8 +69,13 @@ private:
     // A record since the last one applied had the remote holding control, so
     // a hand-back in between is not lost when only the newest is applied.
     bool m_remoteHeldMeanwhile = false;
+    // A record since the last one applied changed the remote's state: it is
+    // applied at once, so that no two changes meet in one applied record.
+    bool m_remoteChangedMeanwhile = false;
+    bool m_changePosted = false;
 
     QTimer* m_pPaintWait;
+    PaintBeat* m_pBeat = nullptr;
     GuiTasks m_guiTasks;
     QElapsedTimer m_sinceApplied;
 };

@@ -124,6 +124,7 @@ void VideoLabel::requestRepaint()
         return;
     m_guiTasks.post([this] {
         m_bRepaintQueued = false;
+        m_beat.beat();
         update();
     });
 }

@@ -6,6 +6,7 @@
 
 #include "IVideoWindow.h"
 #include "guitasks.h"
+#include "paintbeat.h"
 
 #include <QImage>
 #include <QWidget>
@@ -30,6 +31,8 @@ public:
     // Any thread: the picture shown, as RGB32 at its size in this view; the
     // same image (and cache key) until the next picture.
     QImage picture() const;
+    // GUI thread: beats as each new picture asks for its repaint.
+    PaintBeat& paintBeat() { return m_beat; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,4 +62,5 @@ private:
     std::atomic<bool> m_bSwitchedOff{false};
     std::atomic<bool> m_bRepaintQueued{false};
     GuiTasks m_guiTasks;
+    PaintBeat m_beat;
 };

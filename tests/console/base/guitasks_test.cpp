@@ -2,6 +2,8 @@
 // thread in the order posted; tasks still waiting when the queue goes never run.
 #include "guitasks.h"
 
+#include "coreapp.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -12,16 +14,9 @@
 
 namespace {
 
-struct App {
-    int argc = 1;
-    char name[10] = "base_test";
-    char* argv[2] = {name, nullptr};
-    QCoreApplication app{argc, argv};
-};
-
 TEST(GuiTasks, TasksFromAnotherThreadRunOnTheGuiThreadInOrder)
 {
-    App app;
+    CoreApp app;
     GuiTasks tasks;
     std::vector<int> ran;
     std::vector<std::thread::id> threads;
@@ -43,7 +38,7 @@ TEST(GuiTasks, TasksFromAnotherThreadRunOnTheGuiThreadInOrder)
 
 TEST(GuiTasks, WaitingTasksAreDroppedWithTheQueueEvenWhenATaskEndsIt)
 {
-    App app;
+    CoreApp app;
     bool ran = false;
     auto tasks = std::make_unique<GuiTasks>();
     tasks->post([&] { ran = true; });
