@@ -34,9 +34,8 @@ int Telemetry::receive(const LinkStatusRecord* record)
         const bool remoteChanged = record->NRF_Status != m_newest.NRF_Status;
         m_newest = *record;
         m_remoteHeldMeanwhile |= record->NRF_Status == RobotCommands::kRemoteHasControl;
-        m_remoteChangedMeanwhile |= remoteChanged;
-        wake = !std::exchange(m_newestWaiting, true) ||
-               (remoteChanged && !std::exchange(m_changePosted, true));
+        const bool firstChange = remoteChanged && !std::exchange(m_remoteChangedMeanwhile, true);
+        wake = !std::exchange(m_newestWaiting, true) || firstChange;
     }
     // One queued call at a time, and one more for a change of the remote's
     // state while a record waits: a flood never piles up work for the GUI.
@@ -75,7 +74,6 @@ void Telemetry::applyWaiting()
         remoteHeld = std::exchange(m_remoteHeldMeanwhile, false);
         m_newestWaiting = false;
         m_remoteChangedMeanwhile = false;
-        m_changePosted = false;
     }
     m_sinceApplied.start();
     // The remote took control and gave it back between two applied records.

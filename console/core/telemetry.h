@@ -70,9 +70,9 @@ private:
     // a hand-back in between is not lost when only the newest is applied.
     bool m_remoteHeldMeanwhile = false;
     // A record since the last one applied changed the remote's state: it is
-    // applied at once, so that no two changes meet in one applied record.
+    // applied at once, so that no two changes meet in one applied record. The
+    // first such change wakes the GUI even while a record waits for the beat.
     bool m_remoteChangedMeanwhile = false;
-    bool m_changePosted = false;
 
     QTimer* m_pPaintWait;
     PaintBeat* m_pBeat = nullptr;
