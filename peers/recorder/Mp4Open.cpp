@@ -183,9 +183,10 @@ std::string Mp4Recorder::Output::open(const std::string& path, double fps, cv::S
     }
 
     frame.reset(av_frame_alloc());
+    lent.reset(av_frame_alloc());
     packet.reset(av_packet_alloc());
     held.reset(av_packet_alloc());
-    if (!frame || !packet || !held) {
+    if (!frame || !lent || !packet || !held) {
         return "out of memory";
     }
     frame->format = codec->pix_fmt;

@@ -53,6 +53,8 @@ struct Mp4Recorder::Output {
     std::unique_ptr<AVFormatContext, recorder::FormatDeleter> format;
     std::unique_ptr<AVCodecContext, recorder::CodecDeleter> codec;
     std::unique_ptr<AVFrame, recorder::FrameDeleter> frame;
+    // Refers to the caller's picture when it is encoded as it lies.
+    std::unique_ptr<AVFrame, recorder::FrameDeleter> lent;
     std::unique_ptr<AVPacket, recorder::PacketDeleter> packet;
     std::unique_ptr<SwsContext, recorder::SwsDeleter> scaler;
     cv::Mat i420; // a frame stored at its own size, before it goes into the planes

@@ -223,17 +223,56 @@ bool Mp4Recorder::fail(const std::string& error)
 
 namespace {
 
-// A contiguous 4:2:0 picture into the encoder's frame: I420 (U first) or
-// YV12 (V first).
-void copyPlanes(const uint8_t* y, int width, int height, bool yv12, AVFrame& frame)
+// The planes of a contiguous 4:2:0 picture, I420 (U first) or YV12 (V first).
+struct Planes {
+    uint8_t* data[3];
+    int linesize[3];
+};
+
+Planes planesOf(uint8_t* y, int width, int height, bool yv12)
 {
-    const uint8_t* second = y + static_cast<size_t>(width) * height;
-    const uint8_t* third = second + static_cast<size_t>(width / 2) * (height / 2);
-    const uint8_t* u = yv12 ? third : second;
-    const uint8_t* v = yv12 ? second : third;
-    av_image_copy_plane(frame.data[0], frame.linesize[0], y, width, width, height);
-    av_image_copy_plane(frame.data[1], frame.linesize[1], u, width / 2, width / 2, height / 2);
-    av_image_copy_plane(frame.data[2], frame.linesize[2], v, width / 2, width / 2, height / 2);
+    uint8_t* second = y + static_cast<size_t>(width) * height;
+    uint8_t* third = second + static_cast<size_t>(width / 2) * (height / 2);
+    return {{y, yv12 ? third : second, yv12 ? second : third}, {width, width / 2, width / 2}};
+}
+
+void copyPlanes(uint8_t* y, int width, int height, bool yv12, AVFrame& frame)
+{
+    const Planes from = planesOf(y, width, height, yv12);
+    const int widths[3] = {width, width / 2, width / 2};
+    const int heights[3] = {height, height / 2, height / 2};
+    for (int plane = 0; plane < 3; ++plane) {
+        av_image_copy_plane(frame.data[plane], frame.linesize[plane], from.data[plane],
+                            from.linesize[plane], widths[plane], heights[plane]);
+    }
+}
+
+void releaseLent(void* picture, uint8_t*)
+{
+    delete static_cast<cv::Mat*>(picture);
+}
+
+// A YV12 picture that owns its memory goes into the encoder as it lies: the
+// frame refers to its planes and holds a reference to it for as long as the
+// encoder keeps the frame, so nothing is copied on the way in. False when no
+// buffer reference could be made.
+bool lendPlanes(const cv::Mat& yv12, AVFrame& frame)
+{
+    av_frame_unref(&frame);
+    auto* held = new cv::Mat(yv12);
+    frame.buf[0] = av_buffer_create(held->data, held->total(), releaseLent, held,
+                                    AV_BUFFER_FLAG_READONLY);
+    if (frame.buf[0] == nullptr) {
+        delete held;
+        return false;
+    }
+    frame.format = AV_PIX_FMT_YUV420P;
+    frame.width = yv12.cols;
+    frame.height = yv12.rows * 2 / 3;
+    const Planes planes = planesOf(held->data, frame.width, frame.height, true);
+    std::copy(std::begin(planes.data), std::end(planes.data), frame.data);
+    std::copy(std::begin(planes.linesize), std::end(planes.linesize), frame.linesize);
+    return true;
 }
 
 // The frame into the encoder's YUV 4:2:0 planes. At its own even size
@@ -275,37 +314,46 @@ bool Mp4Recorder::write(const cv::Mat& frame, std::chrono::microseconds at)
         return false;
     }
     Output& out = *m_output;
-    // The encoder may still hold the previous picture.
-    const int ret = av_frame_make_writable(out.frame.get());
-    if (ret < 0) {
-        m_lastError = "cannot reuse the frame: " + avError(ret);
-        return false;
-    }
-    if (yv12 && out.stored == out.size) {
-        copyPlanes(frame.data, frame.cols, frame.rows * 2 / 3, true, *out.frame);
-    } else if (yv12) {
-        cv::Mat bgr;
-        cv::cvtColor(frame, bgr, cv::COLOR_YUV2BGR_YV12);
-        toPicture(bgr, out.stored, out.scaler.get(), out.i420, *out.frame);
+    AVFrame* picture = out.frame.get();
+    if (yv12 && out.stored == out.size && frame.u != nullptr) {
+        picture = out.lent.get();
+        if (!lendPlanes(frame, *picture)) {
+            m_lastError = "out of memory";
+            return false;
+        }
     } else {
-        toPicture(frame, out.stored, out.scaler.get(), out.i420, *out.frame);
+        // The encoder may still hold the previous picture.
+        const int ret = av_frame_make_writable(picture);
+        if (ret < 0) {
+            m_lastError = "cannot reuse the frame: " + avError(ret);
+            return false;
+        }
+        if (yv12 && out.stored == out.size) {
+            copyPlanes(frame.data, frame.cols, frame.rows * 2 / 3, true, *picture);
+        } else if (yv12) {
+            cv::Mat bgr;
+            cv::cvtColor(frame, bgr, cv::COLOR_YUV2BGR_YV12);
+            toPicture(bgr, out.stored, out.scaler.get(), out.i420, *picture);
+        } else {
+            toPicture(frame, out.stored, out.scaler.get(), out.i420, *picture);
+        }
     }
     // The first frame starts the file, however long after the start it came:
     // the recording's time and the file's time stay the same.
-    out.frame->pts = out.lastPts < 0
-                         ? 0
-                         : std::max(av_rescale_q(at.count(), kMicroseconds, out.codec->time_base),
-                                    out.lastPts + 1);
-    out.lastPts = out.frame->pts;
+    picture->pts = out.lastPts < 0
+                       ? 0
+                       : std::max(av_rescale_q(at.count(), kMicroseconds, out.codec->time_base),
+                                  out.lastPts + 1);
+    out.lastPts = picture->pts;
     // A key frame every second of the recording bounds what a cut file loses.
-    const bool key = out.lastKeyPts < 0 || out.frame->pts - out.lastKeyPts >= out.keyTicks;
-    out.frame->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    const bool key = out.lastKeyPts < 0 || picture->pts - out.lastKeyPts >= out.keyTicks;
+    picture->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     if (key) {
-        out.lastKeyPts = out.frame->pts;
+        out.lastKeyPts = picture->pts;
     }
     // A fixed-quantiser encoder takes the quantiser from each picture.
-    out.frame->quality = out.codec->global_quality;
-    const std::string error = out.encode(out.frame.get());
+    picture->quality = out.codec->global_quality;
+    const std::string error = out.encode(picture);
     return error.empty() ? true : fail(error);
 }
 
