@@ -38,11 +38,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -75,6 +78,19 @@ RtspCamera::Options fullHd()
     return options;
 }
 
+// The threads' mean CPU, the busiest first.
+void printThreads(const std::map<std::string, double>& sums, int windows)
+{
+    std::vector<std::pair<double, std::string>> threads;
+    for (const auto& [name, percent] : sums)
+        threads.emplace_back(percent / windows, name);
+    std::sort(threads.rbegin(), threads.rend());
+    std::fprintf(stderr, "  by thread:");
+    for (const auto& [percent, name] : threads)
+        std::fprintf(stderr, " %s %.1f %%;", name.c_str(), percent);
+    std::fprintf(stderr, "\n");
+}
+
 // Runs the programs in turn and prints their mean CPU and memory.
 std::map<QString, livecost::Usage> compare(const std::vector<livecost::LiveProgram*>& programs,
                                            int windowSeconds, int rounds)
@@ -91,6 +107,8 @@ std::map<QString, livecost::Usage> compare(const std::vector<livecost::LiveProgr
             sum.cpuPercent += usage.cpuPercent;
             sum.meanRssMb += usage.meanRssMb;
             sum.maxRssMb = std::max(sum.maxRssMb, usage.maxRssMb);
+            for (const auto& [thread, percent] : usage.threadPercent)
+                sum.threadPercent[thread] += percent;
             ++windows[program.name()];
         });
     if (!ran)
@@ -100,6 +118,7 @@ std::map<QString, livecost::Usage> compare(const std::vector<livecost::LiveProgr
         usage.meanRssMb /= windows[name];
         std::fprintf(stderr, "%s: CPU %.1f %%, memory %.0f MB (highest %.0f MB)\n",
                      qPrintable(name), usage.cpuPercent, usage.meanRssMb, usage.maxRssMb);
+        printThreads(usage.threadPercent, windows[name]);
     }
     return total;
 }

@@ -206,6 +206,7 @@ Usage measureUsage(qint64 pid, int ms)
     Usage usage;
     const auto process = static_cast<pid_t>(pid);
     const double cpuBefore = childprocess::cpuSeconds(process);
+    const auto threadsBefore = childprocess::threadCpuSeconds(process);
     QElapsedTimer wall;
     wall.start();
     int samples = 0;
@@ -219,7 +220,13 @@ Usage measureUsage(qint64 pid, int ms)
         runFor(kRssEveryMs);
     }
     const double cpu = childprocess::cpuSeconds(process) - cpuBefore;
-    usage.cpuPercent = 100.0 * cpu * 1000.0 / static_cast<double>(wall.elapsed());
+    const double percentPerSecond = 100.0 * 1000.0 / static_cast<double>(wall.elapsed());
+    usage.cpuPercent = cpu * percentPerSecond;
+    for (const auto& [name, seconds] : childprocess::threadCpuSeconds(process)) {
+        const auto before = threadsBefore.find(name);
+        const double earlier = before == threadsBefore.end() ? 0 : before->second;
+        usage.threadPercent[name] = std::max(0.0, seconds - earlier) * percentPerSecond;
+    }
     usage.meanRssMb = samples > 0 ? usage.meanRssMb / samples : 0;
     return usage;
 }

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,11 +74,14 @@ bool alternate(const std::vector<LiveProgram*>& programs, int rounds,
                const std::function<void(LiveProgram&, int round)>& window);
 
 // CPU (% of one core, user + system from /proc) and resident memory of a
-// process over a window.
+// process over a window; the CPU of its threads by name (the main thread is
+// "main"; threads a library leaves unnamed carry the name of the thread that
+// started them).
 struct Usage {
     double cpuPercent = 0;
     double meanRssMb = 0;
     double maxRssMb = 0;
+    std::map<std::string, double> threadPercent;
 };
 
 // Measures pid for ms while the event loop runs.

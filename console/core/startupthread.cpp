@@ -2,6 +2,8 @@
 
 #include "signalstack.h"
 
+#include <pthread.h>
+
 StartupThread::StartupThread(Body body) : m_body(std::move(body))
 {
 }
@@ -72,6 +74,7 @@ bool StartupThread::stopRequested() const
 void StartupThread::run()
 {
     crash::guardThisThread();
+    ::pthread_setname_np(::pthread_self(), "startup");
     for (;;) {
         m_body();
         std::lock_guard<std::mutex> lock(m_mutex);

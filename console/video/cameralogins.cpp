@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 
 #include <limits>
+#include <pthread.h>
 #include <utility>
 
 namespace {
@@ -191,6 +192,7 @@ void CameraLogins::joinEndedAbandoned()
 void CameraLogins::login(int camera, CameraLogin params, uint64_t teardowns, uint64_t generation)
 {
     crash::guardThisThread();
+    ::pthread_setname_np(::pthread_self(), "cam-login");
     // Unlocked: a login may take the whole connect wait, and neither the GUI
     // thread's swap nor the other camera may wait for it.
     const int32_t id = m_pSystem->Login(params.address, params.port, params.user, params.password);

@@ -8,6 +8,8 @@
 #include <QDebug>
 #include <QFileInfo>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -56,6 +58,7 @@ bool RecordingWriter::open(const File& file, FrameQueue& source, RecordingClock:
     const bool subtitles = file.options.subtitles;
     m_thread = std::thread([this, telemetryPath, subtitles] {
         crash::guardThisThread();
+        ::pthread_setname_np(::pthread_self(), "rec-writer");
         m_sidecar = std::make_unique<TelemetrySidecar>(telemetryPath);
         m_lastFlush = m_lastSync = RecordingClock::now();
         m_queueDropsLogged = 0;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <string>
 
 namespace {
@@ -111,7 +112,8 @@ bool Log::init(const char* path, int queueSize, int maxFileBytes, int maxFiles)
         auto sink = std::make_shared<lorvet::GzipRotatingSink>(
             path, static_cast<std::size_t>(maxFileBytes), static_cast<std::size_t>(maxFiles));
         auto pool = std::make_shared<spdlog::details::thread_pool>(
-            static_cast<std::size_t>(queueSize), kWorkerThreads);
+            static_cast<std::size_t>(queueSize), kWorkerThreads,
+            [] { ::pthread_setname_np(::pthread_self(), "lorvet-log"); });
         // Blocking when the queue is full: a burst slows writers, never loses lines.
         auto logger = std::make_shared<spdlog::async_logger>(kLoggerName, std::move(sink), pool,
                                                              spdlog::async_overflow_policy::block);

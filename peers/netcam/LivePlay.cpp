@@ -3,6 +3,7 @@
 #include "IVideoWindow.h"
 
 #include <algorithm>
+#include <pthread.h>
 
 #include "CameraProbe.h"
 
@@ -54,6 +55,7 @@ bool LivePlay::pauseUntil(std::chrono::steady_clock::time_point due)
 
 void LivePlay::run()
 {
+    ::pthread_setname_np(::pthread_self(), "netcam-read");
     if (!m_source) {
         m_source = OpenSource(m_spec, m_settings.connect, m_stop).source;
     }

@@ -2,6 +2,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <pthread.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -158,6 +160,7 @@ bool Player::closeStream()
 
 void Player::decodeLoop()
 {
+    ::pthread_setname_np(::pthread_self(), "netcam-decode");
     for (;;) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -35,13 +37,11 @@ inline void fillDiskAt(rlim_t bytes)
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-// User plus system CPU time the process has used so far, in seconds; -1 when
-// it cannot be read (no such process).
-inline double cpuSeconds(pid_t pid)
+// User plus system CPU time in a /proc stat file (of a process or one of its
+// threads), in seconds; -1 when it cannot be read.
+inline double statCpuSeconds(const std::string& path)
 {
-    if (pid <= 0)
-        return -1;
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::ifstream file(path);
     const std::string stat((std::istreambuf_iterator<char>(file)),
                            std::istreambuf_iterator<char>());
     // utime and stime are the 12th and 13th fields after the command name,
@@ -58,6 +58,33 @@ inline double cpuSeconds(pid_t pid)
     if (!(fields >> user >> system))
         return -1;
     return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// User plus system CPU time the process has used so far, in seconds; -1 when
+// it cannot be read (no such process).
+inline double cpuSeconds(pid_t pid)
+{
+    if (pid <= 0)
+        return -1;
+    return statCpuSeconds("/proc/" + std::to_string(pid) + "/stat");
+}
+
+// The CPU time of each living thread of the process so far, in seconds, added
+// up by thread name; the main thread is "main".
+inline std::map<std::string, double> threadCpuSeconds(pid_t pid)
+{
+    std::map<std::string, double> byName;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        const double seconds = statCpuSeconds(task.path() / "stat");
+        if (seconds >= 0)
+            byName[task.path().filename() == std::to_string(pid) ? "main" : name] += seconds;
+    }
+    return byName;
 }
 
 } // namespace childprocess
