@@ -260,8 +260,8 @@ bool lendPlanes(const cv::Mat& yv12, AVFrame& frame)
 {
     av_frame_unref(&frame);
     auto* held = new cv::Mat(yv12);
-    frame.buf[0] = av_buffer_create(held->data, held->total(), releaseLent, held,
-                                    AV_BUFFER_FLAG_READONLY);
+    frame.buf[0] =
+        av_buffer_create(held->data, held->total(), releaseLent, held, AV_BUFFER_FLAG_READONLY);
     if (frame.buf[0] == nullptr) {
         delete held;
         return false;
