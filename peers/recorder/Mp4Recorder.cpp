@@ -314,8 +314,10 @@ bool Mp4Recorder::write(const cv::Mat& frame, std::chrono::microseconds at)
         return false;
     }
     Output& out = *m_output;
+    // A YV12 picture of the stored size needs neither conversion nor scaling.
+    const bool asItIs = yv12 && out.stored == out.size;
     AVFrame* picture = out.frame.get();
-    if (yv12 && out.stored == out.size && frame.u != nullptr) {
+    if (asItIs && frame.u != nullptr) {
         picture = out.lent.get();
         if (!lendPlanes(frame, *picture)) {
             m_lastError = "out of memory";
@@ -328,7 +330,7 @@ bool Mp4Recorder::write(const cv::Mat& frame, std::chrono::microseconds at)
             m_lastError = "cannot reuse the frame: " + avError(ret);
             return false;
         }
-        if (yv12 && out.stored == out.size) {
+        if (asItIs) {
             copyPlanes(frame.data, frame.cols, frame.rows * 2 / 3, true, *picture);
         } else if (yv12) {
             cv::Mat bgr;
